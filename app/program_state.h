@@ -1,0 +1,140 @@
+#pragma once
+// The one process-wide state record, shared by the user-interface thread and the poll thread
+// without a lock. Every field both threads touch is atomic (relaxed order is enough: each field
+// stands alone); the key map entries keep their stored 12-byte layout and are read and written
+// field by field through ReadEntry / WriteEntry.
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/joystick.h"
+
+using InputWord = uint64_t;
+
+constexpr int kMaxKeys = 128;            // key map entries, rows of the setup grid
+constexpr int kDefaultKeyCount = 10;
+constexpr int kInputBits = 48;           // bits 0..47 carry inputs
+constexpr int kConfigNameSize = 32;      // "configname" buffer, NUL included
+constexpr int kWindowTitleSize = 32;
+constexpr int kPortableFileSize = 260;
+constexpr InputWord kInputBitsMask = (InputWord{1} << kInputBits) - 1;
+
+constexpr char kAppTitle[] = "Padwright Tool v3.1";
+constexpr char kProgramWord[] = "Padwright"; // mutex name, window class name
+
+// Stored byte for byte as one record of the "keymap" registry value.
+struct KeyMapEntry {
+    uint32_t maskLow;  // bits 0..31 of the chord mask
+    uint32_t maskHigh; // bits 32..63 (only 32..47 ever set)
+    uint8_t vk;        // virtual key; 1, 2, 4, 5, 6 are mouse buttons
+    uint8_t scan;      // bits 0..6 scan code, bit 7 extended-key flag
+    uint8_t bitCount;  // set bits among 0..47 of the mask
+    uint8_t reserved;  // carried unchanged through load, move and save
+};
+static_assert(sizeof(KeyMapEntry) == 12);
+static_assert(offsetof(KeyMapEntry, maskLow) == 0);
+static_assert(offsetof(KeyMapEntry, maskHigh) == 4);
+static_assert(offsetof(KeyMapEntry, vk) == 8);
+static_assert(offsetof(KeyMapEntry, scan) == 9);
+static_assert(offsetof(KeyMapEntry, bitCount) == 10);
+static_assert(offsetof(KeyMapEntry, reserved) == 11);
+
+inline InputWord ChordMask(const KeyMapEntry& e) {
+    return (InputWord{e.maskHigh} << 32) | e.maskLow;
+}
+inline void SetChordMask(KeyMapEntry& e, InputWord mask) {
+    e.maskLow = static_cast<uint32_t>(mask);
+    e.maskHigh = static_cast<uint32_t>(mask >> 32);
+}
+int CountInputBits(InputWord mask); // set bits among 0..47
+
+// One snapshot of an entry; each field is read atomically.
+KeyMapEntry ReadEntry(const KeyMapEntry& shared);
+// Writes each field atomically.
+void WriteEntry(KeyMapEntry& shared, const KeyMapEntry& value);
+
+struct KeyMap {
+    std::atomic<int32_t> keyCount{kDefaultKeyCount};
+    KeyMapEntry entries[kMaxKeys]{};
+};
+
+struct Timing {
+    std::atomic<int32_t> pollingInterval{100};   // ms, "pollingspeed"
+    std::atomic<int32_t> typematicDelay{500};    // ms, "typematicdelay"
+    std::atomic<int32_t> typematicInterval{100}; // ms, "typematicrate"
+    std::atomic<int32_t> thresholdPercent{50};   // "threshold"
+};
+
+struct Calibration {
+    JoystickCaps caps{};                 // user-interface thread only
+    std::atomic<uint32_t> numAxes{0};    // wNumAxes of caps, as the poll thread reads it
+    std::atomic<uint32_t> capsFlags{0};  // wCaps of caps, as the poll thread reads it
+    std::atomic<int32_t> numButtons{0};  // button columns of the setup grid
+    std::atomic<uint32_t> center[kAxisCount]{};
+    std::atomic<uint32_t> range[kAxisCount]{};
+    std::atomic<uint32_t> threshold[kAxisCount]{};
+};
+
+// What a press injected, so that its release lifts exactly that (see engine/chords.h).
+using HeldPress = uint32_t;
+
+struct EngineMemory {
+    std::atomic<InputWord> currentInput{0}; // latest sample AND EnabledMask, one snapshot
+    std::atomic<int32_t> chordCounter[kMaxKeys]{};
+    std::atomic<HeldPress> heldPress[kMaxKeys]{};
+    std::atomic<int32_t> lastZoneSelection[2]{}; // X, Y
+};
+
+struct GridState {
+    int32_t scrollPos = 0;
+    int32_t pageRows = 0;
+    int32_t builtKeyCount = 0;
+    int32_t rowPitch = 0;
+    int32_t keyButtonTop = 0;
+    int32_t frameDx = 0;
+    int32_t frameDy = 0;
+    struct {
+        int32_t left, top, right, bottom;
+    } workArea{};
+    int32_t dragActive = 0;
+    int32_t dragSourceRow = 0;
+    int32_t dropRow = 0;
+};
+
+using WindowHandle = void*;
+
+struct ProgramState {
+    // Key map and its options.
+    KeyMap keyMap;
+    std::atomic<InputWord> enabledMask{~InputWord{0}};
+    std::atomic<int32_t> typematicOn{1};
+    std::atomic<uint32_t> joystickId{0};
+
+    Timing timing;
+
+    // Derived from the key map.
+    std::atomic<int32_t> maxChordSize{1};
+    std::atomic<uint8_t> zoneMode{0};
+
+    Calibration calibration;
+    EngineMemory engine;
+
+    // Slot and identity (user-interface thread only).
+    char slotDigit = '1';
+    char configName[kConfigNameSize]{};
+    char windowTitle[kWindowTitleSize]{};
+    bool portableOn = false; // portableFile is set
+    char portableFile[kPortableFileSize]{};
+
+    // User-interface state.
+    WindowHandle mainWindow = nullptr;
+    WindowHandle setupDialog = nullptr;
+    std::atomic<bool> dialogActive{false};
+    std::atomic<bool> captureActive{false};
+    int32_t captureTarget = 0;
+    bool extendedKeyFlag = false;
+    GridState grid;
+};
+
+// The process-wide record.
+ProgramState& State();

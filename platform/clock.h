@@ -1,0 +1,4 @@
+#pragma once
+#include <cstdint>
+
+void SleepMilliseconds(uint32_t ms);

@@ -1,0 +1,54 @@
+#include "tests/fakes/fake_input.h"
+
+#include "platform/input.h"
+
+FakeInput& TheFakeInput() {
+    static FakeInput input;
+    return input;
+}
+
+void ResetFakeInput() {
+    TheFakeInput().events.clear();
+    TheFakeInput().events.reserve(1 << 16);
+    for (bool& down : TheFakeInput().physicalDown)
+        down = false;
+}
+
+void InjectKey(uint8_t vk, uint8_t scan, uint32_t flags) {
+    TheFakeInput().events.push_back({InjectedEvent::Key, vk, scan, flags, 0});
+}
+
+void InjectMouse(uint32_t flags, uint32_t data) {
+    TheFakeInput().events.push_back({InjectedEvent::Mouse, 0, 0, flags, data});
+}
+
+// Scan codes of a US keyboard for the keys the tests use; 0 for the rest, like a key without one.
+uint32_t ScanCodeOfKey(uint32_t vk) {
+    if (vk >= 'A' && vk <= 'Z') {
+        static const uint8_t letters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17,
+                                            0x24, 0x25, 0x26, 0x32, 0x31, 0x18, 0x19, 0x10, 0x13,
+                                            0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
+        return letters[vk - 'A'];
+    }
+    switch (vk) {
+    case 9: return 0x0F;   // Tab
+    case 13: return 0x1C;  // Return
+    case 16: return 0x2A;  // Shift
+    case 17: return 0x1D;  // Control
+    case 18: return 0x38;  // Alt
+    case 32: return 0x39;  // Space
+    case 37: return 0x4B;  // Left
+    case 38: return 0x48;  // Up
+    case 39: return 0x4D;  // Right
+    case 40: return 0x50;  // Down
+    case 45: return 0x52;  // Insert
+    case 46: return 0x53;  // Delete
+    case 160: return 0x2A; // Left Shift
+    case 161: return 0x36; // Right Shift
+    case 162: return 0x1D; // Left Control
+    case 164: return 0x38; // Left Alt
+    default: return 0;
+    }
+}
+
+bool IsKeyDownNow(uint32_t vk) { return vk < 256 && TheFakeInput().physicalDown[vk]; }
