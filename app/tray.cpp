@@ -1,0 +1,5 @@
+#include "app/tray.h"
+
+#include "platform/tray.h"
+
+void ShowTrayState(bool active) { TrayModify(active ? kActiveTip : kInactiveTip, active); }

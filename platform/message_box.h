@@ -1,0 +1,16 @@
+#pragma once
+// Modal message boxes, always captioned with the application title.
+#include <cstdint>
+
+#include "app/program_state.h"
+
+constexpr uint32_t kMbOk = 0x0;
+constexpr uint32_t kMbOkCancel = 0x1;
+constexpr uint32_t kMbYesNo = 0x4;
+constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
+
+// MessageBoxA(owner, text, kAppTitle, buttons); returns the button chosen.
+int ShowMessageBox(WindowHandle owner, const char* text, uint32_t buttons);
