@@ -1,0 +1,68 @@
+// Process entry: serialise concurrent starts, choose the slot, create the hidden window, load
+// the settings, show the tray icon, start the engine and run the message loop.
+#include <windows.h>
+
+#include <cstring>
+
+#include "app/command_line.h"
+#include "app/key_map.h"
+#include "app/main_window_win32.h"
+#include "app/program_state.h"
+#include "app/startup.h"
+#include "app/tray.h"
+#include "platform/tray.h"
+
+namespace {
+
+constexpr DWORD kMutexWaitMs = 1000;
+constexpr DWORD kExitNoFreeSlot = 0xFFFFFFFF;
+
+// The parser cuts the text in place, so it works on a copy of the process's command line.
+char commandLineCopy[32768];
+
+bool IsSlotTaken(const char* title) { return FindWindowA(kProgramWord, title) != nullptr; }
+
+CommandLine ReadCommandLine() {
+    std::strncpy(commandLineCopy, GetCommandLineA(), sizeof(commandLineCopy) - 1);
+    commandLineCopy[sizeof(commandLineCopy) - 1] = '\0';
+    return ParseCommandLine(commandLineCopy);
+}
+
+void RunMessageLoop() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0)
+        DispatchMessageA(&message);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
+    ProgramState& s = State();
+    s.enabledMask = ~InputWord{0};
+
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, kProgramWord);
+    WaitForSingleObject(mutex, kMutexWaitMs);
+
+    const CommandLine commandLine = ReadCommandLine();
+    if (commandLine.hasSlot)
+        s.slotDigit = commandLine.slotDigit;
+
+    if (!StepToFreeSlot(s, IsSlotTaken))
+        ExitProcess(kExitNoFreeSlot);
+
+    HWND mainWindow = CreateMainWindow(module, s.windowTitle);
+    s.mainWindow = mainWindow;
+    CloseHandle(mutex); // not released: a start that opened it meanwhile waits its full second
+    if (mainWindow == nullptr)
+        return 1;
+
+    ResetKeyMapDefaults(s);
+    ResetTimingDefaults(s);
+
+    TrayAdd(mainWindow, kActiveTip, true);
+
+    RunMessageLoop();
+
+    TrayRemove();
+    ExitProcess(0);
+}

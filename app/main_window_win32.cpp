@@ -1,0 +1,37 @@
+// The hidden main window: receives the tray icon's callbacks and the menu's commands.
+#include "app/main_window_win32.h"
+
+#include "app/main_window.h"
+#include "app/program_state.h"
+#include "ui/resource_ids.h"
+
+namespace {
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const MainWindowDecision d = DecideMainWindowAction(message, wParam, lParam);
+    switch (d.action) {
+    case MainWindowAction::Quit:
+        PostQuitMessage(0);
+        break;
+    case MainWindowAction::OpenSetup:
+    case MainWindowAction::ShowSlotMenu:
+    case MainWindowAction::ChangeSlot:
+    case MainWindowAction::None:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+} // namespace
+
+HWND CreateMainWindow(HINSTANCE module, const char* title) {
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_DBLCLKS; // the tray delivers double-clicks only to such a class
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = module;
+    windowClass.hIcon = LoadIconA(module, MAKEINTRESOURCEA(IDI_ACTIVE));
+    windowClass.lpszClassName = kProgramWord;
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, kProgramWord, title, WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, nullptr,
+                           nullptr, module, nullptr);
+}
