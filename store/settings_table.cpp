@@ -9,7 +9,6 @@
 
 namespace {
 constexpr uint32_t kWord = sizeof(int32_t);
-constexpr int32_t kLargest = std::numeric_limits<int32_t>::max();
 
 constexpr Setting kSlotSettings[] = {
     {kValueNumKeys, SettingField::KeyCount, kRegBinary, kWord, 1, kMaxKeys},
@@ -22,11 +21,11 @@ constexpr Setting kSlotSettings[] = {
 constexpr int kConfigNameRow = 4;
 
 constexpr Setting kTimingSettings[] = {
-    {kValuePollingSpeed, SettingField::PollingInterval, kRegBinary, kWord, kMinimumIntervalMs,
-     kLargest},
-    {kValueTypematicDelay, SettingField::TypematicDelay, kRegBinary, kWord, 0, kLargest},
-    {kValueTypematicRate, SettingField::TypematicInterval, kRegBinary, kWord, kMinimumIntervalMs,
-     kLargest},
+    // Timing is taken as stored, as another tool may have written it: the poll loop itself
+    // guards against values it cannot run with, and the stored value stays as it is.
+    {kValuePollingSpeed, SettingField::PollingInterval, kRegBinary, kWord},
+    {kValueTypematicDelay, SettingField::TypematicDelay, kRegBinary, kWord},
+    {kValueTypematicRate, SettingField::TypematicInterval, kRegBinary, kWord},
     {kValueThreshold, SettingField::ThresholdPercent, kRegBinary, kWord},
 };
 

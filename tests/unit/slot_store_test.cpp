@@ -201,22 +201,16 @@ TEST_F(SlotStoreTest, NumKeysOutsideOneTo128IsIgnoredOnLoad) {
     EXPECT_EQ(Stored(kBase, "keymap").size(), 1536u);
 }
 
-TEST_F(SlotStoreTest, TimingIntervalsBelowWhatTheDialogAllowsAreIgnored) {
+TEST_F(SlotStoreTest, TimingValuesAreTakenAsStoredEvenOutsideTheDialogsLimits) {
     reg.Put(kMachine, kBase, "pollingspeed", Word(0));
     reg.Put(kMachine, kBase, "typematicrate", Word(uint32_t(-1)));
     reg.Put(kMachine, kBase, "typematicdelay", Word(uint32_t(-5)));
-    reg.Put(kMachine, kBase, "threshold", Word(0));
+    reg.Put(kMachine, kBase, "threshold", Word(200));
     LoadTiming(s);
-    EXPECT_EQ(s.timing.pollingInterval, 100);
-    EXPECT_EQ(s.timing.typematicInterval, 100);
-    EXPECT_EQ(s.timing.typematicDelay, 500);
-    EXPECT_EQ(s.timing.thresholdPercent, 0);
-
-    reg.Put(kMachine, kBase, "pollingspeed", Word(3));
-    reg.Put(kMachine, kBase, "typematicdelay", Word(0));
-    LoadTiming(s);
-    EXPECT_EQ(s.timing.pollingInterval, 3);
-    EXPECT_EQ(s.timing.typematicDelay, 0);
+    EXPECT_EQ(s.timing.pollingInterval, 0);
+    EXPECT_EQ(s.timing.typematicInterval, -1);
+    EXPECT_EQ(s.timing.typematicDelay, -5);
+    EXPECT_EQ(s.timing.thresholdPercent, 200);
 }
 
 TEST_F(SlotStoreTest, StoredNameWithoutNulStillEndsWithinItsBuffer) {
