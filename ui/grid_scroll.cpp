@@ -1,0 +1,42 @@
+#include "ui/grid_scroll.h"
+
+#include "app/key_map.h"
+#include "ui/grid_layout.h"
+
+int32_t ScrollTarget(int32_t request, int32_t thumb, int32_t scrollPos, int32_t keyCount,
+                     int32_t pageRows) {
+    int32_t p = scrollPos;
+    switch (request) {
+    case kSbLineUp:
+        p = scrollPos - 1;
+        break;
+    case kSbLineDown:
+        p = scrollPos + 1;
+        break;
+    case kSbPageUp:
+        p = scrollPos - pageRows;
+        break;
+    case kSbPageDown:
+        p = scrollPos + pageRows;
+        break;
+    case kSbThumbPosition:
+    case kSbThumbTrack:
+        p = thumb;
+        break;
+    case kSbTop:
+        p = 0;
+        break;
+    case kSbBottom:
+        p = keyCount - pageRows + 1;
+        break;
+    default:
+        break;
+    }
+    return ClampScrollPos(p, keyCount, pageRows);
+}
+
+bool ApplyScroll(ProgramState& s, int32_t request, int32_t thumb) {
+    const int32_t old = s.grid.scrollPos;
+    s.grid.scrollPos = ScrollTarget(request, thumb, old, KeyCount(s), s.grid.pageRows);
+    return s.grid.scrollPos != old;
+}
