@@ -63,7 +63,10 @@ DWORD WINAPI WatchdogThread(void*) {
             PrintResult(false, (*watchdog.selected)[i]->name, "not run: an earlier case hung", 0);
             ++watchdog.tally->failed;
         }
-        EndStartedPrograms();
+        try {
+            EndStartedPrograms(); // the hung case is stuck in a call, not starting programs
+        } catch (const CaseFailure&) {
+        }
         PrintSummary(*watchdog.tally);
         ExitProcess(1);
     }
@@ -138,9 +141,20 @@ int RunCases(const RunOptions& options) {
             if (std::string(c.group) == group && Selected(c, options))
                 selected.push_back(&c);
     Tally tally;
-    if (selected.empty()) {
+    for (const std::string& name : options.names) {
+        bool known = false;
+        for (const CaseInfo& c : RegisteredCases())
+            known = known || name == c.name;
+        if (!known) {
+            std::printf("FAIL  no case named '%s'\n", name.c_str());
+            ++tally.failed;
+        }
+    }
+    if (selected.empty() && tally.failed == 0) {
         std::printf("FAIL  no case selected\n");
         ++tally.failed;
+    }
+    if (selected.empty()) {
         PrintSummary(tally);
         return tally.failed;
     }
