@@ -1,0 +1,161 @@
+// Starting the program, its instance slots, and ending it from the tray.
+#include <windows.h>
+
+#include "tests/e2e/driver/case_runner.h"
+#include "tests/e2e/driver/program.h"
+#include "tests/e2e/driver/program_windows.h"
+#include "tests/e2e/driver/registry_values.h"
+#include "tests/e2e/driver/scripted_joystick_control.h"
+
+namespace {
+
+constexpr DWORD kExitNoFreeSlot = 0xFFFFFFFF;
+
+struct Started {
+    Program* program;
+    HWND window;
+};
+
+// Starts the program and waits until it serves `slotDigit` with a window of its own.
+Started StartOnSlot(const std::string& arguments, char slotDigit) {
+    Program& program = StartPadwright(arguments);
+    HWND window = WaitForProgramWindow(MainWindowTitle(slotDigit), program.Id(), kStartTimeoutMs);
+    return {&program, window};
+}
+
+// Waits for a start that must give up, watching all the while that it never shows a window.
+void RequireGivesUp(Program& program) {
+    bool sawWindow = false;
+    const bool ended = PollUntil(kExitTimeoutMs, [&] {
+        for (const ProgramWindow& w : ListProgramWindows())
+            sawWindow = sawWindow || w.processId == program.Id();
+        return !program.IsRunning();
+    });
+    Require(ended, Format("'%s' still running after %lu ms; it should have given up",
+                          program.CommandLine().c_str(), kExitTimeoutMs));
+    const DWORD code = program.WaitForExit(0);
+    Require(code == kExitNoFreeSlot, Format("'%s' ended with code 0x%lX, expected 0xFFFFFFFF",
+                                            program.CommandLine().c_str(), code));
+    Require(!sawWindow,
+            Format("'%s' created a window before giving up", program.CommandLine().c_str()));
+}
+
+void RequireProgramWindowCount(size_t expected) {
+    const std::vector<ProgramWindow> windows = ListProgramWindows();
+    std::string seen;
+    for (const ProgramWindow& w : windows)
+        seen += Format(" '%s'", w.title.c_str());
+    Require(windows.size() == expected, Format("%zu program windows (%s), expected %zu",
+                                               windows.size(), seen.c_str(), expected));
+}
+
+void RequireEndsWithCodeZero(Program& program, HWND window, const char* how) {
+    const DWORD code = program.WaitForExit(kExitTimeoutMs);
+    Require(code == 0, Format("after %s the program ended with code 0x%lX, expected 0", how, code));
+    Require(!IsWindow(window), Format("the main window outlived the program after %s", how));
+}
+
+} // namespace
+
+E2E_CASE("a user starts the program and it runs hidden as Padwright Config 1") {
+    Program& program = StartPadwright();
+    HWND window = WaitForProgramWindow("Padwright Config 1", program.Id(), kStartTimeoutMs);
+    Require(!IsWindowVisible(window), "the main window is visible; it must stay hidden");
+    RequireProgramWindowCount(1);
+    // The stand-in joystick is what the program reads; without it no joystick case means much.
+    Require(StandInLoadCount() >= 1 && LastStandInLoaderPid() == program.Id(),
+            "the program did not load the scripted winmm.dll next to it");
+    Require(program.IsRunning(), "the program ended on its own");
+}
+
+E2E_CASE("a user starts a second copy and it comes up as Padwright Config 2") {
+    const Started first = StartOnSlot("", '1');
+    const Started second = StartOnSlot("", '2');
+    Require(!IsWindowVisible(second.window), "the second copy's window is visible");
+    Require(WindowTitle(first.window) == "Padwright Config 1",
+            "the first copy's title changed to '" + WindowTitle(first.window) + "'");
+    RequireProgramWindowCount(2);
+}
+
+E2E_CASE("a user starts two copies at the same moment and they take slots 1 and 2") {
+    const ULONGLONG started = GetTickCount64();
+    Program& a = StartPadwright();
+    Program& b = StartPadwright();
+    HWND one = WaitForProgramWindow("Padwright Config 1", 0, kStartTimeoutMs);
+    const ULONGLONG firstWindowMs = GetTickCount64() - started;
+    HWND two = nullptr;
+    try {
+        two = WaitForProgramWindow("Padwright Config 2", 0, kStartTimeoutMs);
+    } catch (CaseFailure& failure) {
+        // The copies queue at a mutex for at most one second: a first copy slower than that to
+        // create its window lets the second one through to the same slot.
+        if (firstWindowMs > 1000)
+            failure.reason += Format(" (the first window took %llu ms, more than the one-second "
+                                     "wait of a second start)",
+                                     firstWindowMs);
+        throw;
+    }
+    const DWORD owners[2] = {WindowProcessId(one), WindowProcessId(two)};
+    Require((owners[0] == a.Id() && owners[1] == b.Id()) ||
+                (owners[0] == b.Id() && owners[1] == a.Id()),
+            "slots 1 and 2 are not served by the two copies, one each");
+    RequireProgramWindowCount(2);
+}
+
+E2E_CASE("a user starts with id=3 and it comes up as Padwright Config 3, "
+         "not on the slot chosen last") {
+    WriteStoredBytes(RegistryRoot::Machine, "", "config", {'5'});
+    const Started started = StartOnSlot("id=3", '3');
+    Require(!IsWindowVisible(started.window), "the main window is visible");
+    RequireProgramWindowCount(1);
+}
+
+E2E_CASE("a user whose last chosen slot was 5 starts the program and it comes up as "
+         "Padwright Config 5") {
+    WriteStoredBytes(RegistryRoot::Machine, "", "config", {'5'});
+    StartOnSlot("", '5');
+    RequireProgramWindowCount(1);
+}
+
+E2E_CASE("a user starts with id=3 while slot 3 runs and it comes up as Padwright Config 4") {
+    StartOnSlot("id=3", '3');
+    StartOnSlot("id=3", '4');
+    RequireProgramWindowCount(2);
+}
+
+E2E_CASE("a user starts with id=7 while slot 7 runs and it gives up with code 0xFFFFFFFF") {
+    const Started first = StartOnSlot("id=7", '7');
+    Program& second = StartPadwright("id=7");
+    RequireGivesUp(second);
+    RequireProgramWindowCount(1);
+    Require(first.program->IsRunning() && WindowTitle(first.window) == "Padwright Config 7",
+            "the copy on slot 7 did not keep running unchanged");
+}
+
+E2E_CASE("a user starting on a busy slot 5 gets slot 6, and with 5 and 6 busy gives up") {
+    StartOnSlot("id=5", '5');
+    StartOnSlot("id=5", '6');
+    Program& third = StartPadwright("id=5");
+    RequireGivesUp(third);
+    RequireProgramWindowCount(2);
+}
+
+E2E_CASE("a user double-clicks the tray icon and the program ends with code 0") {
+    const Started started = StartOnSlot("", '1');
+    PostTrayCallback(started.window, WM_LBUTTONDBLCLK);
+    RequireEndsWithCodeZero(*started.program, started.window, "the double-click");
+    // The slot is free again: the next start takes it.
+    StartOnSlot("", '1');
+}
+
+E2E_CASE("a user chooses Exit from the tray menu and the program ends with code 0") {
+    const Started started = StartOnSlot("", '1');
+    PostCommand(started.window, kCommandExit);
+    RequireEndsWithCodeZero(*started.program, started.window, "Exit");
+}
+
+E2E_CASE("a user closes the main window and the program ends with code 0") {
+    const Started started = StartOnSlot("", '1');
+    PostMessageA(started.window, WM_CLOSE, 0, 0);
+    RequireEndsWithCodeZero(*started.program, started.window, "closing the window");
+}
