@@ -30,7 +30,7 @@ struct TrackResult {
     bool dragging;      // false: nothing to do
     TrackScroll scroll; // send WM_VSCROLL with this request first
     int32_t markerX, markerY;
-    bool dragEnded;     // left button up: unpush the source key button, hide the marker
+    bool dragEnded; // left button up: unpush the source key button, hide the marker
     int32_t sourceRow;
 };
 // WM_MOUSEMOVE, and the end of every release.

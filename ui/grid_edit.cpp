@@ -103,7 +103,9 @@ const char* KeyNameText(uint8_t vk, const char* platformName) {
     }
 }
 
-bool KeyNameTakesFocus(uint8_t vk) { return vk == kVkSpace; }
+bool KeyNameTakesFocus(uint8_t vk) {
+    return vk == kVkSpace;
+}
 
 uint32_t KeyNameLParam(uint8_t scan) {
     uint32_t lParam = uint32_t{static_cast<uint8_t>(scan & kScanCodeBits)} << 16;

@@ -12,8 +12,12 @@ constexpr uint32_t kBsTypeMask = 0x0000000F;
 constexpr uint32_t kBsAutoCheckBox = 0x00000003;
 constexpr uint32_t kWsExStaticEdge = 0x00020000;
 
-int32_t Width(const PixelRect& r) { return r.right - r.left; }
-int32_t Height(const PixelRect& r) { return r.bottom - r.top; }
+int32_t Width(const PixelRect& r) {
+    return r.right - r.left;
+}
+int32_t Height(const PixelRect& r) {
+    return r.bottom - r.top;
+}
 } // namespace
 
 int LastButtonHeaderId(int32_t numButtons) {
@@ -71,7 +75,9 @@ int32_t VisibleRows(int32_t keyCount, int32_t pageRows) {
     return std::clamp<int32_t>(std::min(keyCount, pageRows), 0, kMaxGridRows);
 }
 
-int32_t VisibleRows(const ProgramState& s) { return VisibleRows(KeyCount(s), s.grid.pageRows); }
+int32_t VisibleRows(const ProgramState& s) {
+    return VisibleRows(KeyCount(s), s.grid.pageRows);
+}
 
 int32_t BelowGridY(int32_t controlTop, int32_t windowTop, int32_t frameDy, int32_t rowPitch,
                    int32_t rowDelta) {
@@ -86,15 +92,17 @@ uint32_t RowCheckBoxStyle(uint32_t headerStyle) {
     return (headerStyle & ~kWsDisabled & ~kBsTypeMask) | kBsAutoCheckBox;
 }
 
-uint32_t RowCheckBoxExStyle(uint32_t headerExStyle) { return headerExStyle | kWsExStaticEdge; }
+uint32_t RowCheckBoxExStyle(uint32_t headerExStyle) {
+    return headerExStyle | kWsExStaticEdge;
+}
 
 uint32_t SeparatorStyle(uint32_t templateSeparatorStyle) {
     return templateSeparatorStyle | kWsVisible;
 }
 
 GridInputs GridInputsOf(const ProgramState& s) {
-    return {KeyCount(s),        s.grid.builtKeyCount,   s.grid.pageRows, s.grid.scrollPos,
-            JoystickColumnsOf(s), s.enabledMask.load(std::memory_order_relaxed)};
+    return {KeyCount(s),      s.grid.builtKeyCount, s.grid.pageRows,
+            s.grid.scrollPos, JoystickColumnsOf(s), s.enabledMask.load(std::memory_order_relaxed)};
 }
 
 GridPlan PlanGrid(const GridInputs& in, const GridMeasurements& m) {
@@ -169,8 +177,7 @@ void StoreGridPlan(ProgramState& s, const GridPlan& plan) {
     g.frameDy = plan.frameDy;
     g.keyButtonTop = plan.keyButtonTop;
     g.rowPitch = plan.rowPitch;
-    g.workArea = {plan.workArea.left, plan.workArea.top, plan.workArea.right,
-                  plan.workArea.bottom};
+    g.workArea = {plan.workArea.left, plan.workArea.top, plan.workArea.right, plan.workArea.bottom};
     g.pageRows = plan.pageRows;
     g.scrollPos = plan.scrollPos;
     g.builtKeyCount = plan.keyCount;

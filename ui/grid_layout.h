@@ -31,15 +31,21 @@ static_assert(kMaxGridRows <= kMaxKeys);
 // The controls below the grid, moved down and up as rows come and go.
 constexpr int kBelowGridCount = 9;
 constexpr int kBelowGridIds[kBelowGridCount] = {
-    IDC_ABOUT,    IDC_TIMING_SETUP,   IDC_JOYSTICK_LABEL, IDC_JOYSTICK_LIST, IDC_PORTABLE,
+    IDC_ABOUT,     IDC_TIMING_SETUP,   IDC_JOYSTICK_LABEL, IDC_JOYSTICK_LIST, IDC_PORTABLE,
     IDC_TYPEMATIC, IDC_SETUP_DEFAULTS, IDC_SETUP_CANCEL,   IDC_SETUP_OK};
 
-constexpr int HeaderId(int column) { return IDC_HEADER_FIRST + column; }
+constexpr int HeaderId(int column) {
+    return IDC_HEADER_FIRST + column;
+}
 constexpr int RowCheckBoxId(int row, int column) {
     return IDC_ROW_CHECK_FIRST + IDC_ROW_BLOCK * row + column;
 }
-constexpr int KeyButtonId(int row) { return IDC_KEY_BUTTON_FIRST + row; }
-constexpr int SeparatorId(int row) { return IDC_SEPARATOR_FIRST + row; }
+constexpr int KeyButtonId(int row) {
+    return IDC_KEY_BUTTON_FIRST + row;
+}
+constexpr int SeparatorId(int row) {
+    return IDC_SEPARATOR_FIRST + row;
+}
 // The header that ends the grid on the right: the last button's, or button 10's.
 int LastButtonHeaderId(int32_t numButtons);
 
@@ -77,9 +83,9 @@ uint32_t SeparatorStyle(uint32_t templateSeparatorStyle);
 struct GridMeasurements {
     PixelRect window; // the dialog's window rectangle
     int32_t clientWidth, clientHeight;
-    PixelRect keyButton;                // key button of row 0
-    PixelRect separator;                // separator of row 0
-    PixelRect headers[kGridColumns];    // header check boxes 100..147
+    PixelRect keyButton;             // key button of row 0
+    PixelRect separator;             // separator of row 0
+    PixelRect headers[kGridColumns]; // header check boxes 100..147
     bool headerFound[kGridColumns];
     PixelRect scrollBar;
     int32_t belowGridTop[kBelowGridCount]; // top edges, in kBelowGridIds order

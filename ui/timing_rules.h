@@ -2,7 +2,7 @@
 // Validation and control ranges of the timing dialog.
 #include <cstdint>
 
-constexpr int32_t kMinInterval = 3;      // polling and typematic interval, ms
+constexpr int32_t kMinInterval = 3; // polling and typematic interval, ms
 constexpr int32_t kMinTypematicDelay = 0;
 constexpr int32_t kInvalidTimingValue = 3; // what an unreadable or too small value becomes
 

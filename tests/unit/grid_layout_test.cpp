@@ -16,7 +16,10 @@ constexpr int32_t kKeyTop = 72, kHeaderTop = 55, kScrollBarWidth = 15;
 PixelRect At(int32_t left, int32_t top, int32_t width, int32_t height) {
     return {left, top, left + width, top + height};
 }
-int32_t HeaderRight(int column) { return 250 + 15 * column + 12; } // client x
+// Client x of the right edge of header check box j.
+int32_t HeaderRight(int column) {
+    return 250 + 15 * column + 12;
+}
 
 GridMeasurements TemplateDialog() {
     GridMeasurements m{};
@@ -36,7 +39,7 @@ GridMeasurements TemplateDialog() {
     return m;
 }
 
-constexpr JoystickColumns kSmallPad{2, 0, 4};               // 2 axes, no hat, 4 buttons
+constexpr JoystickColumns kSmallPad{2, 0, 4};                // 2 axes, no hat, 4 buttons
 constexpr JoystickColumns kFullStick{6, kJoyCapsHasPov, 32}; // 6 axes, hat, 32 buttons
 
 struct GridLayoutTest : ::testing::Test {

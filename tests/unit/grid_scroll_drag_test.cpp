@@ -20,9 +20,8 @@ struct GridMotionTest : ::testing::Test {
         s.grid.keyButtonTop = kTop;
         s.grid.rowPitch = kPitch;
         for (int i = 0; i < kMaxKeys; ++i) // entry i: vk i, reserved 255 - i
-            WriteEntry(s.keyMap.entries[i],
-                       {1u << (i % 32), 0, static_cast<uint8_t>(i), 0, 1,
-                        static_cast<uint8_t>(255 - i)});
+            WriteEntry(s.keyMap.entries[i], {1u << (i % 32), 0, static_cast<uint8_t>(i), 0, 1,
+                                             static_cast<uint8_t>(255 - i)});
     }
     std::vector<int> Order(int n) {
         std::vector<int> order;
@@ -72,10 +71,10 @@ TEST(DropLine, TruncatedBandsAroundTheRowsAndOneLineOfScrollBeyondThem) {
         uint32_t y;
         int32_t dropRow;
         TrackScroll scroll;
-    } cases[] = {{150, 2, TrackScroll::None},   {99, 0, TrackScroll::None},
-                 {76, 0, TrackScroll::None},    {75, -1, TrackScroll::None},
-                 {51, -1, TrackScroll::None},   {50, -1, TrackScroll::LineUp},
-                 {349, 9, TrackScroll::None},   {350, 9, TrackScroll::LineDown}};
+    } cases[] = {{150, 2, TrackScroll::None}, {99, 0, TrackScroll::None},
+                 {76, 0, TrackScroll::None},  {75, -1, TrackScroll::None},
+                 {51, -1, TrackScroll::None}, {50, -1, TrackScroll::LineUp},
+                 {349, 9, TrackScroll::None}, {350, 9, TrackScroll::LineDown}};
     for (const Case& c : cases) {
         const DropLine line = DropLineAt(c.y, kTop, kPitch, 10);
         EXPECT_EQ(line.dropRow, c.dropRow) << c.y;
