@@ -115,9 +115,13 @@ LRESULT SendMessageBounded(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return static_cast<LRESULT>(result);
 }
 
+// Only a box on screen counts: one found between its creation and its first showing has not
+// finished setting up its text and buttons.
 HWND FindMessageBox(DWORD processId) {
-    const std::vector<HWND> boxes = FindTopLevel(kMessageBoxClass, kApplicationTitle, processId);
-    return boxes.empty() ? nullptr : boxes.front();
+    for (HWND box : FindTopLevel(kMessageBoxClass, kApplicationTitle, processId))
+        if (IsWindowVisible(box))
+            return box;
+    return nullptr;
 }
 
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
@@ -139,7 +143,7 @@ std::string MessageBoxText(HWND box) {
 std::vector<int> MessageBoxButtons(HWND box) {
     std::vector<int> ids;
     for (HWND child : Children(box))
-        if (ClassOf(child) == "Button" && IsWindowVisible(child))
+        if (ClassOf(child) == "Button" && (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE))
             ids.push_back(GetDlgCtrlID(child));
     return ids;
 }

@@ -44,7 +44,8 @@ void PostCommand(HWND window, WORD commandId);
 LRESULT SendMessageBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                            DWORD timeoutMs = 5000);
 
-// Message boxes captioned with the application title, of `processId` (any process when 0).
+// Message boxes captioned with the application title and shown on screen, of `processId` (any
+// process when 0).
 HWND FindMessageBox(DWORD processId = 0);
 HWND WaitForMessageBox(DWORD processId = 0, DWORD timeoutMs = 10000);
 std::string MessageBoxText(HWND box);
