@@ -154,7 +154,7 @@ export DISPLAY="$display"
 # mscoree and mshtml off: a fresh prefix would otherwise offer to install Mono and Gecko.
 if ! WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
         timeout --kill-after=10 180 "$wine" wineboot -i >"$tmp/wineboot.log" 2>&1; then
-    broken "wineboot did not finish within 180 s: $(tail -n 3 "$tmp/wineboot.log")"
+    broken "wineboot failed or ran over 180 s: $(tail -n 3 "$tmp/wineboot.log")"
 fi
 # A Wine virtual desktop: its taskbar holds a real notification area. Without it, Wine's
 # stand-in tray takes about 2 s to remove an icon and stalls the next process's start as long
