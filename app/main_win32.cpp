@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "app/tray.h"
 #include "platform/tray.h"
+#include "store/slot_store.h"
 
 namespace {
 
@@ -46,6 +47,8 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     const CommandLine commandLine = ReadCommandLine();
     if (commandLine.hasSlot)
         s.slotDigit = commandLine.slotDigit;
+    else
+        ReadSelectedSlot(s);
 
     if (!StepToFreeSlot(s, IsSlotTaken))
         ExitProcess(kExitNoFreeSlot);
@@ -58,6 +61,7 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
 
     ResetKeyMapDefaults(s);
     ResetTimingDefaults(s);
+    LoadSlot(s);
 
     TrayAdd(mainWindow, kActiveTip, true);
 
