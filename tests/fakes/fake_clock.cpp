@@ -1,5 +1,7 @@
 #include "tests/fakes/fake_clock.h"
 
+#include <atomic>
+
 FakeClock& TheFakeClock() {
     static FakeClock clock;
     return clock;
@@ -7,8 +9,8 @@ FakeClock& TheFakeClock() {
 
 void SleepMilliseconds(uint32_t ms) {
     FakeClock& c = TheFakeClock();
-    c.lastSleep = ms;
-    c.totalSlept += ms;
+    std::atomic_ref<uint32_t>(c.lastSleep).store(ms, std::memory_order_relaxed);
+    std::atomic_ref<uint64_t>(c.totalSlept).fetch_add(ms, std::memory_order_relaxed);
     if (c.onSleep)
         c.onSleep(ms);
 }

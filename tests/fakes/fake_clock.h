@@ -7,7 +7,9 @@
 struct FakeClock {
     uint32_t lastSleep = 0;
     uint64_t totalSlept = 0;
-    std::function<void(uint32_t)> onSleep; // lets a test act between poll cycles
+    // Lets a test act between poll cycles. Called on the sleeping thread; lastSleep and
+    // totalSlept are updated atomically, so two threads may sleep at once.
+    std::function<void(uint32_t)> onSleep;
 };
 
 FakeClock& TheFakeClock();

@@ -8,18 +8,54 @@ FakeInput& TheFakeInput() {
 }
 
 void ResetFakeInput() {
-    TheFakeInput().events.clear();
-    TheFakeInput().events.reserve(1 << 16);
-    for (bool& down : TheFakeInput().physicalDown)
+    FakeInput& f = TheFakeInput();
+    f.events.clear();
+    f.events.reserve(1 << 16);
+    for (bool& down : f.physicalDown)
+        down = false;
+    for (bool& down : f.injectedDown)
+        down = false;
+    for (bool& down : f.mouseDown)
         down = false;
 }
 
+bool AnythingInjectedDown() {
+    const FakeInput& f = TheFakeInput();
+    for (bool down : f.injectedDown)
+        if (down)
+            return true;
+    for (bool down : f.mouseDown)
+        if (down)
+            return true;
+    return false;
+}
+
 void InjectKey(uint8_t vk, uint8_t scan, uint32_t flags) {
-    TheFakeInput().events.push_back({InjectedEvent::Key, vk, scan, flags, 0});
+    FakeInput& f = TheFakeInput();
+    f.events.push_back({InjectedEvent::Key, vk, scan, flags, 0});
+    f.injectedDown[vk] = (flags & kKeyEventKeyUp) == 0;
 }
 
 void InjectMouse(uint32_t flags, uint32_t data) {
-    TheFakeInput().events.push_back({InjectedEvent::Mouse, 0, 0, flags, data});
+    FakeInput& f = TheFakeInput();
+    f.events.push_back({InjectedEvent::Mouse, 0, 0, flags, data});
+    struct Button {
+        uint32_t down, up, data;
+    };
+    static const Button buttons[kFakeMouseButtons] = {{kMouseLeftDown, kMouseLeftUp, 0},
+                                                      {kMouseRightDown, kMouseRightUp, 0},
+                                                      {kMouseMiddleDown, kMouseMiddleUp, 0},
+                                                      {kMouseXDown, kMouseXUp, kXButton1},
+                                                      {kMouseXDown, kMouseXUp, kXButton2}};
+    for (int b = 0; b < kFakeMouseButtons; ++b) {
+        const bool x = buttons[b].data != 0;
+        if (x && data != buttons[b].data)
+            continue;
+        if (flags & buttons[b].down)
+            f.mouseDown[b] = true;
+        if (flags & buttons[b].up)
+            f.mouseDown[b] = false;
+    }
 }
 
 // Scan codes of a US keyboard for the keys the tests use; 0 for the rest, like a key without one.

@@ -12,10 +12,17 @@ struct InjectedEvent {
     uint32_t data;  // Mouse: X button data
 };
 
+// Mouse buttons in the order left, right, middle, first extra, second extra.
+constexpr int kFakeMouseButtons = 5;
+
 struct FakeInput {
     std::vector<InjectedEvent> events;
     bool physicalDown[256] = {}; // keys the "user" holds, seen by IsKeyDownNow
+    bool injectedDown[256] = {}; // keys down by injected events, by virtual key
+    bool mouseDown[kFakeMouseButtons] = {};
 };
 
 FakeInput& TheFakeInput();
 void ResetFakeInput();
+// Some key or mouse button is down by injected events.
+bool AnythingInjectedDown();

@@ -1,5 +1,23 @@
 #include "tests/fakes/fake_joystick.h"
 
+#include <atomic>
+
+namespace {
+template <class T> T Load(T& field) {
+    return std::atomic_ref<T>(field).load(std::memory_order_relaxed);
+}
+template <class T> void Store(T& field, T value) {
+    std::atomic_ref<T>(field).store(value, std::memory_order_relaxed);
+}
+
+void CopySample(JoystickSample& to, JoystickSample& from) {
+    for (int k = 0; k < kAxisCount; ++k)
+        Store(to.pos[k], Load(from.pos[k]));
+    Store(to.buttons, Load(from.buttons));
+    Store(to.pov, Load(from.pov));
+}
+} // namespace
+
 FakeJoystick& TheFakeJoystick() {
     static FakeJoystick joystick;
     return joystick;
@@ -32,10 +50,20 @@ uint32_t ReadJoystickCaps(uint32_t joystickId, JoystickCaps& caps) {
 
 uint32_t ReadJoystick(uint32_t joystickId, JoystickSample& sample) {
     FakeJoystick& j = TheFakeJoystick();
-    j.lastReadId = joystickId;
-    ++j.reads;
-    if (j.readResult != kJoyNoError)
-        return j.readResult;
-    sample = j.sample;
+    Store(j.lastReadId, joystickId);
+    std::atomic_ref<uint64_t>(j.reads).fetch_add(1, std::memory_order_relaxed);
+    const uint32_t result = Load(j.readResult);
+    if (result != kJoyNoError)
+        return result;
+    CopySample(sample, j.sample);
     return kJoyNoError;
 }
+
+void SetFakeJoystickSample(const JoystickSample& sample) {
+    JoystickSample copy = sample;
+    CopySample(TheFakeJoystick().sample, copy);
+}
+
+void SetFakeJoystickReadResult(uint32_t result) { Store(TheFakeJoystick().readResult, result); }
+
+uint64_t FakeJoystickReads() { return Load(TheFakeJoystick().reads); }

@@ -18,3 +18,8 @@ struct FakeJoystick {
 FakeJoystick& TheFakeJoystick();
 // A 6-axis joystick with a hat and 12 buttons, bounds 0..65535, centred, answering.
 void ResetFakeJoystick();
+// Safe while a poll thread reads the joystick: the sample and the read result are read and
+// written field by field atomically, and `reads` and `lastReadId` are updated atomically.
+void SetFakeJoystickSample(const JoystickSample& sample);
+void SetFakeJoystickReadResult(uint32_t result);
+uint64_t FakeJoystickReads();
