@@ -83,6 +83,9 @@ struct EngineMemory {
     std::atomic<int32_t> chordCounter[kMaxKeys]{};
     std::atomic<HeldPress> heldPress[kMaxKeys]{};
     std::atomic<int32_t> lastZoneSelection[2]{}; // X, Y
+    // Whether the poll thread may produce events: open, busy producing, or stopped for good at
+    // exit (see engine/chords.h).
+    std::atomic<uint32_t> eventGate{0};
 };
 
 struct GridState {

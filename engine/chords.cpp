@@ -1,0 +1,148 @@
+#include "engine/chords.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "app/key_map.h"
+#include "engine/key_events.h"
+#include "platform/clock.h"
+
+namespace {
+constexpr int kLargestBitCount = 255; // bitCount is one byte
+
+constexpr uint32_t kEventsOpen = 0;
+constexpr uint32_t kEventsBusy = 1;
+constexpr uint32_t kEventsStopped = 2;
+
+constexpr auto kRelaxed = std::memory_order_relaxed;
+
+struct Typematic {
+    int64_t step; // milliseconds added per cycle
+    bool on;
+    int64_t delay;
+    int64_t interval;
+};
+
+// One look at an entry for the whole cycle, so that an edit on the other thread cannot make an
+// index be examined at two sizes, or at none, within one cycle.
+struct EntryView {
+    InputWord mask;
+    HeldPress press;
+    int size;
+};
+
+// The held time a counter stands for. Only meaningful while the press is in effect.
+int64_t HeldTime(int32_t counter, HeldPress record) {
+    return int64_t{counter} + ((record & kCounterBiased) ? 1 : 0);
+}
+
+// A held counter never reads 0, which would mean "no release owed": a held time of 0 (possible
+// when typematicInterval exceeds typematicDelay) is stored as -1 with kCounterBiased, which
+// keeps the arithmetic and so the repeat cadence exact. The counter saturates instead of
+// wrapping.
+void StorePressed(EngineMemory& m, int i, HeldPress press, int64_t heldTime) {
+    int32_t counter = static_cast<int32_t>(std::clamp<int64_t>(
+        heldTime, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+    HeldPress record = press;
+    if (counter == 0) {
+        counter = -1;
+        record |= kCounterBiased;
+    }
+    m.heldPress[i].store(record, kRelaxed);
+    m.chordCounter[i].store(counter, std::memory_order_release);
+}
+
+void ReleaseIndex(EngineMemory& m, int i) {
+    if (m.chordCounter[i].load(kRelaxed) == 0)
+        return;
+    m.chordCounter[i].store(0, kRelaxed);
+    InjectRelease(m.heldPress[i].load(kRelaxed));
+}
+
+// Index i owes nothing, or owes the release of exactly `press`.
+void ServeHeld(EngineMemory& m, int i, HeldPress press, const Typematic& t) {
+    const int32_t counter = m.chordCounter[i].load(kRelaxed);
+    const bool inEffect = counter != 0;
+    int64_t held = inEffect ? HeldTime(counter, m.heldPress[i].load(kRelaxed)) : 0;
+    held += t.step;
+    bool fire = !inEffect;
+    if (t.on && held > t.delay) {
+        held -= t.interval;
+        fire = true;
+    }
+    if (fire)
+        InjectPress(press);
+    StorePressed(m, i, press, held);
+}
+} // namespace
+
+void ResolveChords(ProgramState& s, CycleWords& words) {
+    EngineMemory& m = s.engine;
+    const int count = KeyCount(s);
+    const int largest = std::clamp<int>(s.maxChordSize.load(kRelaxed), 0, kLargestBitCount);
+    const Typematic t{CycleMilliseconds(s), s.typematicOn.load(kRelaxed) != 0,
+                      s.timing.typematicDelay.load(kRelaxed),
+                      s.timing.typematicInterval.load(kRelaxed)};
+
+    EntryView view[kMaxKeys];
+    for (int i = 0; i < count; ++i) {
+        const KeyMapEntry e = ReadEntry(s.keyMap.entries[i]);
+        view[i] = {ChordMask(e), PressOf(e), e.bitCount};
+    }
+
+    // Before anything is pressed, lift what the key map no longer produces: an index that is
+    // not examined cannot be held (beyond keyCount, an empty chord, larger than maxChordSize),
+    // and one whose entry now names another key (reload, reset, reorder) owes the release of
+    // what it pressed, not of its new key. Its new key then starts as a new press.
+    for (int i = 0; i < kMaxKeys; ++i) {
+        const bool examined = i < count && view[i].size >= 1 && view[i].size <= largest;
+        if (!examined || (m.heldPress[i].load(kRelaxed) & kPressIdentity) != view[i].press)
+            ReleaseIndex(m, i);
+    }
+
+    for (int size = largest; size >= 1; --size) {
+        for (int i = 0; i < count; ++i) {
+            if (view[i].size != size)
+                continue;
+            const InputWord mask = view[i].mask;
+            if (mask != 0 && (mask & words.working) == mask) {
+                words.consumed |= mask;
+                ServeHeld(m, i, view[i].press, t);
+            } else {
+                ReleaseIndex(m, i);
+            }
+        }
+        words.working &= ~words.consumed;
+    }
+}
+
+void ReleaseAllKeys(ProgramState& s) {
+    EngineMemory& m = s.engine;
+    for (int i = 0; i < kMaxKeys; ++i)
+        if (m.chordCounter[i].load(std::memory_order_acquire) != 0)
+            InjectRelease(m.heldPress[i].load(kRelaxed));
+}
+
+bool BeginEvents(ProgramState& s) {
+    uint32_t expected = kEventsOpen;
+    return s.engine.eventGate.compare_exchange_strong(expected, kEventsBusy,
+                                                      std::memory_order_acquire, kRelaxed);
+}
+
+void EndEvents(ProgramState& s) {
+    s.engine.eventGate.store(kEventsOpen, std::memory_order_release);
+}
+
+void ReleaseHeldAtExit(ProgramState& s) {
+    EngineMemory& m = s.engine;
+    for (;;) {
+        uint32_t expected = kEventsOpen;
+        if (m.eventGate.compare_exchange_strong(expected, kEventsStopped, std::memory_order_acquire,
+                                                kRelaxed) ||
+            expected == kEventsStopped)
+            break;
+        SleepMilliseconds(1); // a cycle is producing events; it takes microseconds
+    }
+    for (int i = 0; i < kMaxKeys; ++i)
+        ReleaseIndex(m, i);
+}

@@ -1,0 +1,173 @@
+#include "engine/chords.h"
+
+#include "tests/unit/engine_fixture.h"
+
+namespace {
+
+struct ChordsTest : EngineTest {
+    ChordsTest() { s.typematicOn = 0; }
+};
+
+TEST_F(ChordsTest, PairChord_ReleasesSingleInSameCycle) {
+    UseEntries({{Button(1), 'A'}, {Button(2), 'B'}, {Button(1) | Button(2), 'P'}});
+
+    EXPECT_EQ(Resolve(Button(1)), (Events{"+A"}));
+    EXPECT_EQ(Resolve(Button(1) | Button(2)), (Events{"+P", "-A"}));
+    EXPECT_EQ(Resolve(Button(1) | Button(2)), Events{});
+    EXPECT_EQ(Resolve(Button(1)), (Events{"-P", "+A"}));
+    EXPECT_EQ(Resolve(0), (Events{"-A"}));
+}
+
+TEST_F(ChordsTest, EqualSizeChords_BothFireAndHideTheirBitsFromSingles) {
+    UseEntries({{Button(1) | Button(2), 'X'}, {Button(2) | Button(3), 'Y'}, {Button(2), 'S'}});
+    EXPECT_EQ(Resolve(Button(1) | Button(2) | Button(3)), (Events{"+X", "+Y"}));
+}
+
+TEST_F(ChordsTest, ButtonsSeventeenToThirtyTwo_HiddenByLargerChordsLikeLowButtons) {
+    UseEntries({{Button(32), 'S'}, {Button(17) | Button(32), 'P'}, {Button(17), 'T'}});
+    EXPECT_EQ(Resolve(Button(32)), (Events{"+S"}));
+    EXPECT_EQ(Resolve(Button(17) | Button(32)), (Events{"+P", "-S"}));
+    EXPECT_EQ(Resolve(Button(17)), (Events{"-P", "+T"}));
+}
+
+// Every row: the press cycles while held, a non-zero counter throughout (a release is owed), and
+// exactly one release after. Rows 3 to 6 have an interval above the delay, where the held time
+// passes through 0; rows 7 and 8 have a polling interval below 1, counted as 1 ms.
+TEST_F(ChordsTest, Typematic_PressCyclesFollowDelayAndIntervalAndOneReleaseEndsThem) {
+    struct Row {
+        int32_t on, poll, delay, interval;
+        int cycles;
+        std::vector<int> presses;
+    };
+    const Row rows[] = {
+        {1, 100, 500, 100, 9, {1, 6, 7, 8, 9}},
+        {1, 100, 500, 300, 12, {1, 6, 9, 12}},
+        {1, 100, 100, 300, 11, {1, 2, 5, 8, 11}},
+        {1, 3, 8, 12, 11, {1, 3, 7, 11}},
+        {1, 100, 200, 400, 12, {1, 3, 7, 11}},
+        {1, 50, 0, 50, 4, {1, 2, 3, 4}},
+        {1, 0, 500, 100, 10, {1}},
+        {1, -50, 500, 100, 10, {1}},
+        {0, 100, 500, 100, 30, {1}},
+    };
+    UseEntries({{Button(1), 'A'}});
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << "poll " << r.poll << " delay " << r.delay << " interval "
+                                        << r.interval << " on " << r.on);
+        s.typematicOn = r.on;
+        s.timing.pollingInterval = r.poll;
+        s.timing.typematicDelay = r.delay;
+        s.timing.typematicInterval = r.interval;
+        std::vector<int> presses;
+        for (int c = 1; c <= r.cycles; ++c) {
+            const Events sent = Resolve(Button(1));
+            if (!sent.empty())
+                presses.push_back(c);
+            EXPECT_LE(sent.size(), 1u) << "cycle " << c;
+            EXPECT_NE(Counter(0), 0) << "a release is owed at cycle " << c;
+        }
+        EXPECT_EQ(presses, r.presses);
+        EXPECT_EQ(Resolve(0), (Events{"-A"}));
+        EXPECT_EQ(Resolve(0), Events{});
+    }
+}
+
+TEST_F(ChordsTest, LongHold_CounterSaturatesInsteadOfWrapping) {
+    UseEntries({{Button(1), 'A'}});
+    s.timing.pollingInterval = 1000000;
+    for (int c = 0; c < 3000; ++c)
+        Step(Button(1));
+    EXPECT_EQ(Counter(0), INT32_MAX);
+    EXPECT_EQ(TakeEvents(), (Events{"+A"}));
+}
+
+TEST_F(ChordsTest, MouseCodes_UseTheButtonTable_OtherCodesIncludingThreeUseTheKeyboard) {
+    UseEntries({{Button(1), 1},
+                {Button(2), 2},
+                {Button(3), 4},
+                {Button(4), 5},
+                {Button(5), 6},
+                {Button(6), 3}});
+    SetEntry(6, Button(7), 45, 0xD2); // Insert: scan 0x52 with the extended bit
+    s.keyMap.keyCount = 7;
+    const InputWord all = (Button(8) - 1) & ~(Button(1) - 1);
+
+    EXPECT_EQ(Resolve(all), (Events{"+m2", "+m8", "+m32", "+m128/1", "+m128/2", "+3", "+45 ext"}));
+    EXPECT_EQ(Resolve(0), (Events{"-m4", "-m16", "-m64", "-m256/1", "-m256/2", "-3", "-45 ext"}));
+    Step(Button(7));
+    EXPECT_EQ(TheFakeInput().events[0].scan, 0x52) << "scan code without the extended bit";
+}
+
+TEST_F(ChordsTest, ChordsThatCannotBeExamined_NeverFire) {
+    UseEntries({{Button(1), 'A'}});
+    SetEntry(1, Button(1) | Button(2), 'P'); // larger than maxChordSize until it is recomputed
+    KeyMapEntry broken{};
+    broken.bitCount = 1; // a zero mask claiming one input, as a damaged stored map might
+    broken.vk = 'Z';
+    WriteEntry(s.keyMap.entries[2], broken);
+    s.keyMap.keyCount = 3;
+
+    EXPECT_EQ(Resolve(Button(1) | Button(2)), (Events{"+A"}));
+    RecomputeMaxChordSize(s);
+    EXPECT_EQ(Resolve(Button(1) | Button(2)), (Events{"+P", "-A"}));
+}
+
+TEST_F(ChordsTest, ReleaseAllKeys_LiftsWhatWasPressed_ChordReleaseStillFollows) {
+    UseEntries({{Button(1), 'A'}, {Button(2), 5}});
+    SetEntry(0, Button(1), 45, 0xD2);
+    ReleaseAllKeys(s);
+    EXPECT_EQ(TakeEvents(), Events{}) << "nothing held, nothing sent";
+
+    Resolve(Button(1) | Button(2));
+    const int32_t counter = Counter(0);
+    SetEntry(0, Button(1), 'B'); // edited since: the release still goes to what was pressed
+    ReleaseAllKeys(s);
+
+    EXPECT_EQ(TakeEvents(), (Events{"-45 ext", "-m256/1"}));
+    EXPECT_FALSE(AnythingInjectedDown());
+    EXPECT_EQ(Counter(0), counter);
+    EXPECT_EQ(Resolve(0), (Events{"-45 ext", "-m256/1"})) << "the chords' own releases";
+}
+
+TEST_F(ChordsTest, ChangedEntry_ReleasesWhatItPressedBeforeAnythingIsPressed) {
+    UseEntries({{Button(1), 'A'}, {Button(2), 'B'}, {Button(3), 'C'}});
+    Resolve(Button(1) | Button(2) | Button(3));
+
+    SetEntry(0, Button(2), 'B'); // rows 0 and 1 swapped
+    SetEntry(1, Button(1), 'A');
+    SetEntry(2, Button(4), 'D'); // row 2 replaced by a chord not held
+
+    EXPECT_EQ(Resolve(Button(1) | Button(2) | Button(3)), (Events{"-A", "-B", "-C", "+B", "+A"}));
+    EXPECT_TRUE(TheFakeInput().injectedDown['A'] && TheFakeInput().injectedDown['B']);
+    Resolve(0);
+    EXPECT_FALSE(AnythingInjectedDown());
+}
+
+TEST_F(ChordsTest, EntriesTakenOutOfPlay_ReleaseWhatTheyHold) {
+    UseEntries({{Button(1), 'A'}, {Button(2), 'B'}, {Button(3), 'C'}});
+    Resolve(Button(1) | Button(2) | Button(3));
+
+    s.keyMap.keyCount = 2;                   // row removed
+    SetEntry(1, Button(2) | Button(4), 'B'); // enlarged, maxChordSize not yet recomputed
+
+    EXPECT_EQ(Resolve(Button(1) | Button(2) | Button(3)), (Events{"-B", "-C"}));
+    EXPECT_EQ(Counter(1), 0);
+    EXPECT_EQ(Counter(2), 0);
+}
+
+TEST_F(ChordsTest, ExitRelease_LiftsEverythingHeldOnceAndStopsEvents) {
+    UseEntries({{Button(1), 'A'}, {Button(2), 1}, {Button(3), 6}});
+    SetEntry(0, Button(1), 45, 0xD2);
+    Resolve(Button(1) | Button(2) | Button(3));
+
+    ReleaseHeldAtExit(s);
+    ReleaseHeldAtExit(s);
+
+    EXPECT_EQ(TakeEvents(), (Events{"-45 ext", "-m4", "-m256/2"}));
+    EXPECT_FALSE(AnythingInjectedDown());
+    for (int i = 0; i < kMaxKeys; ++i)
+        EXPECT_EQ(Counter(i), 0);
+    EXPECT_FALSE(BeginEvents(s));
+}
+
+} // namespace
