@@ -1,0 +1,32 @@
+#include "engine/calibration.h"
+
+#include <algorithm>
+
+#include "platform/joystick.h"
+#include "platform/message_box.h"
+
+void Calibrate(ProgramState& s, WindowHandle owner) {
+    Calibration& c = s.calibration;
+    c.numButtons.store(0, std::memory_order_relaxed);
+    if (ReadJoystickCaps(s.joystickId.load(std::memory_order_relaxed), c.caps) != kJoyNoError) {
+        ShowMessageBox(owner, kJoystickNotInstalled, kMbOk);
+        return;
+    }
+    // Odd counts round up to the next even number. Capping first keeps a driver's absurd count
+    // (255, or 0xFFFFFFFF) from wrapping to 0.
+    const uint32_t buttons = std::min<uint32_t>(c.caps.numButtons, kMaxButtonColumns);
+    c.numButtons.store(static_cast<int32_t>((buttons + 1) & ~1u), std::memory_order_relaxed);
+    c.numAxes.store(std::min<uint32_t>(c.caps.numAxes, kAxisCount), std::memory_order_relaxed);
+    c.capsFlags.store(c.caps.caps, std::memory_order_relaxed);
+
+    const uint32_t percent =
+        static_cast<uint32_t>(s.timing.thresholdPercent.load(std::memory_order_relaxed));
+    for (int k = 0; k < kAxisCount; ++k) {
+        const uint32_t min = c.caps.axisMin[k];
+        const uint32_t max = c.caps.axisMax[k];
+        const uint32_t center = (min + max) >> 1;
+        c.center[k].store(center, std::memory_order_relaxed);
+        c.range[k].store(max - min, std::memory_order_relaxed);
+        c.threshold[k].store((max - center) * percent / 100, std::memory_order_relaxed);
+    }
+}
