@@ -1,0 +1,57 @@
+#include "engine/poll_loop.h"
+
+#include "app/tray.h"
+#include "engine/chords.h"
+#include "engine/cycle.h"
+#include "engine/input_word.h"
+#include "platform/clock.h"
+
+namespace {
+constexpr auto kRelaxed = std::memory_order_relaxed;
+
+bool ReadSelectedJoystick(const ProgramState& s, JoystickSample& sample) {
+    return ReadJoystick(s.joystickId.load(kRelaxed), sample) == kJoyNoError;
+}
+
+bool EventsPaused(const ProgramState& s) {
+    return s.captureActive.load(kRelaxed) || s.dialogActive.load(kRelaxed);
+}
+} // namespace
+
+bool PollCycle(ProgramState& s, JoystickSample& sample) {
+    const bool readOk = ReadSelectedJoystick(s, sample);
+    const InputWord input = BuildInputWord(sample, s.calibration) & s.enabledMask.load(kRelaxed);
+    s.engine.currentInput.store(input, kRelaxed);
+
+    // A failed read leaves the sample as the platform pleases: nothing is decided on it, so
+    // held keys stay down and counters keep their values until the joystick reads again.
+    if (!readOk || EventsPaused(s) || !BeginEvents(s))
+        return readOk;
+    CycleWords words{input, 0};
+    if (s.zoneMode.load(kRelaxed) != 0) {
+        // Axis-zone selection runs here, on the sample's X and Y positions and on `words`,
+        // before chord resolution sees what it leaves.
+    }
+    ResolveChords(s, words);
+    EndEvents(s);
+    return readOk;
+}
+
+void RunPollLoop(ProgramState& s, const std::atomic<bool>* stop) {
+    JoystickSample sample{};
+    const auto stopped = [stop] { return stop != nullptr && stop->load(); };
+    while (!stopped()) {
+        if (ReadSelectedJoystick(s, sample)) {
+            ShowTrayState(true);
+            bool readOk = true;
+            while (readOk) {
+                readOk = PollCycle(s, sample);
+                SleepMilliseconds(static_cast<uint32_t>(CycleMilliseconds(s)));
+                if (stopped())
+                    return;
+            }
+        }
+        ShowTrayState(false);
+        SleepMilliseconds(kInactiveRetryMilliseconds);
+    }
+}

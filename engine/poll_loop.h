@@ -1,0 +1,17 @@
+#pragma once
+// The poll thread's body as neutral code: one cycle, and the loop with the tray's active and
+// inactive states.
+#include <atomic>
+
+#include "app/program_state.h"
+#include "platform/joystick.h"
+
+constexpr uint32_t kInactiveRetryMilliseconds = 5000;
+
+// Reads the joystick into `sample`, publishes the masked input word and, when events may be
+// produced, runs zone selection and chord resolution. Returns whether the read succeeded. A cycle
+// whose read failed publishes the word of the sample as the read left it but injects nothing.
+bool PollCycle(ProgramState& s, JoystickSample& sample);
+
+// Runs for the life of the process. Tests pass `stop`, which is looked at after every sleep.
+void RunPollLoop(ProgramState& s, const std::atomic<bool>* stop = nullptr);

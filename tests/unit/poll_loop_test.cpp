@@ -1,0 +1,113 @@
+#include "engine/poll_loop.h"
+
+#include <atomic>
+
+#include "app/tray.h"
+#include "engine/calibration.h"
+#include "tests/unit/engine_fixture.h"
+
+namespace {
+
+constexpr uint32_t kUnplugged = 167;
+
+// Default key map (button 1 Return, button 2 Tab), no repeat.
+struct PollLoopTest : EngineTest {
+    JoystickSample sample{};
+    std::vector<uint32_t> sleeps;
+    std::atomic<bool> stop{false};
+
+    PollLoopTest() {
+        ResetKeyMapDefaults(s);
+        s.typematicOn = 0;
+        Calibrate(s, nullptr);
+    }
+    void HoldButtons(uint32_t buttons) {
+        JoystickSample j = TheFakeJoystick().sample;
+        j.buttons = buttons;
+        SetFakeJoystickSample(j);
+    }
+    InputWord Published() const { return s.engine.currentInput.load(); }
+    // Runs the loop; `script` acts after the n-th sleep (1-based) and says whether to stop.
+    template <class Script> void RunLoop(Script script) {
+        TheFakeClock().onSleep = [&](uint32_t ms) {
+            sleeps.push_back(ms);
+            stop = script(sleeps.size());
+        };
+        RunPollLoop(s, &stop);
+    }
+};
+
+TEST_F(PollLoopTest, Cycle_PublishesWordMaskedByEnabledMaskAndFires) {
+    s.joystickId = 5;
+    s.enabledMask = ~Button(1);
+    HoldButtons(0b11);
+    EXPECT_TRUE(PollCycle(s, sample));
+    EXPECT_EQ(Published(), Button(2));
+    EXPECT_EQ(TakeEvents(), (Events{"+9"}));
+    EXPECT_EQ(TheFakeJoystick().lastReadId, 5u);
+}
+
+TEST_F(PollLoopTest, CaptureOrDialogActiveOrUnreadable_InjectsNothingButPublishes) {
+    HoldButtons(0b1);
+    PollCycle(s, sample);
+    TakeEvents();
+    const int32_t counter = Counter(4);
+
+    for (int pause = 0; pause < 3; ++pause) {
+        s.captureActive = pause == 0;
+        s.dialogActive = pause == 1;
+        SetFakeJoystickReadResult(pause == 2 ? kUnplugged : kJoyNoError);
+        HoldButtons(pause == 2 ? 0b100 : 0b10); // an unreadable joystick's change is not seen
+        s.engine.currentInput = 0;
+        PollCycle(s, sample);
+        PollCycle(s, sample);
+        EXPECT_EQ(TakeEvents(), Events{}) << pause;
+        EXPECT_EQ(Counter(4), counter) << pause;
+        EXPECT_EQ(Published(), Button(2)) << pause;
+    }
+    s.dialogActive = false;
+    SetFakeJoystickReadResult(kJoyNoError);
+    HoldButtons(0);
+    PollCycle(s, sample);
+    EXPECT_EQ(TakeEvents(), (Events{"-13"})) << "released once events flow again";
+}
+
+TEST_F(PollLoopTest, Loop_ReadableFromStart_ShowsActiveOnceAndCyclesAtPollingInterval) {
+    RunLoop([](size_t n) { return n == 3; });
+    EXPECT_EQ(TheFakeTray().states, (std::vector<bool>{true}));
+    EXPECT_EQ(TheFakeTray().tip, kActiveTip);
+    EXPECT_EQ(sleeps, (std::vector<uint32_t>{100, 100, 100}));
+}
+
+TEST_F(PollLoopTest, Loop_InactiveEveryFiveSecondsUntilReadable_FailedCycleStillSleeps) {
+    SetFakeJoystickReadResult(kUnplugged);
+    RunLoop([](size_t n) {
+        if (n == 2)
+            SetFakeJoystickReadResult(kJoyNoError);
+        if (n == 4)
+            SetFakeJoystickReadResult(kUnplugged);
+        return n == 6;
+    });
+    EXPECT_EQ(TheFakeTray().states, (std::vector<bool>{false, false, true, false}));
+    EXPECT_EQ(TheFakeTray().tip, kInactiveTip);
+    EXPECT_EQ(sleeps, (std::vector<uint32_t>{5000, 5000, 100, 100, 100, 5000}));
+}
+
+TEST_F(PollLoopTest, Loop_PollingIntervalBelowOne_SleepsOneMillisecondAndKeepsTheValue) {
+    s.timing.pollingInterval = -20;
+    RunLoop([](size_t n) { return n == 2; });
+    EXPECT_EQ(sleeps, (std::vector<uint32_t>{1, 1}));
+    EXPECT_EQ(s.timing.pollingInterval, -20);
+}
+
+TEST_F(PollLoopTest, AfterExitRelease_CyclesPublishButInjectNothing) {
+    HoldButtons(0b1);
+    PollCycle(s, sample);
+    ReleaseHeldAtExit(s);
+    HoldButtons(0b10);
+    PollCycle(s, sample);
+    EXPECT_EQ(TakeEvents(), (Events{"+13", "-13"}));
+    EXPECT_EQ(Published(), Button(2));
+}
+
+} // namespace
