@@ -10,6 +10,9 @@
 #include "app/program_state.h"
 #include "app/startup.h"
 #include "app/tray.h"
+#include "engine/calibration.h"
+#include "engine/chords.h"
+#include "engine/poll_thread.h"
 #include "platform/tray.h"
 #include "store/slot_store.h"
 
@@ -64,9 +67,12 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     LoadSlot(s);
 
     TrayAdd(mainWindow, kActiveTip, true);
+    Calibrate(s, mainWindow);
+    StartPollThread();
 
     RunMessageLoop();
 
     TrayRemove();
+    ReleaseHeldAtExit(s); // nothing the engine pressed stays down after the program is gone
     ExitProcess(0);
 }
