@@ -3,6 +3,8 @@
 
 #include "app/main_window.h"
 #include "app/program_state.h"
+#include "app/slot_menu.h"
+#include "app/slot_menu_win32.h"
 #include "ui/resource_ids.h"
 
 namespace {
@@ -13,9 +15,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case MainWindowAction::Quit:
         PostQuitMessage(0);
         break;
-    case MainWindowAction::OpenSetup:
     case MainWindowAction::ShowSlotMenu:
+        ShowSlotMenu(window);
+        break;
     case MainWindowAction::ChangeSlot:
+        ChangeSlot(State(), d.slotDigit);
+        break;
+    case MainWindowAction::OpenSetup:
     case MainWindowAction::None:
         break;
     }

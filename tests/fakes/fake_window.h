@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+#include "platform/window.h"
+
+struct FakeWindow {
+    WindowHandle lastWindow = nullptr;
+    std::string title;
+};
+
+FakeWindow& TheFakeWindow();
