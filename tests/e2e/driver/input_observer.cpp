@@ -1,6 +1,7 @@
 #include "tests/e2e/driver/input_observer.h"
 
 #include "tests/e2e/driver/case_runner.h"
+#include "tests/e2e/driver/scripted_joystick_control.h"
 
 namespace {
 
@@ -23,7 +24,17 @@ Observer& TheObserver() {
     return *observer;
 }
 
-void Record(const ObservedInput& input) {
+// Never throws: a hook must return to the system whatever happens.
+uint64_t JoystickReadsSoFar() {
+    try {
+        return JoystickReadCount();
+    } catch (const CaseFailure&) {
+        return 0;
+    }
+}
+
+void Record(ObservedInput input) {
+    input.joystickReads = JoystickReadsSoFar();
     Observer& o = TheObserver();
     EnterCriticalSection(&o.lock);
     o.inputs.push_back(input);

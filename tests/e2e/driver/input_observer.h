@@ -20,6 +20,10 @@ struct ObservedInput {
     ULONG_PTR extraInfo;  // dwExtraInfo of the injecting call
     DWORD eventTime;      // the event's own time stamp (ms)
     ULONGLONG observedAt; // GetTickCount64() when the hook saw it
+    // The program's joystick reads so far when the hook saw the event. An injecting call
+    // returns only once the low-level hooks have seen its event, so an event that a poll cycle
+    // injects carries the number of that cycle's read.
+    uint64_t joystickReads;
 
     bool Extended() const { return isKey && (flags & LLKHF_EXTENDED) != 0; }
     bool Injected() const { return (flags & (isKey ? LLKHF_INJECTED : LLMHF_INJECTED)) != 0; }
