@@ -4,6 +4,7 @@
 #include "engine/chords.h"
 #include "engine/cycle.h"
 #include "engine/input_word.h"
+#include "engine/zones.h"
 #include "platform/clock.h"
 
 namespace {
@@ -28,10 +29,8 @@ bool PollCycle(ProgramState& s, JoystickSample& sample) {
     if (!readOk || EventsPaused(s) || !BeginEvents(s))
         return readOk;
     CycleWords words{input, 0};
-    if (s.zoneMode.load(kRelaxed) != 0) {
-        // Axis-zone selection runs here, on the sample's X and Y positions and on `words`,
-        // before chord resolution sees what it leaves.
-    }
+    if (s.zoneMode.load(kRelaxed) != 0)
+        SelectAxisZones(s, sample, words);
     ResolveChords(s, words);
     EndEvents(s);
     return readOk;
