@@ -14,6 +14,7 @@
 #include "engine/chords.h"
 #include "engine/poll_thread.h"
 #include "platform/tray.h"
+#include "store/portable_mode.h"
 #include "store/slot_store.h"
 
 namespace {
@@ -47,7 +48,9 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     HANDLE mutex = CreateMutexA(nullptr, FALSE, kProgramWord);
     WaitForSingleObject(mutex, kMutexWaitMs);
 
+    DecidePortableModeAtStart(s);
     const CommandLine commandLine = ReadCommandLine();
+    ImportFileAtStart(s, commandLine.fileArgument);
     if (commandLine.hasSlot)
         s.slotDigit = commandLine.slotDigit;
     else

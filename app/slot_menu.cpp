@@ -6,7 +6,7 @@
 #include "app/startup.h"
 #include "engine/calibration.h"
 #include "platform/window.h"
-#include "store/portable_import.h"
+#include "store/portable_mode.h"
 #include "store/slot_store.h"
 
 namespace {
@@ -42,4 +42,5 @@ void ChangeSlot(ProgramState& s, char slotDigit) {
     LoadSlot(s);
     Calibrate(s, s.mainWindow);
     SaveSelectedSlot(s);
+    ExportPortableFile(s);
 }

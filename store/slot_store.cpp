@@ -4,7 +4,7 @@
 
 #include "app/key_map.h"
 #include "platform/registry.h"
-#include "store/portable_import.h"
+#include "store/portable_mode.h"
 #include "store/registry_layout.h"
 #include "store/settings_table.h"
 

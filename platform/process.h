@@ -1,0 +1,16 @@
+#pragma once
+// Files and child processes, as portable mode needs them to let the registry editor carry the
+// settings between the registry and a file.
+#include <cstddef>
+
+// GetFileAttributesA: true for an existing file or directory; false for an absent name.
+bool FileExists(const char* name);
+void DeleteFileNamed(const char* name);
+// Replaces `to` by `from` (MoveFileExA with MOVEFILE_REPLACE_EXISTING).
+bool ReplaceFileWith(const char* from, const char* to);
+// FormatMessageA from the template with its %1 and %2 inserts; false when it cannot be built or
+// does not fit.
+bool FormatCommandLine(const char* templateText, const char* first, const char* second,
+                       char* out, size_t outSize);
+// Starts the command line and waits for its end; true only when it ran and exited with code 0.
+bool RunAndWait(const char* commandLine);

@@ -1,0 +1,61 @@
+#include <windows.h>
+
+#include <cstring>
+
+#include "platform/process.h"
+
+namespace {
+constexpr DWORD kExitPollMs = 100;
+}
+
+bool FileExists(const char* name) {
+    return name != nullptr && GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+}
+
+void DeleteFileNamed(const char* name) { DeleteFileA(name); }
+
+bool ReplaceFileWith(const char* from, const char* to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool FormatCommandLine(const char* templateText, const char* first, const char* second, char* out,
+                       size_t outSize) {
+    const char* inserts[2] = {first, second != nullptr ? second : ""};
+    char* built = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+        templateText, 0, 0, reinterpret_cast<char*>(&built), 0,
+        reinterpret_cast<va_list*>(const_cast<char**>(inserts)));
+    const bool fits = built != nullptr && length > 0 && length < outSize;
+    if (fits)
+        std::memcpy(out, built, length + 1);
+    LocalFree(built);
+    return fits;
+}
+
+bool RunAndWait(const char* commandLine) {
+    char command[4096];
+    if (std::strlen(commandLine) >= sizeof(command))
+        return false;
+    std::strcpy(command, commandLine); // CreateProcessA may write into its command line
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION child{};
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &child))
+        return false;
+    bool succeeded = false;
+    for (;;) {
+        DWORD code = 0;
+        if (!GetExitCodeProcess(child.hProcess, &code))
+            break;
+        if (code != STILL_ACTIVE) {
+            succeeded = code == 0;
+            break;
+        }
+        Sleep(kExitPollMs);
+    }
+    CloseHandle(child.hProcess);
+    CloseHandle(child.hThread);
+    return succeeded;
+}

@@ -1,0 +1,60 @@
+#include "tests/fakes/fake_process.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/process.h"
+
+FakeProcess& TheFakeProcess() {
+    static FakeProcess process;
+    return process;
+}
+
+void ResetFakeProcess() { TheFakeProcess() = FakeProcess{}; }
+
+bool FileExists(const char* name) {
+    return name != nullptr && TheFakeProcess().files.count(name) != 0;
+}
+
+void DeleteFileNamed(const char* name) { TheFakeProcess().files.erase(name); }
+
+bool ReplaceFileWith(const char* from, const char* to) {
+    FakeProcess& p = TheFakeProcess();
+    if (p.files.erase(from) == 0)
+        return false;
+    p.files.insert(to);
+    return true;
+}
+
+bool FormatCommandLine(const char* templateText, const char* first, const char* second, char* out,
+                       size_t outSize) {
+    std::string built;
+    for (const char* t = templateText; *t != '\0'; ++t) {
+        if (t[0] == '%' && (t[1] == '1' || t[1] == '2')) {
+            built += t[1] == '1' ? first : (second ? second : "");
+            ++t;
+        } else {
+            built += *t;
+        }
+    }
+    if (built.size() >= outSize)
+        return false;
+    std::memcpy(out, built.c_str(), built.size() + 1);
+    return true;
+}
+
+// Understands the two command lines portable mode builds: "/s" imports, "/e" exports.
+bool RunAndWait(const char* commandLine) {
+    FakeProcess& p = TheFakeProcess();
+    p.commands.push_back(commandLine);
+    if (p.startFails)
+        return false;
+    const std::string command = commandLine;
+    const size_t open = command.find('"');
+    const std::string file = command.substr(open + 1, command.find('"', open + 1) - open - 1);
+    if (command.find(" /s ") != std::string::npos)
+        return p.files.count(file) != 0 && p.exitCode == 0;
+    if (p.exitCode == 0 && p.exportWritesFile)
+        p.files.insert(file);
+    return p.exitCode == 0;
+}
