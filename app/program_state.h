@@ -70,6 +70,7 @@ struct Calibration {
     std::atomic<uint32_t> numAxes{0};    // wNumAxes of caps, as the poll thread reads it
     std::atomic<uint32_t> capsFlags{0};  // wCaps of caps, as the poll thread reads it
     std::atomic<int32_t> numButtons{0};  // button columns of the setup grid
+    std::atomic<bool> succeeded{false};  // some calibration has succeeded since start
     std::atomic<uint32_t> center[kAxisCount]{};
     std::atomic<uint32_t> range[kAxisCount]{};
     std::atomic<uint32_t> threshold[kAxisCount]{};

@@ -1,6 +1,7 @@
 #include "engine/poll_loop.h"
 
 #include "app/tray.h"
+#include "engine/calibration.h"
 #include "engine/chords.h"
 #include "engine/cycle.h"
 #include "engine/input_word.h"
@@ -41,6 +42,7 @@ void RunPollLoop(ProgramState& s, const std::atomic<bool>* stop) {
     const auto stopped = [stop] { return stop != nullptr && stop->load(); };
     while (!stopped()) {
         if (ReadSelectedJoystick(s, sample)) {
+            CalibrateIfNeverCalibrated(s);
             ShowTrayState(true);
             bool readOk = true;
             while (readOk) {

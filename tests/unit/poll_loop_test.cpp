@@ -111,3 +111,30 @@ TEST_F(PollLoopTest, AfterExitRelease_CyclesPublishButInjectNothing) {
 }
 
 } // namespace
+
+namespace {
+struct PlugInLaterTest : EngineTest {};
+
+TEST_F(PlugInLaterTest, APadPluggedInAfterAFailedStartIsCalibratedAndHoldsNothing) {
+    ResetKeyMapDefaults(s);
+    TheFakeJoystick().capsResult = 165; // not there at start-up
+    Calibrate(s, nullptr);
+    ASSERT_EQ(TheFakeMessageBox().shown.size(), 1u);
+    TheFakeJoystick().capsResult = kJoyNoError;
+
+    std::atomic<bool> stop{false};
+    TheFakeClock().onSleep = [&](uint32_t) { stop = TheFakeClock().totalSlept >= 300; };
+    RunPollLoop(s, &stop);
+
+    EXPECT_EQ(s.calibration.center[0], 32767u);
+    EXPECT_EQ(s.engine.currentInput.load(), 0u) << "a centred stick reads as centred";
+    EXPECT_TRUE(TheFakeInput().events.empty()) << "no arrow held down";
+    EXPECT_EQ(TheFakeMessageBox().shown.size(), 1u) << "the poll thread shows nothing";
+
+    TheFakeJoystick().caps.axisMax[0] = 1000; // a later calibration is the user's to ask for
+    stop = false;
+    TheFakeClock().totalSlept = 0;
+    RunPollLoop(s, &stop);
+    EXPECT_EQ(s.calibration.range[0], 65535u);
+}
+} // namespace
