@@ -79,9 +79,8 @@ int32_t VisibleRows(const ProgramState& s) {
     return VisibleRows(KeyCount(s), s.grid.pageRows);
 }
 
-int32_t BelowGridY(int32_t controlTop, int32_t windowTop, int32_t frameDy, int32_t rowPitch,
-                   int32_t rowDelta) {
-    return ((controlTop - windowTop - frameDy) / rowPitch + rowDelta) * rowPitch;
+int32_t BelowGridY(int32_t controlTop, int32_t clientTop, int32_t rowPitch, int32_t rowDelta) {
+    return controlTop - clientTop + rowDelta * rowPitch;
 }
 
 bool SeparatorShown(int32_t scrollPos, int32_t row) {
@@ -115,12 +114,10 @@ GridPlan PlanGrid(const GridInputs& in, const GridMeasurements& m) {
     const int32_t clientLeft = w.left + p.frameDx;
 
     p.keyX = m.keyButton.left - clientLeft;
-    p.keyButtonTop = m.keyButton.top - w.top;
     p.keyWidth = Width(m.keyButton);
     p.keyHeight = Height(m.keyButton);
 
     const PixelRect& header0 = m.headers[0];
-    p.checkY = header0.top - w.top;
     p.checkWidth = Width(header0);
     p.checkHeight = Height(header0);
 
@@ -130,6 +127,13 @@ GridPlan PlanGrid(const GridInputs& in, const GridMeasurements& m) {
     p.separatorWidth = lastFound ? last.right - m.separator.left : Width(m.separator);
 
     p.rowPitch = RowPitch(p.keyHeight);
+    // Rows stand one pitch apart from row 0's key button in client pixels. keyButtonTop is kept
+    // one pitch below it, so that (r - 1) * rowPitch + keyButtonTop is row r's top for placing,
+    // hit-testing and the drop line alike, whatever the caption's height; check boxes are
+    // centred on their row's key button.
+    const int32_t keyClientTop = m.keyButton.top - m.clientTop;
+    p.keyButtonTop = keyClientTop + p.rowPitch;
+    p.checkY = keyClientTop + (p.keyHeight - p.checkHeight) / 2;
     p.workArea = m.workArea;
     p.pageRows = PageRows(m.workArea, p.rowPitch);
     p.scrollPos = ClampScrollPos(in.scrollPos, p.keyCount, p.pageRows);
@@ -151,18 +155,17 @@ GridPlan PlanGrid(const GridInputs& in, const GridMeasurements& m) {
 
     p.moveBelowGrid = p.rowDelta != 0;
     for (int i = 0; i < kBelowGridCount; ++i)
-        p.belowGridY[i] = BelowGridY(m.belowGridTop[i], w.top, p.frameDy, p.rowPitch, p.rowDelta);
+        p.belowGridY[i] = BelowGridY(m.belowGridTop[i], m.clientTop, p.rowPitch, p.rowDelta);
 
     const int32_t scrollBarWidth = Width(m.scrollBar);
     if (lastFound) {
         p.dialogWidth = (last.right - clientLeft) + scrollBarWidth + 4 * p.frameDx;
         p.scrollBarRect.x = (last.right - clientLeft) + 2 * p.frameDx;
-        p.scrollBarRect.y = last.top - w.top - p.frameDy;
     } else {
         p.dialogWidth = Width(w);
         p.scrollBarRect.x = m.scrollBar.left - clientLeft;
-        p.scrollBarRect.y = m.scrollBar.top - w.top - p.frameDy;
     }
+    p.scrollBarRect.y = keyClientTop; // beside the rows, from row 0 down
     p.dialogHeight = Height(w) + p.rowDelta * p.rowPitch;
     p.scrollBarRect.width = scrollBarWidth;
     p.scrollBarRect.height = p.visibleRows * p.rowPitch;
@@ -183,8 +186,8 @@ void StoreGridPlan(ProgramState& s, const GridPlan& plan) {
     g.builtKeyCount = plan.keyCount;
 }
 
-// Separators and key buttons of row r stand on r - 1 and check boxes on r: keyButtonTop and
-// checkY both count from the window's outer top edge.
+// Separators and key buttons of row r stand on r - 1 and check boxes on r: keyButtonTop lies one
+// pitch below row 0's key button, checkY within it.
 ControlRect SeparatorRect(const GridPlan& p, int row) {
     return {p.keyX, (row - 1) * p.rowPitch + p.keyButtonTop - p.keyHeight / 8, p.separatorWidth,
             p.keyHeight / 16};

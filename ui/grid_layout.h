@@ -68,9 +68,9 @@ int32_t MaxScrollPos(int32_t keyCount, int32_t pageRows);
 int32_t ClampScrollPos(int32_t scrollPos, int32_t keyCount, int32_t pageRows);
 int32_t VisibleRows(int32_t keyCount, int32_t pageRows);
 int32_t VisibleRows(const ProgramState& s);
-// New client y of a control below the grid: always a whole multiple of the row pitch.
-int32_t BelowGridY(int32_t controlTop, int32_t windowTop, int32_t frameDy, int32_t rowPitch,
-                   int32_t rowDelta);
+// New client y of a control below the grid (controlTop and clientTop in screen pixels): one row
+// pitch further down per row added, up per row removed.
+int32_t BelowGridY(int32_t controlTop, int32_t clientTop, int32_t rowPitch, int32_t rowDelta);
 // A line stands above every even entry except the one in row 0.
 bool SeparatorShown(int32_t scrollPos, int32_t row);
 
@@ -83,6 +83,7 @@ uint32_t SeparatorStyle(uint32_t templateSeparatorStyle);
 struct GridMeasurements {
     PixelRect window; // the dialog's window rectangle
     int32_t clientWidth, clientHeight;
+    int32_t clientTop;               // screen y of the client area's top edge
     PixelRect keyButton;             // key button of row 0
     PixelRect separator;             // separator of row 0
     PixelRect headers[kGridColumns]; // header check boxes 100..147

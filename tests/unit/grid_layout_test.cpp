@@ -5,13 +5,17 @@
 #include <memory>
 
 #include "app/key_map.h"
+#include "ui/grid_drag.h"
 
 namespace {
 
-// The template on screen: frame 3 pixels wide, half non-client height 13, key button 23 pixels
-// high (row pitch 25), header check box j 12 pixels wide at client x 250 + 15 j.
+// The template on screen: frame 3 pixels wide, half non-client height 13 (caption and top frame
+// 23), key button 23 pixels high (row pitch 25), header check box j 12 pixels wide at client x
+// 250 + 15 j.
 constexpr int32_t kWinTop = 40, kFrameDx = 3, kFrameDy = 13, kClientLeft = 150 + kFrameDx;
+constexpr int32_t kClientTop = kWinTop + 2 * kFrameDy - kFrameDx;
 constexpr int32_t kKeyTop = 72, kHeaderTop = 55, kScrollBarWidth = 15;
+constexpr int32_t kKeyClientTop = kKeyTop - (kClientTop - kWinTop);
 
 PixelRect At(int32_t left, int32_t top, int32_t width, int32_t height) {
     return {left, top, left + width, top + height};
@@ -26,6 +30,7 @@ GridMeasurements TemplateDialog() {
     m.window = At(150, kWinTop, 1101, 121);
     m.clientWidth = 1101 - 2 * kFrameDx;
     m.clientHeight = 121 - 2 * kFrameDy;
+    m.clientTop = kClientTop;
     m.keyButton = At(kClientLeft + 8, kWinTop + kKeyTop, 240, 23);
     m.separator = At(kClientLeft + 9, kWinTop + kKeyTop - 2, 1066, 1);
     for (int j = 0; j < kGridColumns; ++j) {
@@ -62,7 +67,7 @@ struct GridLayoutTest : ::testing::Test {
         m.window.bottom = m.window.top + plan.dialogHeight;
         m.clientHeight = plan.dialogHeight - 2 * kFrameDy;
         for (int i = 0; i < kBelowGridCount; ++i)
-            m.belowGridTop[i] = kWinTop + 2 * kFrameDy + plan.belowGridY[i];
+            m.belowGridTop[i] = kClientTop + plan.belowGridY[i];
         return plan;
     }
 };
@@ -98,15 +103,41 @@ TEST_F(GridLayoutTest, FirstBuildOfTheDefaultMapAddsTenRowsWithoutScrollBar) {
     EXPECT_EQ(p.dialogHeight, 121 + 10 * 25);
     EXPECT_FALSE(p.scrollBarVisible);
     for (int i = 0; i < kBelowGridCount; ++i)
-        EXPECT_EQ(p.belowGridY[i], ((10 * (i % 3) + 78 - kFrameDy) / 25 + 10) * 25);
-    EXPECT_EQ(s.grid.keyButtonTop, kKeyTop);
+        EXPECT_EQ(p.belowGridY[i], 78 + 10 * (i % 3) - (kClientTop - kWinTop) + 10 * 25);
+    EXPECT_EQ(s.grid.keyButtonTop, kKeyClientTop + 25);
     EXPECT_EQ(s.grid.frameDx, kFrameDx);
     EXPECT_EQ(s.grid.builtKeyCount, 10);
-    // Key buttons and separators of row r stand on r - 1, check boxes on r.
-    EXPECT_EQ(KeyButtonRect(p, 4).y, kKeyTop + 3 * 25);
-    EXPECT_EQ(SeparatorRect(p, 4).y, kKeyTop + 3 * 25 - 23 / 8);
-    EXPECT_EQ(RowCheckBoxRect(p, 4, 16).y, kHeaderTop + 4 * 25);
+    EXPECT_EQ(KeyButtonRect(p, 4).y, kKeyClientTop + 4 * 25);
+    EXPECT_EQ(SeparatorRect(p, 4).y, kKeyClientTop + 4 * 25 - 23 / 8);
+    EXPECT_EQ(RowCheckBoxRect(p, 4, 16).y, kKeyClientTop + 4 * 25 + (23 - 13) / 2);
     EXPECT_EQ(RowCheckBoxRect(p, 4, 16).x, 250 + 15 * 16);
+}
+
+// Row 0 is the template's key button; the created rows must continue it one pitch at a time, and
+// a press on a row's key button must hit that row, however tall the caption is.
+TEST_F(GridLayoutTest, RowsContinueTheTemplateRowEvenlyWhateverTheCaptionHeight) {
+    for (int32_t caption : {18, 22, 25, 40}) {
+        SCOPED_TRACE(caption);
+        m.clientTop = kWinTop + kFrameDx + caption;
+        m.keyButton = At(kClientLeft + 8, m.clientTop + 49, 240, 23);
+        m.headers[0] = At(kClientLeft + 250, m.clientTop + 32, 12, 13);
+        const GridPlan p = PlanGrid(GridInputsOf(s), m);
+        StoreGridPlan(s, p);
+        for (int r = 1; r < 10; ++r) {
+            const ControlRect key = KeyButtonRect(p, r);
+            EXPECT_EQ(key.y, 49 + r * 25) << r;
+            const ControlRect separator = SeparatorRect(p, r);
+            EXPECT_GE(separator.y, 49 + (r - 1) * 25 + 23) << "between rows " << r;
+            EXPECT_LT(separator.y + separator.height, key.y + 1);
+            EXPECT_EQ(p.scrollBarRect.y, 49) << "the scroll bar spans the rows";
+            const ControlRect box = RowCheckBoxRect(p, r, 0);
+            EXPECT_EQ(box.y - key.y, key.y + key.height - (box.y + box.height)) << "centred";
+            EXPECT_EQ(PressedRow(static_cast<uint32_t>(key.y + key.height / 2), s.grid.keyButtonTop,
+                                 s.grid.rowPitch),
+                      static_cast<uint32_t>(r));
+        }
+        EXPECT_EQ(PressedRow(49 + 11, s.grid.keyButtonTop, s.grid.rowPitch), 0u);
+    }
 }
 
 TEST_F(GridLayoutTest, MinusWithAllRowsVisibleLiftsTheControlsBelowByOnePitch) {
