@@ -1,0 +1,228 @@
+#include "ui/key_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "app/key_map.h"
+#include "engine/chords.h"
+#include "engine/cycle.h"
+#include "tests/fakes/fake_input.h"
+#include "ui/grid_layout.h"
+
+namespace {
+
+constexpr InputWord kButton1 = 0x10000;
+constexpr InputWord kXLeft = 0x1;
+constexpr uint8_t kScanOfA = 0x1E;
+constexpr uint32_t kWmKeyDown = 0x0100;
+constexpr uint32_t kWmKeyUp = 0x0101;
+constexpr uint32_t kWmSysKeyDown = 0x0104;
+constexpr uint64_t kExtendedBit = uint64_t{1} << 24;
+
+// The dialog as key capture sees it: check states and key button texts, and every write
+// recorded. A write may run a step of its own first, as writing a control does to a dialog
+// whose procedure starts every message with a capture step.
+struct FakeCaptureDialog : CaptureView {
+    std::map<int, bool> checks;
+    std::map<int, std::pair<uint8_t, uint8_t>> names; // key button: vk, scan
+    int nameWrites = 0;
+    int checkWrites = 0;
+    std::function<void()> onWrite;
+
+    void ShowChordCheck(int controlId, bool checked) override {
+        ++checkWrites;
+        checks[controlId] = checked;
+        if (onWrite)
+            onWrite();
+    }
+    void ShowKeyName(uint8_t vk, uint8_t scan, int keyButtonId) override {
+        ++nameWrites;
+        names[keyButtonId] = {vk, scan};
+        if (onWrite)
+            onWrite();
+    }
+    InputWord RowChord(int row) {
+        InputWord chord = 0;
+        for (int j = 0; j < kGridColumns; ++j)
+            if (checks[RowCheckBoxId(row, j)])
+                chord |= InputWord{1} << j;
+        return chord;
+    }
+};
+
+struct KeyCaptureTest : ::testing::Test {
+    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
+    ProgramState& s = *state;
+    FakeCaptureDialog dialog;
+
+    KeyCaptureTest() {
+        ResetFakeInput();
+        ResetKeyMapDefaults(s);
+        s.grid.pageRows = 30;
+    }
+    void Hold(InputWord joystick) { s.engine.currentInput = joystick; }
+    static void PressKey(uint32_t vk, bool down = true) { TheFakeInput().physicalDown[vk] = down; }
+    KeyMapEntry Entry(int i) const { return ReadEntry(s.keyMap.entries[i]); }
+    // The dialog procedure: a capture step first for every message while the capture runs.
+    bool Message() { return s.captureActive ? StepKeyCapture(s, dialog) : false; }
+};
+
+TEST_F(KeyCaptureTest, ButtonOneHeldAndAPressedAssignsThemToTheRowsEntry) {
+    s.keyMap.keyCount = 20;
+    s.grid.scrollPos = 4;
+    KeyMapEntry before = Entry(6);
+    before.reserved = 0x77;
+    WriteEntry(s.keyMap.entries[6], before);
+
+    BeginKeyCapture(s, KeyButtonId(2));
+    EXPECT_TRUE(s.captureActive);
+    Hold(kButton1);
+    EXPECT_FALSE(Message()) << "nothing pressed yet";
+    EXPECT_TRUE(s.captureActive);
+    EXPECT_EQ(dialog.RowChord(2), kButton1) << "the row follows the joystick live";
+    EXPECT_EQ(Entry(6).vk, before.vk) << "nothing written before a key";
+
+    PressKey('A');
+    EXPECT_FALSE(Message()) << "A does not finish the message";
+    EXPECT_FALSE(s.captureActive);
+    const KeyMapEntry e = Entry(6); // scrollPos 4 + row 2
+    EXPECT_EQ(ChordMask(e), kButton1);
+    EXPECT_EQ(e.vk, 'A');
+    EXPECT_EQ(e.scan, kScanOfA);
+    EXPECT_EQ(e.bitCount, 1);
+    EXPECT_EQ(e.reserved, 0x77);
+    EXPECT_EQ(dialog.names[KeyButtonId(2)], std::make_pair(uint8_t{'A'}, kScanOfA));
+
+    const int writes = dialog.nameWrites;
+    Message();
+    EXPECT_EQ(dialog.nameWrites, writes) << "the capture is over";
+}
+
+TEST_F(KeyCaptureTest, ChordSizeFollowsTheCaptureAndAnEmptyChordIsKept) {
+    s.keyMap.keyCount = 10;
+    BeginKeyCapture(s, KeyButtonId(7));
+    Hold(kXLeft | kButton1 | 0x20000);
+    PressKey('B');
+    Message();
+    EXPECT_EQ(Entry(7).bitCount, 3);
+    EXPECT_EQ(s.maxChordSize, 3) << "recomputed after a capture";
+
+    BeginKeyCapture(s, KeyButtonId(7));
+    Hold(0);
+    Message();
+    EXPECT_EQ(ChordMask(Entry(7)), 0u) << "no joystick input: an empty chord that never fires";
+    EXPECT_EQ(Entry(7).bitCount, 0);
+    EXPECT_EQ(s.maxChordSize, 1);
+}
+
+TEST_F(KeyCaptureTest, TheHighestKeyDownWinsSoShiftIsRecordedLeftOrRight) {
+    BeginKeyCapture(s, KeyButtonId(0));
+    PressKey(16);  // Shift
+    PressKey(160); // Left Shift
+    PressKey('A');
+    Message();
+    EXPECT_EQ(Entry(0).vk, 160);
+    EXPECT_EQ(FindKeyDown(), 160u);
+    PressKey(160, false);
+    PressKey(16, false);
+    PressKey('A', false);
+    EXPECT_EQ(FindKeyDown(), 0u);
+    PressKey(246);
+    EXPECT_EQ(FindKeyDown(), 246u);
+    PressKey(246, false);
+    PressKey(247);
+    EXPECT_EQ(FindKeyDown(), 0u) << "codes above 246 are never captured";
+}
+
+TEST_F(KeyCaptureTest, EnterAndTheLeftAndRightMouseButtonsFinishTheirMessage) {
+    for (uint32_t vk : {13u, 1u, 2u, 4u, 32u}) {
+        SCOPED_TRACE(vk);
+        ResetFakeInput();
+        BeginKeyCapture(s, KeyButtonId(1));
+        PressKey(vk);
+        EXPECT_EQ(Message(), vk == 13 || vk == 1 || vk == 2);
+        EXPECT_EQ(Entry(1).vk, vk);
+    }
+}
+
+TEST_F(KeyCaptureTest, TheExtendedFlagComesFromTheLastKeyDownMessage) {
+    NoteKeyMessage(s, kWmKeyDown, kExtendedBit | 0x1);
+    EXPECT_TRUE(s.extendedKeyFlag);
+    NoteKeyMessage(s, kWmKeyUp, 0);
+    EXPECT_TRUE(s.extendedKeyFlag) << "only key-down messages count";
+    BeginKeyCapture(s, KeyButtonId(3));
+    PressKey(45); // Insert
+    Message();
+    EXPECT_EQ(Entry(3).scan, 0x52 | 0x80);
+
+    NoteKeyMessage(s, kWmSysKeyDown, 0);
+    EXPECT_FALSE(s.extendedKeyFlag);
+    NoteKeyMessage(s, kWmSysKeyDown, kExtendedBit);
+    EXPECT_TRUE(s.extendedKeyFlag);
+}
+
+// Writing the key's name makes the dialog run messages at once, each of them a capture step
+// while the capture still runs; the key is still down, so every step would write the entry and
+// the name again, without end.
+TEST_F(KeyCaptureTest, AStepRunFromTheDialogsOwnWritesNeverCapturesTheKeyAgain) {
+    int nested = 0;
+    dialog.onWrite = [&] {
+        if (++nested < 1000)
+            Message();
+    };
+    BeginKeyCapture(s, KeyButtonId(2));
+    Hold(kButton1);
+    PressKey('A');
+    Message();
+    EXPECT_EQ(dialog.nameWrites, 1);
+    EXPECT_EQ(dialog.checkWrites, kGridColumns);
+    EXPECT_LT(nested, 1000);
+    EXPECT_FALSE(s.captureActive);
+    EXPECT_EQ(Entry(2).vk, 'A');
+    EXPECT_EQ(dialog.RowChord(2), kButton1);
+}
+
+// A key going down while the row's check boxes are written: the nested step takes it with the
+// chord held then, and the outer step, which read the joystick earlier, stops writing its older
+// chord over the row.
+TEST_F(KeyCaptureTest, AKeyFoundInANestedStepLeavesTheRowShowingTheChordItStored) {
+    int writes = 0;
+    dialog.onWrite = [&] {
+        if (++writes == 3) {
+            Hold(kButton1 | kXLeft);
+            PressKey('C');
+            Message();
+        }
+    };
+    BeginKeyCapture(s, KeyButtonId(4));
+    Hold(kButton1);
+    EXPECT_FALSE(Message());
+    EXPECT_EQ(ChordMask(Entry(4)), kButton1 | kXLeft);
+    EXPECT_EQ(dialog.RowChord(4), kButton1 | kXLeft);
+    EXPECT_EQ(dialog.nameWrites, 1);
+}
+
+TEST_F(KeyCaptureTest, StartingReleasesWhatChordsHoldAndEndingWithoutAKeyRestoresTheName) {
+    s.timing.pollingInterval = 100;
+    CycleWords words{kButton1, 0};
+    ResolveChords(s, words); // entry 4: button 1 presses Return
+    ASSERT_TRUE(TheFakeInput().injectedDown[13]);
+
+    BeginKeyCapture(s, KeyButtonId(4));
+    EXPECT_FALSE(TheFakeInput().injectedDown[13]) << "lifted when the capture starts";
+    EXPECT_EQ(s.captureTarget, KeyButtonId(4));
+
+    EndKeyCapture(s, dialog);
+    EXPECT_FALSE(s.captureActive);
+    EXPECT_EQ(dialog.names[KeyButtonId(4)], std::make_pair(uint8_t{13}, Entry(4).scan))
+        << "the button names its key again instead of asking for one";
+    const int writes = dialog.nameWrites;
+    EndKeyCapture(s, dialog);
+    EXPECT_EQ(dialog.nameWrites, writes) << "nothing to end";
+}
+
+} // namespace
