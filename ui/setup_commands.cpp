@@ -1,0 +1,90 @@
+#include "ui/setup_commands.h"
+
+#include <cstring>
+
+#include "app/key_map.h"
+#include "engine/calibration.h"
+#include "platform/message_box.h"
+#include "store/portable_mode.h"
+#include "store/slot_store.h"
+
+void OpenSetup(ProgramState& s, WindowHandle dialog) {
+    s.setupDialog = dialog;
+    s.grid.builtKeyCount = 0;
+}
+
+SetupSnapshot TakeSetupSnapshot(const ProgramState& s) {
+    SetupSnapshot snapshot{};
+    for (int i = 0; i < kMaxKeys; ++i)
+        snapshot.entries[i] = ReadEntry(s.keyMap.entries[i]);
+    snapshot.keyCount = KeyCount(s);
+    snapshot.enabledMask = s.enabledMask.load(std::memory_order_relaxed);
+    snapshot.typematicOn = s.typematicOn.load(std::memory_order_relaxed);
+    snapshot.joystickId = s.joystickId.load(std::memory_order_relaxed);
+    std::memcpy(snapshot.configName, s.configName, kConfigNameSize);
+    return snapshot;
+}
+
+namespace {
+// A slot that has stored nothing yet would otherwise keep every edit through a Cancel.
+void RestoreSetupSnapshot(ProgramState& s, const SetupSnapshot& snapshot) {
+    for (int i = 0; i < kMaxKeys; ++i)
+        WriteEntry(s.keyMap.entries[i], snapshot.entries[i]);
+    s.keyMap.keyCount.store(snapshot.keyCount, std::memory_order_relaxed);
+    s.enabledMask.store(snapshot.enabledMask, std::memory_order_relaxed);
+    s.typematicOn.store(snapshot.typematicOn, std::memory_order_relaxed);
+    s.joystickId.store(snapshot.joystickId, std::memory_order_relaxed);
+    std::memcpy(s.configName, snapshot.configName, kConfigNameSize);
+}
+} // namespace
+
+InputWord InputSnapshot(const ProgramState& s) {
+    return s.engine.currentInput.load(std::memory_order_relaxed);
+}
+
+bool InputBitSet(InputWord word, int column) {
+    return column >= 0 && column < 64 && ((word >> column) & 1) != 0;
+}
+
+void SaveSetup(ProgramState& s) {
+    SaveSlot(s);
+    ExportPortableFile(s);
+}
+
+bool CloseSetup(ProgramState& s, WindowHandle dialog, CaptureView& view,
+                const SetupSnapshot& opened) {
+    EndKeyCapture(s, view);
+    const InputWord held = s.enabledMask.load(std::memory_order_relaxed) & InputSnapshot(s);
+    if (held != 0 && ShowMessageBox(dialog, kSetupNotReleasedQuestion, kMbOkCancel) != kIdOk)
+        return false;
+    RestoreSetupSnapshot(s, opened);
+    LoadSlot(s);
+    Calibrate(s, dialog);
+    s.setupDialog = nullptr;
+    s.dialogActive.store(false, std::memory_order_relaxed);
+    return true;
+}
+
+bool ResetSetupToDefaults(ProgramState& s, WindowHandle dialog, CaptureView& view) {
+    EndKeyCapture(s, view);
+    if (ShowMessageBox(dialog, kSetupResetQuestion, kMbOkCancel) != kIdOk)
+        return false;
+    ResetKeyMapDefaults(s);
+    return true;
+}
+
+void SetTypematic(ProgramState& s, bool checked) {
+    s.typematicOn.store(checked ? 1 : 0, std::memory_order_relaxed);
+}
+
+bool ChooseJoystick(ProgramState& s, int32_t selection, WindowHandle dialog) {
+    if (selection < 0)
+        return false;
+    s.joystickId.store(static_cast<uint32_t>(selection), std::memory_order_relaxed);
+    Calibrate(s, dialog);
+    return true;
+}
+
+void ShowAbout(WindowHandle dialog) {
+    ShowMessageBox(dialog, kAboutText, kMbOk);
+}

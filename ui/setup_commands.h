@@ -1,0 +1,59 @@
+#pragma once
+// What the setup dialog's commands do to the program state. The dialog procedure reads its
+// controls, calls these, and writes its controls from the result.
+#include <cstdint>
+
+#include "app/program_state.h"
+#include "ui/key_capture.h"
+
+constexpr char kSetupNotReleasedQuestion[] = "A joystick key or axis is not released. Exit anyway?";
+constexpr char kSetupResetQuestion[] = "Reset to default settings?";
+constexpr char kAboutText[] = "Padwright Tool v3.1 (c) 2026 Orvanelk\nSee infofile for details";
+constexpr char kJoystickLabelText[] = "Joystick Nr.:";
+
+constexpr uintptr_t kLiveDisplayTimerId = 1;
+constexpr uint32_t kLiveDisplayPeriodMs = 50;
+constexpr int32_t kNoListSelection = -1; // CB_ERR
+
+// The name box never holds more than configName keeps, its terminating zero aside.
+constexpr int kConfigNameLimit = kConfigNameSize - 1;
+
+// The dialog is open: its handle is known and it has no grid rows yet.
+void OpenSetup(ProgramState& s, WindowHandle dialog);
+
+// What the dialog edits, as it was when the dialog opened.
+struct SetupSnapshot {
+    KeyMapEntry entries[kMaxKeys];
+    int32_t keyCount;
+    InputWord enabledMask;
+    int32_t typematicOn;
+    uint32_t joystickId;
+    char configName[kConfigNameSize];
+};
+SetupSnapshot TakeSetupSnapshot(const ProgramState& s);
+
+// The live display and the closing check read one snapshot of the masked input word.
+InputWord InputSnapshot(const ProgramState& s);
+bool InputBitSet(InputWord word, int column);
+
+// "OK": the slot is saved (and, in portable mode, exported) before the closing.
+void SaveSetup(ProgramState& s);
+// Every closing. A running key capture ends first, so the click that answers a question is not
+// taken for the key. While an enabled input is held the user is asked; a refusal keeps the
+// dialog and its edits and returns false. Otherwise the edits give way to what the dialog opened
+// with and then to what the slot has stored, the joystick is recalibrated and the dialog's flags
+// and handle are cleared; the dialog then ends.
+bool CloseSetup(ProgramState& s, WindowHandle dialog, CaptureView& view,
+                const SetupSnapshot& opened);
+
+// "Default settings": ends a running capture, then asks. True when the user agreed and the key
+// map is back at its defaults (the grid is then rebuilt).
+bool ResetSetupToDefaults(ProgramState& s, WindowHandle dialog, CaptureView& view);
+
+void SetTypematic(ProgramState& s, bool checked);
+
+// The joystick list's selection: false when there is none, and the joystick in use stays.
+// Otherwise that joystick is calibrated (the grid is then rebuilt for its columns).
+bool ChooseJoystick(ProgramState& s, int32_t selection, WindowHandle dialog);
+
+void ShowAbout(WindowHandle dialog);
