@@ -1,0 +1,50 @@
+#include "ui/key_capture_win32.h"
+
+#include "app/program_state.h"
+#include "ui/setup_dialog_win32.h"
+#include "ui/setup_grid_win32.h"
+
+namespace {
+
+// The hook belongs to the user-interface thread for the life of the process.
+HHOOK extendedKeyHook = nullptr;
+
+LRESULT CALLBACK ExtendedKeyHook(int code, WPARAM wParam, LPARAM lParam) {
+    const MSG* message = reinterpret_cast<const MSG*>(lParam);
+    if (code >= 0 && message != nullptr)
+        NoteKeyMessage(State(), message->message, static_cast<uint64_t>(message->lParam));
+    return CallNextHookEx(extendedKeyHook, code, wParam, lParam);
+}
+
+} // namespace
+
+void DialogCaptureView::ShowChordCheck(int controlId, bool checked) {
+    if (HWND box = GetDlgItem(dialog_, controlId))
+        SendMessageA(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void DialogCaptureView::ShowKeyName(uint8_t vk, uint8_t scan, int keyButtonId) {
+    ::ShowKeyName(dialog_, vk, scan, keyButtonId);
+}
+
+void StartKeyCapture(HWND dialog, int keyButtonId) {
+    BeginKeyCapture(State(), keyButtonId);
+    SetDlgItemTextA(dialog, keyButtonId, kChooseKeyText);
+}
+
+bool CaptureStep(HWND dialog) {
+    DialogCaptureView view(dialog);
+    return StepKeyCapture(State(), view);
+}
+
+void InstallExtendedKeyHook() {
+    if (extendedKeyHook == nullptr)
+        extendedKeyHook =
+            SetWindowsHookExA(WH_MSGFILTER, ExtendedKeyHook, nullptr, GetCurrentThreadId());
+}
+
+void RemoveExtendedKeyHook() {
+    if (extendedKeyHook != nullptr)
+        UnhookWindowsHookEx(extendedKeyHook);
+    extendedKeyHook = nullptr;
+}
