@@ -174,6 +174,9 @@ mkdir -p "$work/app" "$work/driver" "$work/cases"
 cp "$exe" "$work/app/padwright.exe"
 cp "$stub" "$work/app/winmm.dll"
 cp "$driver" "$work/driver/padwright_e2e.exe"
+# The driver's menu reader (a hook DLL) sits beside it; cases that read a menu fail without it.
+reader="$(dirname "$driver")/padwright_menu_reader.dll"
+[ ! -f "$reader" ] || cp "$reader" "$work/driver/padwright_menu_reader.dll"
 
 winpath() { echo "Z:${1//\//\\}"; } # Wine maps the Unix root to drive Z:
 
