@@ -16,6 +16,7 @@
 #include "platform/tray.h"
 #include "store/portable_mode.h"
 #include "store/slot_store.h"
+#include "ui/setup_dialog_win32.h"
 
 namespace {
 
@@ -72,10 +73,12 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     TrayAdd(mainWindow, kActiveTip, true);
     Calibrate(s, mainWindow);
     StartPollThread();
+    InstallExtendedKeyHook();
 
     RunMessageLoop();
 
     TrayRemove();
+    RemoveExtendedKeyHook();
     ReleaseHeldAtExit(s); // nothing the engine pressed stays down after the program is gone
     ExitProcess(0);
 }

@@ -6,6 +6,7 @@
 #include "app/slot_menu.h"
 #include "app/slot_menu_win32.h"
 #include "ui/resource_ids.h"
+#include "ui/setup_dialog_win32.h"
 
 namespace {
 
@@ -22,6 +23,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         ChangeSlot(State(), d.slotDigit);
         break;
     case MainWindowAction::OpenSetup:
+        OpenSetupDialog(window);
+        break;
     case MainWindowAction::None:
         break;
     }
