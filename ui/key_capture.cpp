@@ -61,7 +61,7 @@ bool StepKeyCapture(ProgramState& s, CaptureView& view) {
         return false;
     }
     const uint32_t vk = FindKeyDown();
-    const bool found = vk != 0;
+    const bool found = vk != 0 && !view.KeyDownWaiting();
     uint8_t scan = 0;
     if (found) {
         // The capture ends before anything is written: every write below makes the dialog run

@@ -17,6 +17,10 @@ class CaptureView {
     // Sets a row check box; an identifier without a control is skipped.
     virtual void ShowChordCheck(int controlId, bool checked) = 0;
     virtual void ShowKeyName(uint8_t vk, uint8_t scan, int keyButtonId) = 0;
+    // A key-down message still waits in the dialog's queue. The key state runs ahead of the
+    // messages, so a key may be found down before its own message has shown the message hook
+    // whether it is an extended key.
+    virtual bool KeyDownWaiting() = 0;
 
   protected:
     ~CaptureView() = default;
@@ -27,8 +31,9 @@ class CaptureView {
 void BeginKeyCapture(ProgramState& s, int keyButtonId);
 // Ends a running capture without writing an entry; the key button gets its entry's name back.
 void EndKeyCapture(ProgramState& s, CaptureView& view);
-// One step, run only while the capture is armed. Returns whether the message it ran for is
-// finished (the key was Enter or the left or right mouse button).
+// One step, run only while the capture is armed. A key found down while a key-down message
+// still waits is taken by a later step, once that message has passed the hook. Returns whether
+// the message it ran for is finished (the key was Enter or the left or right mouse button).
 bool StepKeyCapture(ProgramState& s, CaptureView& view);
 
 // The highest virtual key down now, or 0 when none is.

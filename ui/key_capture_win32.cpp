@@ -27,6 +27,14 @@ void DialogCaptureView::ShowKeyName(uint8_t vk, uint8_t scan, int keyButtonId) {
     ::ShowKeyName(dialog_, vk, scan, keyButtonId);
 }
 
+// Only input is looked at, so no message is handled from in here.
+bool DialogCaptureView::KeyDownWaiting() {
+    MSG message;
+    constexpr UINT kPeek = PM_NOREMOVE | PM_QS_INPUT;
+    return PeekMessageA(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, kPeek) ||
+           PeekMessageA(&message, nullptr, WM_SYSKEYDOWN, WM_SYSKEYDOWN, kPeek);
+}
+
 void StartKeyCapture(HWND dialog, int keyButtonId) {
     BeginKeyCapture(State(), keyButtonId);
     SetDlgItemTextA(dialog, keyButtonId, kChooseKeyText);

@@ -17,6 +17,7 @@ class DialogCaptureView final : public CaptureView {
     explicit DialogCaptureView(HWND dialog) : dialog_(dialog) {}
     void ShowChordCheck(int controlId, bool checked) override;
     void ShowKeyName(uint8_t vk, uint8_t scan, int keyButtonId) override;
+    bool KeyDownWaiting() override;
 
   private:
     HWND dialog_;

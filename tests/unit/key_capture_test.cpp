@@ -31,6 +31,7 @@ struct FakeCaptureDialog : CaptureView {
     std::map<int, std::pair<uint8_t, uint8_t>> names; // key button: vk, scan
     int nameWrites = 0;
     int checkWrites = 0;
+    bool keyDownWaiting = false;
     std::function<void()> onWrite;
 
     void ShowChordCheck(int controlId, bool checked) override {
@@ -45,6 +46,7 @@ struct FakeCaptureDialog : CaptureView {
         if (onWrite)
             onWrite();
     }
+    bool KeyDownWaiting() override { return keyDownWaiting; }
     InputWord RowChord(int row) {
         InputWord chord = 0;
         for (int j = 0; j < kGridColumns; ++j)
@@ -163,6 +165,24 @@ TEST_F(KeyCaptureTest, TheExtendedFlagComesFromTheLastKeyDownMessage) {
     EXPECT_FALSE(s.extendedKeyFlag);
     NoteKeyMessage(s, kWmSysKeyDown, kExtendedBit);
     EXPECT_TRUE(s.extendedKeyFlag);
+}
+
+// The key state changes when the key goes down, its message comes later. A step in between must
+// not take the key with the flag the previous key left.
+TEST_F(KeyCaptureTest, AKeyWhoseMessageStillWaitsIsTakenOnceTheHookHasSeenIt) {
+    NoteKeyMessage(s, kWmKeyDown, 0);
+    BeginKeyCapture(s, KeyButtonId(0));
+    PressKey(45); // Insert
+    dialog.keyDownWaiting = true;
+    EXPECT_FALSE(Message());
+    EXPECT_TRUE(s.captureActive);
+    EXPECT_EQ(dialog.nameWrites, 0);
+
+    dialog.keyDownWaiting = false;
+    NoteKeyMessage(s, kWmKeyDown, kExtendedBit);
+    Message();
+    EXPECT_FALSE(s.captureActive);
+    EXPECT_EQ(Entry(0).scan, 0x52 | 0x80);
 }
 
 // Writing the key's name makes the dialog run messages at once, each of them a capture step

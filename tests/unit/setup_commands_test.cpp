@@ -27,6 +27,7 @@ struct NamesShown : CaptureView {
     int names = 0;
     void ShowChordCheck(int, bool) override {}
     void ShowKeyName(uint8_t, uint8_t, int) override { ++names; }
+    bool KeyDownWaiting() override { return false; }
 };
 
 struct SetupCommandsTest : ::testing::Test {
