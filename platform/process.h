@@ -6,7 +6,8 @@
 // GetFileAttributesA: true for an existing file or directory; false for an absent name.
 bool FileExists(const char* name);
 void DeleteFileNamed(const char* name);
-// Replaces `to` by `from` (MoveFileExA with MOVEFILE_REPLACE_EXISTING).
+// Replaces `to` by the file `from` (MoveFileExA with MOVEFILE_REPLACE_EXISTING); false, and
+// nothing moved, when `from` is a directory.
 bool ReplaceFileWith(const char* from, const char* to);
 // FormatMessageA from the template with its %1 and %2 inserts; false when it cannot be built or
 // does not fit.

@@ -15,6 +15,10 @@ bool FileExists(const char* name) {
 void DeleteFileNamed(const char* name) { DeleteFileA(name); }
 
 bool ReplaceFileWith(const char* from, const char* to) {
+    // Windows refuses to move a directory over a file; Wine does it and the file is lost.
+    const DWORD attributes = GetFileAttributesA(from);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
