@@ -190,15 +190,4 @@ TEST_F(SetupCommandsTest, AJoystickChoiceWithoutSelectionKeepsTheJoystickInUse) 
     EXPECT_EQ(s.calibration.numButtons, 32);
 }
 
-TEST_F(SetupCommandsTest, AboutNamesTheMakerOnItsFirstLineAndPointsToTheInfoFile) {
-    ShowAbout(kDialog);
-    ASSERT_EQ(box.shown.size(), 1u);
-    const std::string text = box.shown[0].text;
-    const size_t lineEnd = text.find('\n');
-    ASSERT_NE(lineEnd, std::string::npos);
-    EXPECT_NE(text.substr(0, lineEnd).find("Orvanelk"), std::string::npos);
-    EXPECT_EQ(text.substr(lineEnd + 1), "See infofile for details");
-    EXPECT_EQ(box.shown[0].buttons, kMbOk);
-}
-
 } // namespace
