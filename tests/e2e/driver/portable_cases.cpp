@@ -1,0 +1,485 @@
+// Portable mode with the system's own registry editor: "padwrt.cfg" in the current directory, or
+// a file named on the command line, carries the settings; the program imports it into
+// HKEY_CURRENT_USER before it reads them and exports the base key back into it after a slot
+// change and after OK in the setup dialog, whose check box turns the mode on and off.
+//
+// The files are made and read as a user would have them: written by the registry editor's
+// export of a prepared tree, or typed by hand in its REGEDIT4 form, and read back as the text
+// the registry editor wrote. A slot change is sent as the tray menu's command and waited for
+// with SendMessage: it returns once the program has loaded, stored and exported.
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver/case_runner.h"
+#include "tests/e2e/driver/input_observer.h"
+#include "tests/e2e/driver/program.h"
+#include "tests/e2e/driver/program_windows.h"
+#include "tests/e2e/driver/registry_values.h"
+#include "tests/e2e/driver/scripted_joystick_control.h"
+
+namespace {
+
+constexpr char kPortableFile[] = "padwrt.cfg";
+constexpr char kBaseKeyUnderUser[] = "HKEY_CURRENT_USER\\SOFTWARE\\Orvanelk\\Padwright";
+// A slot change runs the registry editor twice (import, export), a start twice (imports).
+constexpr DWORD kRegistryEditorRunsMs = 30000;
+
+constexpr uint32_t kButton1 = 0x1;
+constexpr uint64_t kInputButton1 = 1ull << 16;
+
+// --- Files -----------------------------------------------------------------------------------
+
+std::string InCase(const std::string& name) {
+    return CaseDirectory() + "\\" + name;
+}
+
+std::optional<std::vector<uint8_t>> FileBytes(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::vector<uint8_t> bytes(GetFileSize(file, nullptr));
+    DWORD read = 0;
+    const BOOL ok =
+        bytes.empty() || ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    if (!ok || read != bytes.size())
+        return std::nullopt;
+    return bytes;
+}
+
+void WriteTextFile(const std::string& path, const std::string& text) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    Require(file != INVALID_HANDLE_VALUE,
+            Format("cannot create %s (error %lu)", path.c_str(), GetLastError()));
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
+    CloseHandle(file);
+    Require(ok && written == text.size(), "cannot write " + path);
+}
+
+// A plain file, not a directory of that name.
+bool IsFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// What a user finds at `path`, for failure messages.
+std::string Presence(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return "nothing";
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? "a directory" : "a file";
+}
+
+// The registry editor writes UTF-16 with a byte-order mark; a file typed by hand is 8-bit. The
+// program's names and values are plain ASCII either way.
+std::string FileText(const std::string& path) {
+    const std::optional<std::vector<uint8_t>> bytes = FileBytes(path);
+    Require(bytes.has_value(),
+            Format("cannot read %s (%s there)", path.c_str(), Presence(path).c_str()));
+    const std::vector<uint8_t>& b = *bytes;
+    if (b.size() < 2 || b[0] != 0xFF || b[1] != 0xFE)
+        return std::string(b.begin(), b.end());
+    std::string text;
+    for (size_t i = 2; i + 1 < b.size(); i += 2)
+        text += b[i + 1] == 0 ? char(b[i]) : '?';
+    return text;
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return text;
+}
+
+// An exported file as keys with their value lines ("\"config\"=hex:35"), continuation lines
+// joined. Key names in lower case: the registry does not tell case apart.
+struct ExportedKey {
+    std::string name;
+    std::vector<std::string> values;
+};
+
+std::vector<ExportedKey> ParseExport(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    bool continues = false;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        const char c = i < text.size() ? text[i] : '\n';
+        if (c == '\r')
+            continue;
+        if (c != '\n') {
+            line += c;
+            continue;
+        }
+        const size_t start = continues ? line.find_first_not_of(' ') : 0;
+        const std::string part = start == std::string::npos ? "" : line.substr(start);
+        const bool next = !part.empty() && part.back() == '\\';
+        const std::string kept = next ? part.substr(0, part.size() - 1) : part;
+        if (continues && !lines.empty())
+            lines.back() += kept;
+        else
+            lines.push_back(kept);
+        continues = next;
+        line.clear();
+    }
+    std::vector<ExportedKey> keys;
+    for (const std::string& l : lines) {
+        if (l.size() > 2 && l.front() == '[' && l.back() == ']')
+            keys.push_back({Lower(l.substr(1, l.size() - 2)), {}});
+        else if (!keys.empty() && !l.empty() && l.front() == '"')
+            keys.back().values.push_back(l);
+    }
+    return keys;
+}
+
+std::string KeyUnderUser(const std::string& subKey) {
+    return Lower(subKey.empty() ? kBaseKeyUnderUser
+                                : std::string(kBaseKeyUnderUser) + "\\" + subKey);
+}
+
+// The text after `"name"=` in the key, or nothing when the file lacks the key or the value.
+std::optional<std::string> ExportedValue(const std::vector<ExportedKey>& keys,
+                                         const std::string& subKey, const std::string& name) {
+    const std::string prefix = "\"" + name + "\"=";
+    for (const ExportedKey& key : keys)
+        if (key.name == KeyUnderUser(subKey))
+            for (const std::string& value : key.values)
+                if (value.compare(0, prefix.size(), prefix) == 0)
+                    return Lower(value.substr(prefix.size()));
+    return std::nullopt;
+}
+
+void RequireExportedValue(const std::string& file, const std::string& subKey,
+                          const std::string& name, const std::string& expected) {
+    const std::string text = FileText(InCase(file));
+    const std::optional<std::string> value = ExportedValue(ParseExport(text), subKey, name);
+    Require(value == expected,
+            Format("%s holds %s \"%s\" as %s; expected %s. The file reads:\n%s", file.c_str(),
+                   subKey.empty() ? "the base key's" : ("slot " + subKey + "'s").c_str(),
+                   name.c_str(), value ? value->c_str() : "nothing", expected.c_str(),
+                   text.c_str()));
+}
+
+// --- The registry editor, run as the program runs it -----------------------------------------
+
+void RunRegistryEditor(const std::string& arguments) {
+    std::string line = "regedit.exe " + arguments;
+    std::vector<char> text(line.begin(), line.end());
+    text.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION child{};
+    if (!CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        CaseDirectory().c_str(), &startup, &child))
+        Fail(Format("cannot start '%s' (error %lu)", line.c_str(), GetLastError()));
+    CloseHandle(child.hThread);
+    const DWORD waited = WaitForSingleObject(child.hProcess, kRegistryEditorRunsMs);
+    if (waited != WAIT_OBJECT_0)
+        TerminateProcess(child.hProcess, 1);
+    CloseHandle(child.hProcess);
+    Require(waited == WAIT_OBJECT_0,
+            Format("'%s' still running after %lu ms", line.c_str(), kRegistryEditorRunsMs));
+}
+
+// The program's settings under HKEY_CURRENT_USER become `file` in the case's directory, as the
+// program's own export writes it; then the registry is emptied, so only the file has them.
+void ExportUserSettingsTo(const std::string& file) {
+    RunRegistryEditor(Format("/e \"%s\" \"%s\"", file.c_str(), kBaseKeyUnderUser));
+    Require(IsFile(InCase(file)), "the registry editor's export wrote no " + file);
+    DeleteProgramRegistry();
+}
+
+// --- Settings --------------------------------------------------------------------------------
+
+// "numkeys" and "keymap" of one entry: `chord` types `vk`.
+void StoreOneKey(RegistryRoot root, char slot, uint64_t chord, uint8_t vk, uint8_t scan) {
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < 8; ++i)
+        bytes.push_back(uint8_t(chord >> (8 * i)));
+    bytes.insert(bytes.end(), {vk, scan, uint8_t(__builtin_popcountll(chord)), 0});
+    WriteStoredUint32(root, SlotSubKey(slot), "numkeys", 1);
+    WriteStoredBytes(root, SlotSubKey(slot), "keymap", bytes);
+}
+
+void StoreSlotChoice(RegistryRoot root, char slot) {
+    WriteStoredBytes(root, "", "config", {uint8_t(slot)});
+}
+
+// Every key and value under the program's base key of `root`, one line each, sorted.
+void ListTree(HKEY root, const std::string& path, std::vector<std::string>& lines) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+        return;
+    lines.push_back(path);
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameSize = sizeof(name);
+        BYTE data[2048];
+        DWORD dataSize = sizeof(data);
+        DWORD type = 0;
+        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) !=
+            ERROR_SUCCESS)
+            break;
+        std::string line = Format("%s \"%s\" type %lu:", path.c_str(), name, type);
+        for (DWORD b = 0; b < dataSize; ++b)
+            line += Format(" %02X", data[b]);
+        lines.push_back(line);
+    }
+    std::vector<std::string> subKeys;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameSize = sizeof(name);
+        if (RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        subKeys.push_back(name);
+    }
+    RegCloseKey(key);
+    for (const std::string& sub : subKeys)
+        ListTree(root, path + "\\" + sub, lines);
+}
+
+std::vector<std::string> MachineSettings() {
+    std::vector<std::string> lines;
+    ListTree(HKEY_LOCAL_MACHINE, kProgramBaseKey, lines);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// --- The running program ---------------------------------------------------------------------
+
+// A program started by these cases always ends through Exit, also when the case fails: cut off
+// while it starts the registry editor, the child is left waiting for ever in its own start under
+// Wine, holding the driver's output open.
+class Started {
+  public:
+    Started(Program& program, HWND window) : program_(program), window_(window) {}
+    Started(const Started&) = delete;
+    Started& operator=(const Started&) = delete;
+    ~Started() {
+        if (!program_.IsRunning() ||
+            !PostMessageA(window_, WM_COMMAND, MAKEWPARAM(kCommandExit, 0), 0))
+            return;
+        PollUntil(kRegistryEditorRunsMs, [&] { return !program_.IsRunning(); });
+    }
+
+    HWND Window() const { return window_; }
+    DWORD ProcessId() const { return program_.Id(); }
+
+    // The tray menu's choice of a slot; returns once the program has handled it, export
+    // included.
+    void ChangeSlot(char slot) const {
+        SendMessageBounded(window_, WM_COMMAND, kCommandSlotBase + (slot - '0'), 0,
+                           kRegistryEditorRunsMs);
+        Require(WindowTitle(window_) == MainWindowTitle(slot),
+                Format("after choosing slot %c the window is titled '%s'", slot,
+                       WindowTitle(window_).c_str()));
+    }
+
+    void Exit() const {
+        PostCommand(window_, kCommandExit);
+        const DWORD code = program_.WaitForExit(kRegistryEditorRunsMs);
+        Require(code == 0, Format("Exit ended the program with code 0x%lX", code));
+    }
+
+  private:
+    Program& program_;
+    HWND window_;
+};
+
+Started StartOnSlot(const std::string& arguments, char slot) {
+    Program& program = StartPadwright(arguments);
+    return {program, WaitForProgramWindow(MainWindowTitle(slot), program.Id(), kStartTimeoutMs)};
+}
+
+// What pressing button 1 for a few cycles types.
+std::string TypedByButton1() {
+    StartInputObserver(true);
+    SetJoystickButtons(kButton1);
+    WaitForJoystickReads(3, kShortTimeoutMs);
+    SetJoystickButtons(0);
+    WaitForJoystickReads(3, kShortTimeoutMs);
+    const std::string typed = Describe(ObservedInputs());
+    StopInputObserver();
+    return typed;
+}
+
+std::string KeyTap(uint8_t vk, uint8_t scan) {
+    return Format("key down vk 0x%02X scan 0x%02X, key up vk 0x%02X scan 0x%02X", vk, scan, vk,
+                  scan);
+}
+
+constexpr uint8_t kVkA = 'A', kScanA = 0x1E;
+constexpr uint8_t kVkB = 'B', kScanB = 0x30;
+
+// The setup dialog, opened by a left click on the tray icon.
+constexpr char kSetupCaption[] = "PadwrightTool Setup";
+constexpr int kSetupOk = 13103;
+constexpr int kPortableBox = 13107;
+constexpr char kRemoveFileQuestion[] = "Remove config file permanently?\n(Note: having padwrt.cfg "
+                                       "activates portable mode as startup default)";
+
+HWND OpenSetupDialog(const Started& started) {
+    const DWORD processId = started.ProcessId();
+    PostTrayCallback(started.Window(), WM_LBUTTONDOWN);
+    HWND dialog = nullptr;
+    WaitUntil(kStartTimeoutMs, "the setup dialog to open", [&] {
+        dialog = FindWindowA(kMessageBoxClass, kSetupCaption);
+        return dialog != nullptr && WindowProcessId(dialog) == processId && IsWindowVisible(dialog);
+    });
+    return dialog;
+}
+
+HWND Control(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    Require(control != nullptr, Format("the setup dialog has no control %d", id));
+    return control;
+}
+
+bool PortableBoxChecked(HWND dialog) {
+    return SendMessageBounded(Control(dialog, kPortableBox), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// A click that opens nothing: returns once the program has handled it, export included.
+void ClickAndWait(HWND dialog, int id) {
+    SendMessageBounded(Control(dialog, id), BM_CLICK, 0, 0, kRegistryEditorRunsMs);
+}
+
+// Unticks the box, which asks first; answers with `answer`, then waits until the click is done.
+void UntickPortableMode(HWND dialog, DWORD processId, int answer) {
+    Require(PostMessageA(Control(dialog, kPortableBox), BM_CLICK, 0, 0), "cannot click the box");
+    HWND box = WaitForMessageBox(processId);
+    Require(GetWindow(box, GW_OWNER) == dialog, "the question is not owned by the setup dialog");
+    Require(MessageBoxButtons(box) == std::vector<int>{IDYES, IDNO},
+            "the question does not offer Yes and No");
+    AnswerMessageBox(processId, kRemoveFileQuestion, answer);
+    SendMessageBounded(dialog, WM_NULL, 0, 0, kRegistryEditorRunsMs);
+    Require(!PortableBoxChecked(dialog), "the box is still ticked after unticking it");
+}
+
+} // namespace
+
+E2E_CASE("a user with padwrt.cfg in the folder starts the program: slot and keys come from the "
+         "file, a file named on the command line is ignored, and the machine's settings are "
+         "left alone") {
+    StoreSlotChoice(RegistryRoot::User, '3');
+    StoreOneKey(RegistryRoot::User, '3', kInputButton1, kVkA, kScanA);
+    ExportUserSettingsTo(kPortableFile);
+    WriteTextFile(InCase("other.cfg"), "REGEDIT4\r\n\r\n"
+                                       "[HKEY_CURRENT_USER\\SOFTWARE\\Orvanelk\\Padwright]\r\n"
+                                       "\"config\"=hex:37\r\n\r\n"
+                                       "[HKEY_CURRENT_USER\\SOFTWARE\\Orvanelk\\Padwright\\7]\r\n"
+                                       "\"numkeys\"=hex:01,00,00,00\r\n\r\n");
+    // What normal mode would use instead: slot 5, and B on button 1 in every slot.
+    StoreSlotChoice(RegistryRoot::Machine, '5');
+    for (char slot : {'3', '5'})
+        StoreOneKey(RegistryRoot::Machine, slot, kInputButton1, kVkB, kScanB);
+    const std::vector<std::string> machineBefore = MachineSettings();
+
+    const Started started = StartOnSlot("other.cfg", '3');
+    const std::string typed = TypedByButton1();
+    Require(typed == KeyTap(kVkA, kScanA),
+            "button 1 typed " + typed + "; slot 3 of padwrt.cfg types A");
+    Require(!ReadStoredValue(RegistryRoot::User, "7", "numkeys"),
+            "other.cfg was imported although padwrt.cfg is there");
+    started.Exit();
+    Require(MachineSettings() == machineBefore,
+            "the settings under HKEY_LOCAL_MACHINE changed in portable mode");
+}
+
+E2E_CASE("a user in portable mode picks Config 5: padwrt.cfg then names slot 5 beside the "
+         "keys it held, and the next start begins on slot 5") {
+    StoreSlotChoice(RegistryRoot::User, '1');
+    StoreOneKey(RegistryRoot::User, '1', kInputButton1, kVkA, kScanA);
+    ExportUserSettingsTo(kPortableFile);
+
+    const Started first = StartOnSlot("", '1');
+    first.ChangeSlot('5');
+    RequireExportedValue(kPortableFile, "", "config", "hex:35");
+    RequireExportedValue(kPortableFile, "", "numkeys", "hex:01,00,00,00");
+    Require(!ReadStoredValue(RegistryRoot::Machine, "", "config"),
+            "the slot change in portable mode stored \"config\" under HKEY_LOCAL_MACHINE");
+    first.Exit();
+
+    DeleteProgramRegistry(); // only the file remembers the choice
+    StartOnSlot("", '5').Exit();
+}
+
+E2E_CASE("a user starts with travel.cfg named on the command line and no padwrt.cfg: its slot is "
+         "used, a slot change exports into it, and a start without it is in normal mode") {
+    WriteTextFile(InCase("travel.cfg"), "REGEDIT4\r\n\r\n"
+                                        "[HKEY_CURRENT_USER\\SOFTWARE\\Orvanelk\\Padwright]\r\n"
+                                        "\"config\"=hex:32\r\n\r\n");
+
+    const Started first = StartOnSlot("travel.cfg", '2');
+    first.ChangeSlot('6');
+    RequireExportedValue("travel.cfg", "", "config", "hex:36");
+    Require(!IsFile(InCase(kPortableFile)), "the export wrote padwrt.cfg instead of travel.cfg");
+    first.Exit();
+
+    // HKEY_CURRENT_USER says slot 6 now; normal mode reads HKEY_LOCAL_MACHINE, which says nothing.
+    StartOnSlot("", '1');
+}
+
+E2E_CASE("a user's slot change whose export the registry editor cannot write, with a directory "
+         "padwrt.cfg.new in its way, leaves padwrt.cfg as it was; once the way is clear the next "
+         "slot change writes it") {
+    StoreSlotChoice(RegistryRoot::User, '1');
+    StoreOneKey(RegistryRoot::User, '1', kInputButton1, kVkA, kScanA);
+    ExportUserSettingsTo(kPortableFile);
+    const std::optional<std::vector<uint8_t>> before = FileBytes(InCase(kPortableFile));
+    const std::string obstacle = InCase("padwrt.cfg.new");
+    Require(CreateDirectoryA(obstacle.c_str(), nullptr), "cannot create " + obstacle);
+
+    const Started started = StartOnSlot("", '1');
+    started.ChangeSlot('5');
+    Require(IsFile(InCase(kPortableFile)) && FileBytes(InCase(kPortableFile)) == before,
+            Format("the failed export left %s named padwrt.cfg that is not the previous file",
+                   Presence(InCase(kPortableFile)).c_str()));
+
+    Require(RemoveDirectoryA(obstacle.c_str()), "cannot remove " + obstacle);
+    started.ChangeSlot('6');
+    RequireExportedValue(kPortableFile, "", "config", "hex:36");
+    Require(Presence(obstacle) == "nothing",
+            "the export left " + Presence(obstacle) + " named padwrt.cfg.new behind");
+}
+
+E2E_CASE("a user ticks Portable mode in the setup dialog and padwrt.cfg is written at once; OK "
+         "leaves it holding the settings with their slots; unticking asks whether to remove it, "
+         "and No keeps it while Yes deletes it") {
+    StoreOneKey(RegistryRoot::Machine, '1', kInputButton1, kVkA, kScanA);
+    WriteStoredText(RegistryRoot::User, "2", "configname", "Two", 32);
+    WriteStoredText(RegistryRoot::User, "3", "configname", "Three", 32);
+    const Started started = StartOnSlot("", '1');
+    const DWORD id = started.ProcessId();
+    HWND dialog = OpenSetupDialog(started);
+    Require(!PortableBoxChecked(dialog), "Portable mode is ticked in normal mode");
+
+    ClickAndWait(dialog, kPortableBox);
+    Require(PortableBoxChecked(dialog), "the box is not ticked after ticking it");
+    RequireExportedValue(kPortableFile, "3", "configname", "\"three\"");
+
+    ClickAndWait(dialog, kSetupOk);
+    WaitUntil(kShortTimeoutMs, "the setup dialog to close", [&] { return !IsWindow(dialog); });
+    // OK stored the settings in memory under the current user; the file now has them too.
+    RequireExportedValue(kPortableFile, "", "keymap", "hex:00,00,01,00,00,00,00,00,41,1e,01,00");
+    RequireExportedValue(kPortableFile, "2", "configname", "\"two\"");
+    RequireExportedValue(kPortableFile, "3", "configname", "\"three\"");
+
+    dialog = OpenSetupDialog(started);
+    Require(PortableBoxChecked(dialog), "Portable mode is not ticked when the dialog opens again");
+    UntickPortableMode(dialog, id, IDNO);
+    Require(IsFile(InCase(kPortableFile)), "answering No removed padwrt.cfg");
+
+    ClickAndWait(dialog, kPortableBox); // the file is there: nothing is written
+    UntickPortableMode(dialog, id, IDYES);
+    Require(Presence(InCase(kPortableFile)) == "nothing", "answering Yes kept padwrt.cfg");
+}
