@@ -219,11 +219,20 @@ if [ -n "$artifacts" ]; then
 fi
 
 cases_start=$(date +%s)
+# The driver writes into a file, not a pipe: a Wine child left behind by a killed program can
+# hold a pipe open for ever, while a file is simply done when the driver is. Its lines are shown
+# as they come.
 (cd "$work/driver" &&
     WINEDLLOVERRIDES="winmm=n,b;mscoree,mshtml=;winemenubuilder.exe=d" \
-    timeout --kill-after=10 "$driver_timeout" "$wine" padwright_e2e.exe "${args[@]}") \
-    2>"$tmp/driver.stderr" | tr -d '\r' | tee "$tmp/driver.log"
-driver_status=${PIPESTATUS[0]}
+    exec timeout --kill-after=10 "$driver_timeout" "$wine" padwright_e2e.exe "${args[@]}" \
+    >"$tmp/driver.raw" 2>"$tmp/driver.stderr" </dev/null) &
+driver_pid=$!
+tail -n +1 -s 0.2 -f --pid="$driver_pid" "$tmp/driver.raw" 2>/dev/null | tr -d '\r' &
+follower_pid=$!
+wait "$driver_pid"
+driver_status=$?
+wait "$follower_pid" 2>/dev/null || true
+tr -d '\r' <"$tmp/driver.raw" >"$tmp/driver.log"
 cases_seconds=$(( $(date +%s) - cases_start ))
 
 passed=$(grep -c '^PASS ' "$tmp/driver.log")
