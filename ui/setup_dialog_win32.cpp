@@ -5,6 +5,7 @@
 #include "engine/chords.h"
 #include "platform/joystick.h"
 #include "store/portable_mode.h"
+#include "ui/grid_drag_win32.h"
 #include "ui/grid_edit.h"
 #include "ui/grid_layout.h"
 #include "ui/key_capture_win32.h"
@@ -12,6 +13,7 @@
 #include "ui/setup_commands.h"
 #include "ui/setup_dialog_ids.h"
 #include "ui/setup_grid_win32.h"
+#include "ui/timing_dialog_win32.h"
 
 namespace {
 
@@ -131,8 +133,9 @@ void OnJoystickChoice(HWND dialog, WORD notification) {
     BuildGrid(dialog);
 }
 
-// The timing dialog opens here, modal to the setup dialog.
-void OnTimingSetup(HWND) {}
+void OnTimingSetup(HWND dialog) {
+    OpenTimingDialog(dialog);
+}
 
 void OnAbout(HWND dialog) {
     ShowAbout(dialog);
@@ -156,6 +159,27 @@ void OnAddRow(HWND dialog) {
 
 void OnVScroll(HWND dialog, WPARAM wParam) {
     ScrollGrid(dialog, LOWORD(wParam), HIWORD(wParam));
+}
+
+// Mouse messages carry the client point: x in the low 16 bits, y in the high 16 bits.
+uint32_t PointerX(LPARAM point) {
+    return LOWORD(point);
+}
+
+uint32_t PointerY(LPARAM point) {
+    return HIWORD(point);
+}
+
+void OnLButtonDown(HWND dialog, LPARAM point) {
+    OnGridPress(dialog, PointerX(point), PointerY(point));
+}
+
+void OnMouseMove(HWND dialog, WPARAM keyState, LPARAM point) {
+    OnGridPointerMove(dialog, keyState, PointerY(point));
+}
+
+void OnLButtonUp(HWND dialog, WPARAM keyState, LPARAM point) {
+    OnGridRelease(dialog, keyState, PointerY(point));
 }
 
 void OnCommand(HWND dialog, WPARAM wParam) {
@@ -224,6 +248,15 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return FALSE;
     case WM_VSCROLL:
         OnVScroll(dialog, wParam);
+        return FALSE;
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(dialog, lParam);
+        return FALSE;
+    case WM_MOUSEMOVE:
+        OnMouseMove(dialog, wParam, lParam);
+        return FALSE;
+    case WM_LBUTTONUP:
+        OnLButtonUp(dialog, wParam, lParam);
         return FALSE;
     case WM_CTLCOLOREDIT:
         return OnCtlColorEdit(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
