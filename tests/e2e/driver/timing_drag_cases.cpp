@@ -152,6 +152,77 @@ bool Checked(HWND dialog, int id) {
     return SendMessageBounded(Control(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+int KeyButtonId(int row) {
+    return kKeyButtonFirst + row;
+}
+
+RECT ClientRectOf(HWND dialog, HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// A point of the dialog's own surface at each of `ys`: no control stands there, so the dialog
+// itself gets the pointer's messages.
+LONG SurfaceX(HWND dialog, const std::vector<LONG>& ys) {
+    RECT client{};
+    GetClientRect(dialog, &client);
+    for (LONG x = client.left + 1; x < client.right - 1; ++x) {
+        bool free = true;
+        for (LONG y : ys)
+            free = free && ChildWindowFromPointEx(dialog, POINT{x, y}, CWP_SKIPINVISIBLE) == dialog;
+        if (free)
+            return x;
+    }
+    Fail("no free surface beside the rows");
+}
+
+void SendMouse(HWND dialog, POINT client, DWORD flags) {
+    POINT at = client;
+    ClientToScreen(dialog, &at);
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = LONG((at.x * 65535LL + width / 2) / (width - 1));
+    input.mi.dy = LONG((at.y * 65535LL + height / 2) / (height - 1));
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input.mi.dwExtraInfo = kDriverKeyMark;
+    Require(SendInput(1, &input, sizeof input) == 1, "SendInput failed for the mouse");
+}
+
+std::string PlatformKeyName(UINT vk) {
+    char name[32] = {};
+    GetKeyNameTextA(static_cast<LONG>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC) << 16), name,
+                    sizeof(name));
+    return name;
+}
+
+// The letters the first `rows` key buttons show, as "ABC...".
+std::string RowLetters(HWND dialog, int rows) {
+    std::string letters;
+    for (int r = 0; r < rows; ++r) {
+        const std::string shown = TextOf(Control(dialog, KeyButtonId(r)));
+        char letter = '?';
+        for (char c = 'A'; c <= 'Z'; ++c)
+            if (shown == PlatformKeyName(c))
+                letter = c;
+        letters.push_back(letter);
+    }
+    return letters;
+}
+
+// The stored key map's key letters, in order.
+std::string StoredLetters() {
+    const auto keymap = ReadStoredValue(RegistryRoot::Machine, "", "keymap");
+    Require(keymap.has_value() && keymap->data.size() % 12 == 0, "no key map stored");
+    std::string letters;
+    for (size_t at = 0; at < keymap->data.size(); at += 12)
+        letters.push_back(static_cast<char>(keymap->data[at + 8]));
+    return letters;
+}
+
 } // namespace
 
 E2E_CASE("a user opens Timing setup and sees the stored values; a typed 0 for polling becomes 3 "
@@ -210,4 +281,58 @@ E2E_CASE("a user moves the threshold slider to 30: a small stick push that 50 ig
     Click(timing, kTimingOk);
     WaitUntilClosed(timing, "OK");
     Require(StoredTiming() == "20 250 40 30", "OK stored " + StoredTiming());
+}
+
+E2E_CASE("a user drags row 2 with the mouse to below row 5: rows 3 to 5 move up, the dragged key "
+         "lands in row 5, the line and the pushed look go, and OK stores the new order") {
+    constexpr int kRows = 10;
+    std::vector<uint8_t> keymap(12 * kRows, 0);
+    for (int i = 0; i < kRows; ++i) {
+        const UINT vk = 'A' + i;
+        keymap[12 * i + 2] = static_cast<uint8_t>(1u << (i % 8)); // buttons 1 to 8
+        keymap[12 * i + 8] = static_cast<uint8_t>(vk);
+        keymap[12 * i + 9] = static_cast<uint8_t>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+        keymap[12 * i + 10] = 1;
+    }
+    WriteStoredUint32(RegistryRoot::Machine, "", "numkeys", kRows);
+    WriteStoredBytes(RegistryRoot::Machine, "", "keymap", keymap);
+    const Opened open = StartAndOpenSetup();
+    HWND setup = open.setup;
+    Require(RowLetters(setup, kRows) == "ABCDEFGHIJ", "rows at opening: " + RowLetters(setup, kRows));
+
+    const RECT row0 = ClientRectOf(setup, Control(setup, KeyButtonId(0)));
+    const RECT row1 = ClientRectOf(setup, Control(setup, KeyButtonId(1)));
+    const LONG pitch = row1.top - row0.top;
+    // A press beside row 2, and the pointer beside row 6: the line stands above row 6, below
+    // row 5.
+    const LONG pressY = row0.top + 2 * pitch + pitch / 2;
+    const LONG dropY = row0.top + 6 * pitch + pitch / 2;
+    const LONG x = SurfaceX(setup, {pressY, dropY});
+    BringToFront(setup);
+
+    SendMouse(setup, {x, pressY}, 0);
+    Sleep(50);
+    SendMouse(setup, {x, pressY}, MOUSEEVENTF_LEFTDOWN);
+    Sleep(50);
+    for (LONG y = pressY; y <= dropY; y += 3) {
+        SendMouse(setup, {x, y}, 0);
+        Sleep(10);
+    }
+    SendMouse(setup, {x, dropY}, 0);
+    HWND marker = Control(setup, kDropMarker);
+    WaitUntil(kShortTimeoutMs, "the drop line to show", [&] { return IsWindowVisible(marker); });
+    const auto pushed = SendMessageBounded(Control(setup, KeyButtonId(2)), BM_GETSTATE, 0, 0);
+    Require((pushed & BST_PUSHED) != 0, "row 2's key button does not show pushed while dragging");
+    SaveScreenshot("setup-dialog-dragging", setup);
+    SendMouse(setup, {x, dropY}, MOUSEEVENTF_LEFTUP);
+
+    WaitUntil(kShortTimeoutMs, "the rows to show the new order",
+              [&] { return RowLetters(setup, kRows) == "ABDEFCGHIJ"; });
+    WaitUntil(kShortTimeoutMs, "the drop line to go", [&] { return !IsWindowVisible(marker); });
+    const auto after = SendMessageBounded(Control(setup, KeyButtonId(2)), BM_GETSTATE, 0, 0);
+    Require((after & BST_PUSHED) == 0, "row 2's key button stays pushed after the drop");
+
+    Click(setup, kSetupOk);
+    WaitUntilClosed(setup, "OK");
+    Require(StoredLetters() == "ABDEFCGHIJ", "OK stored " + StoredLetters());
 }
