@@ -148,6 +148,15 @@ void TypeKey(UINT vk) {
     Require(SendInput(2, input, sizeof(INPUT)) == 2, "SendInput failed");
 }
 
+void WaitForFocus(HWND dialog, int id) {
+    WaitUntil(kShortTimeoutMs, Format("control %d to have the focus", id), [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) &&
+               info.hwndFocus == Control(dialog, id);
+    });
+}
+
 bool Checked(HWND dialog, int id) {
     return SendMessageBounded(Control(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
@@ -226,8 +235,8 @@ std::string StoredLetters() {
 } // namespace
 
 E2E_CASE("a user opens Timing setup and sees the stored values; a typed 0 for polling becomes 3 "
-         "on Tab; Default answered OK shows 100, 500, 100 and 50 without saving; Cancel brings "
-         "back the stored values") {
+         "on Tab; Escape closes nothing; Default answered OK shows 100, 500, 100 and 50 without "
+         "saving; Cancel brings back the stored values") {
     StoreTiming(20, 250, 40, 70);
     const Opened open = StartAndOpenSetup();
     HWND timing = OpenTiming(open);
@@ -235,17 +244,17 @@ E2E_CASE("a user opens Timing setup and sees the stored values; a typed 0 for po
     SaveScreenshot("timing-dialog", timing);
 
     BringToFront(timing);
-    WaitUntil(kShortTimeoutMs, "the polling box to have the focus", [&] {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        return GetGUIThreadInfo(GetWindowThreadProcessId(timing, nullptr), &info) &&
-               info.hwndFocus == Control(timing, kPollingBox);
-    });
+    WaitForFocus(timing, kPollingBox);
     TypeKey('0');
     WaitUntil(kShortTimeoutMs, "the polling box to show the typed 0",
               [&] { return TextOf(Control(timing, kPollingBox)) == "0"; });
     TypeKey(VK_TAB);
     RequireShown(timing, "3 250 40 70 slider 70", "after Tab");
+    // Escape closes nothing: the Tab typed after it still reaches the open dialog.
+    TypeKey(VK_ESCAPE);
+    TypeKey(VK_TAB);
+    WaitForFocus(timing, kIntervalBox);
+    Require(IsWindowVisible(timing), "Escape closed the timing dialog");
 
     Click(timing, kDefault);
     AnswerMessageBox(open.program->Id(), kResetQuestion, IDOK);
