@@ -14,6 +14,32 @@ constexpr uint8_t kScanExtended = 0x80;
 constexpr uint32_t kVkLeftButton = 1;
 constexpr uint32_t kVkRightButton = 2;
 constexpr uint32_t kVkReturn = 13;
+constexpr uint32_t kVkMiddleButton = 4;
+constexpr uint32_t kVkFirstExtraButton = 5;
+constexpr uint32_t kVkSecondExtraButton = 6;
+
+bool IsMouseButton(uint32_t vk) {
+    return vk == kVkLeftButton || vk == kVkRightButton || vk == kVkMiddleButton ||
+           vk == kVkFirstExtraButton || vk == kVkSecondExtraButton;
+}
+
+// The key the step takes, or 0 to leave it to a later step.
+uint32_t KeyToTake(const ProgramState& s, KeyMessageMemory& memory, CaptureView& view,
+                   bool timerTick) {
+    if (view.KeyDownWaiting())
+        return 0;
+    const uint32_t down = FindKeyDown();
+    if (down == 0)
+        return memory.keyDownSeen;
+    // In the active dialog the key's own message is on its way; it carries the extended bit.
+    const bool awaitsMessage = memory.keyDownSeen == 0 && !IsMouseButton(down) &&
+                               s.dialogActive.load(std::memory_order_relaxed);
+    if (awaitsMessage && timerTick)
+        ++memory.ticksWaited;
+    if (awaitsMessage && memory.ticksWaited <= kTicksToWaitForKeyMessage)
+        return 0;
+    return down;
+}
 
 // These keys would also act on the dialog (Enter presses "OK", a mouse button clicks), so the
 // message that found them goes no further.
@@ -26,9 +52,10 @@ bool CapturedRow(const ProgramState& s, int& row) {
 }
 } // namespace
 
-void BeginKeyCapture(ProgramState& s, int keyButtonId) {
+void BeginKeyCapture(ProgramState& s, KeyMessageMemory& memory, int keyButtonId) {
     s.captureTarget = keyButtonId;
     ReleaseAllKeys(s);
+    memory = KeyMessageMemory{};
     s.captureActive.store(true, std::memory_order_relaxed);
 }
 
@@ -52,7 +79,7 @@ uint32_t FindKeyDown() {
     return 0;
 }
 
-bool StepKeyCapture(ProgramState& s, CaptureView& view) {
+bool StepKeyCapture(ProgramState& s, KeyMessageMemory& memory, CaptureView& view, bool timerTick) {
     const InputWord held = s.engine.currentInput.load(std::memory_order_relaxed);
     const int target = s.captureTarget;
     int row = 0;
@@ -60,13 +87,14 @@ bool StepKeyCapture(ProgramState& s, CaptureView& view) {
         s.captureActive.store(false, std::memory_order_relaxed);
         return false;
     }
-    const uint32_t vk = FindKeyDown();
-    const bool found = vk != 0 && !view.KeyDownWaiting();
+    const uint32_t vk = KeyToTake(s, memory, view, timerTick);
+    const bool found = vk != 0;
     uint8_t scan = 0;
     if (found) {
         // The capture ends before anything is written: every write below makes the dialog run
         // messages, and a step run from one of them would find the same key still down.
         s.captureActive.store(false, std::memory_order_relaxed);
+        memory = KeyMessageMemory{};
         scan = static_cast<uint8_t>(ScanCodeOfKey(vk));
         if (s.extendedKeyFlag)
             scan |= kScanExtended;
@@ -93,7 +121,10 @@ bool StepKeyCapture(ProgramState& s, CaptureView& view) {
     return FinishesMessage(vk);
 }
 
-void NoteKeyMessage(ProgramState& s, uint32_t message, uint64_t lParam) {
-    if (message == kWmKeyDown || message == kWmSysKeyDown)
-        s.extendedKeyFlag = (lParam & kKeyMessageExtendedBit) != 0;
+void NoteKeyMessage(ProgramState& s, KeyMessageMemory& memory, uint32_t message, uint64_t wParam,
+                    uint64_t lParam) {
+    if (message != kWmKeyDown && message != kWmSysKeyDown)
+        return;
+    s.extendedKeyFlag = (lParam & kKeyMessageExtendedBit) != 0;
+    memory.keyDownSeen = static_cast<uint32_t>(wParam & 0xFF);
 }

@@ -17,28 +17,41 @@ class CaptureView {
     // Sets a row check box; an identifier without a control is skipped.
     virtual void ShowChordCheck(int controlId, bool checked) = 0;
     virtual void ShowKeyName(uint8_t vk, uint8_t scan, int keyButtonId) = 0;
-    // A key-down message still waits in the dialog's queue. The key state runs ahead of the
-    // messages, so a key may be found down before its own message has shown the message hook
-    // whether it is an extended key.
+    // A key-down message waits in the dialog's queue and has not passed the hook yet.
     virtual bool KeyDownWaiting() = 0;
 
   protected:
     ~CaptureView() = default;
 };
 
-// Targets the key button, lifts what chords hold down, and arms the capture. The caller then
-// writes kChooseKeyText on the button.
-void BeginKeyCapture(ProgramState& s, int keyButtonId);
+// The key state runs ahead of the key messages: a key goes down in the state first, and only its
+// key-down message, passing the message hook, tells whether it is an extended key. (Wine's key
+// state may also lag behind a key-down message that is already being handled.) What the hook has
+// seen is kept here for the steps; user-interface thread only.
+struct KeyMessageMemory {
+    uint32_t keyDownSeen = 0; // the key of the last key-down message since the capture began
+    int ticksWaited = 0;      // timer ticks a key found down has waited for its message
+};
+// A key that sends no key-down message to the dialog is taken after this many ticks anyway.
+constexpr int kTicksToWaitForKeyMessage = 2;
+
+// Targets the key button, lifts what chords hold down, forgets key-down messages from before, and
+// arms the capture. The caller then writes kChooseKeyText on the button.
+void BeginKeyCapture(ProgramState& s, KeyMessageMemory& memory, int keyButtonId);
 // Ends a running capture without writing an entry; the key button gets its entry's name back.
 void EndKeyCapture(ProgramState& s, CaptureView& view);
-// One step, run only while the capture is armed. A key found down while a key-down message
-// still waits is taken by a later step, once that message has passed the hook. Returns whether
-// the message it ran for is finished (the key was Enter or the left or right mouse button).
-bool StepKeyCapture(ProgramState& s, CaptureView& view);
+// One step, run only while the capture is armed; `timerTick` when it runs for the 50 ms timer.
+// The key is the highest key down, or else the key of a key-down message the dialog has
+// received. While the dialog is the active window, a key found down is taken once a key-down
+// message has passed the hook (or after kTicksToWaitForKeyMessage ticks); mouse buttons at once.
+// Returns whether the message it ran for is finished (the key was Enter or the left or right
+// mouse button): Enter taken while its own message is handled would otherwise press "OK".
+bool StepKeyCapture(ProgramState& s, KeyMessageMemory& memory, CaptureView& view, bool timerTick);
 
 // The highest virtual key down now, or 0 when none is.
 uint32_t FindKeyDown();
 
-// The message hook's view of a key-down message: the keyboard's extended bit is kept until the
-// next key-down.
-void NoteKeyMessage(ProgramState& s, uint32_t message, uint64_t lParam);
+// The message hook's view of a message: a key-down leaves the keyboard's extended bit, kept until
+// the next key-down, and its key.
+void NoteKeyMessage(ProgramState& s, KeyMessageMemory& memory, uint32_t message, uint64_t wParam,
+                    uint64_t lParam);

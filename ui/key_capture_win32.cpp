@@ -6,13 +6,16 @@
 
 namespace {
 
-// The hook belongs to the user-interface thread for the life of the process.
+// The hook belongs to the user-interface thread for the life of the process, and so does what it
+// has seen for the capture steps.
 HHOOK extendedKeyHook = nullptr;
+KeyMessageMemory keyMessages;
 
 LRESULT CALLBACK ExtendedKeyHook(int code, WPARAM wParam, LPARAM lParam) {
     const MSG* message = reinterpret_cast<const MSG*>(lParam);
     if (code >= 0 && message != nullptr)
-        NoteKeyMessage(State(), message->message, static_cast<uint64_t>(message->lParam));
+        NoteKeyMessage(State(), keyMessages, message->message, message->wParam,
+                       static_cast<uint64_t>(message->lParam));
     return CallNextHookEx(extendedKeyHook, code, wParam, lParam);
 }
 
@@ -36,13 +39,13 @@ bool DialogCaptureView::KeyDownWaiting() {
 }
 
 void StartKeyCapture(HWND dialog, int keyButtonId) {
-    BeginKeyCapture(State(), keyButtonId);
+    BeginKeyCapture(State(), keyMessages, keyButtonId);
     SetDlgItemTextA(dialog, keyButtonId, kChooseKeyText);
 }
 
-bool CaptureStep(HWND dialog) {
+bool CaptureStep(HWND dialog, bool timerTick) {
     DialogCaptureView view(dialog);
-    return StepKeyCapture(State(), view);
+    return StepKeyCapture(State(), keyMessages, view, timerTick);
 }
 
 void InstallExtendedKeyHook() {

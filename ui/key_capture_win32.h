@@ -9,7 +9,7 @@
 // A click on key button `keyButtonId`.
 void StartKeyCapture(HWND dialog, int keyButtonId);
 // Runs first for every message while the capture is armed; true when the message is finished.
-bool CaptureStep(HWND dialog);
+bool CaptureStep(HWND dialog, bool timerTick);
 
 // The row check boxes and key buttons of one dialog, as key capture writes them.
 class DialogCaptureView final : public CaptureView {

@@ -229,7 +229,7 @@ void OnCommand(HWND dialog, WPARAM wParam) {
 }
 
 INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (State().captureActive.load() && CaptureStep(dialog))
+    if (State().captureActive.load() && CaptureStep(dialog, message == WM_TIMER))
         return TRUE;
     switch (message) {
     case WM_INITDIALOG:

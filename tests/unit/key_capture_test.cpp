@@ -60,6 +60,7 @@ struct KeyCaptureTest : ::testing::Test {
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
     ProgramState& s = *state;
     FakeCaptureDialog dialog;
+    KeyMessageMemory keys;
 
     KeyCaptureTest() {
         ResetFakeInput();
@@ -70,7 +71,15 @@ struct KeyCaptureTest : ::testing::Test {
     static void PressKey(uint32_t vk, bool down = true) { TheFakeInput().physicalDown[vk] = down; }
     KeyMapEntry Entry(int i) const { return ReadEntry(s.keyMap.entries[i]); }
     // The dialog procedure: a capture step first for every message while the capture runs.
-    bool Message() { return s.captureActive ? StepKeyCapture(s, dialog) : false; }
+    bool Message(bool timerTick = false) {
+        return s.captureActive ? StepKeyCapture(s, keys, dialog, timerTick) : false;
+    }
+    bool TimerTick() { return Message(true); }
+    void Begin(int row) { BeginKeyCapture(s, keys, KeyButtonId(row)); }
+    // A key-down message as it passes the message hook.
+    void KeyDownMessage(uint32_t vk, bool extended = false, uint32_t message = kWmKeyDown) {
+        NoteKeyMessage(s, keys, message, vk, extended ? kExtendedBit : 0);
+    }
 };
 
 TEST_F(KeyCaptureTest, ButtonOneHeldAndAPressedAssignsThemToTheRowsEntry) {
@@ -80,7 +89,7 @@ TEST_F(KeyCaptureTest, ButtonOneHeldAndAPressedAssignsThemToTheRowsEntry) {
     before.reserved = 0x77;
     WriteEntry(s.keyMap.entries[6], before);
 
-    BeginKeyCapture(s, KeyButtonId(2));
+    Begin(2);
     EXPECT_TRUE(s.captureActive);
     Hold(kButton1);
     EXPECT_FALSE(Message()) << "nothing pressed yet";
@@ -106,14 +115,14 @@ TEST_F(KeyCaptureTest, ButtonOneHeldAndAPressedAssignsThemToTheRowsEntry) {
 
 TEST_F(KeyCaptureTest, ChordSizeFollowsTheCaptureAndAnEmptyChordIsKept) {
     s.keyMap.keyCount = 10;
-    BeginKeyCapture(s, KeyButtonId(7));
+    Begin(7);
     Hold(kXLeft | kButton1 | 0x20000);
     PressKey('B');
     Message();
     EXPECT_EQ(Entry(7).bitCount, 3);
     EXPECT_EQ(s.maxChordSize, 3) << "recomputed after a capture";
 
-    BeginKeyCapture(s, KeyButtonId(7));
+    Begin(7);
     Hold(0);
     Message();
     EXPECT_EQ(ChordMask(Entry(7)), 0u) << "no joystick input: an empty chord that never fires";
@@ -122,7 +131,7 @@ TEST_F(KeyCaptureTest, ChordSizeFollowsTheCaptureAndAnEmptyChordIsKept) {
 }
 
 TEST_F(KeyCaptureTest, TheHighestKeyDownWinsSoShiftIsRecordedLeftOrRight) {
-    BeginKeyCapture(s, KeyButtonId(0));
+    Begin(0);
     PressKey(16);  // Shift
     PressKey(160); // Left Shift
     PressKey('A');
@@ -134,7 +143,7 @@ TEST_F(KeyCaptureTest, EnterAndTheLeftAndRightMouseButtonsFinishTheirMessage) {
     for (uint32_t vk : {13u, 1u, 2u, 4u, 32u}) {
         SCOPED_TRACE(vk);
         ResetFakeInput();
-        BeginKeyCapture(s, KeyButtonId(1));
+        Begin(1);
         PressKey(vk);
         EXPECT_EQ(Message(), vk == 13 || vk == 1 || vk == 2);
         EXPECT_EQ(Entry(1).vk, vk);
@@ -142,37 +151,72 @@ TEST_F(KeyCaptureTest, EnterAndTheLeftAndRightMouseButtonsFinishTheirMessage) {
 }
 
 TEST_F(KeyCaptureTest, TheExtendedFlagComesFromTheLastKeyDownMessage) {
-    NoteKeyMessage(s, kWmKeyDown, kExtendedBit | 0x1);
+    KeyDownMessage(45, true);
     EXPECT_TRUE(s.extendedKeyFlag);
-    NoteKeyMessage(s, kWmKeyUp, 0);
+    NoteKeyMessage(s, keys, kWmKeyUp, 45, 0);
     EXPECT_TRUE(s.extendedKeyFlag) << "only key-down messages count";
-    BeginKeyCapture(s, KeyButtonId(3));
-    PressKey(45); // Insert
+    Begin(3);
+    PressKey(45); // Insert, pressed while another program has the focus
     Message();
-    EXPECT_EQ(Entry(3).scan, 0x52 | 0x80);
+    EXPECT_EQ(Entry(3).scan, 0x52 | 0x80) << "the flag the last key-down left";
 
-    NoteKeyMessage(s, kWmSysKeyDown, 0);
+    KeyDownMessage(18, false, kWmSysKeyDown);
     EXPECT_FALSE(s.extendedKeyFlag);
-    NoteKeyMessage(s, kWmSysKeyDown, kExtendedBit);
+    KeyDownMessage(18, true, kWmSysKeyDown);
     EXPECT_TRUE(s.extendedKeyFlag);
 }
 
-// The key state changes when the key goes down, its message comes later. A step in between must
-// not take the key with the flag the previous key left.
-TEST_F(KeyCaptureTest, AKeyWhoseMessageStillWaitsIsTakenOnceTheHookHasSeenIt) {
-    NoteKeyMessage(s, kWmKeyDown, 0);
-    BeginKeyCapture(s, KeyButtonId(0));
-    PressKey(45); // Insert
-    dialog.keyDownWaiting = true;
+// In the active dialog the key state changes before the key's own message arrives, and only the
+// message tells whether the key is an extended one.
+TEST_F(KeyCaptureTest, InTheActiveDialogAKeyIsTakenOnceItsMessageHasPassedTheHook) {
+    s.dialogActive = true;
+    KeyDownMessage(46, true); // Delete, an extended key, pressed before
+    Begin(0);
+    PressKey(45); // Insert on the keypad's place: not extended
+    EXPECT_FALSE(Message());
+    EXPECT_FALSE(TimerTick());
+    dialog.keyDownWaiting = true; // the message has arrived but not yet passed the hook
     EXPECT_FALSE(Message());
     EXPECT_TRUE(s.captureActive);
     EXPECT_EQ(dialog.nameWrites, 0);
 
     dialog.keyDownWaiting = false;
-    NoteKeyMessage(s, kWmKeyDown, kExtendedBit);
+    KeyDownMessage(45, false);
     Message();
     EXPECT_FALSE(s.captureActive);
-    EXPECT_EQ(Entry(0).scan, 0x52 | 0x80);
+    EXPECT_EQ(Entry(0).scan, 0x52) << "not the flag Delete left";
+
+    Begin(1);
+    PressKey(45, false);
+    PressKey(1); // mouse buttons send no key message
+    EXPECT_TRUE(Message());
+    EXPECT_EQ(Entry(1).vk, 1);
+
+    Begin(2);
+    PressKey(1, false);
+    PressKey(44); // a key whose down the dialog never gets
+    for (int tick = 0; tick < kTicksToWaitForKeyMessage; ++tick)
+        EXPECT_FALSE(TimerTick());
+    TimerTick();
+    EXPECT_EQ(Entry(2).vk, 44) << "taken after waiting";
+}
+
+// Wine keeps the key state for a while, so it can still say "up" while the key's own key-down
+// message is handled; Enter must be taken then, or that message goes on to press "OK".
+TEST_F(KeyCaptureTest, TheKeyOfAKeyDownMessageIsTakenWhenTheKeyStateLags) {
+    s.dialogActive = true;
+    KeyDownMessage('Q');
+    Begin(1);
+    EXPECT_FALSE(Message()) << "a key-down from before the capture does not count";
+    KeyDownMessage(13);
+    EXPECT_TRUE(Message());
+    EXPECT_EQ(Entry(1).vk, 13);
+
+    Begin(1);
+    KeyDownMessage('B');
+    PressKey(160); // Left Shift, reported down
+    Message();
+    EXPECT_EQ(Entry(1).vk, 160) << "a key reported down still wins";
 }
 
 // Writing the key's name makes the dialog run messages at once, each of them a capture step
@@ -184,7 +228,7 @@ TEST_F(KeyCaptureTest, AStepRunFromTheDialogsOwnWritesNeverCapturesTheKeyAgain) 
         if (++nested < 1000)
             Message();
     };
-    BeginKeyCapture(s, KeyButtonId(2));
+    Begin(2);
     Hold(kButton1);
     PressKey('A');
     Message();
@@ -208,7 +252,7 @@ TEST_F(KeyCaptureTest, AKeyFoundInANestedStepLeavesTheRowShowingTheChordItStored
             Message();
         }
     };
-    BeginKeyCapture(s, KeyButtonId(4));
+    Begin(4);
     Hold(kButton1);
     EXPECT_FALSE(Message());
     EXPECT_EQ(ChordMask(Entry(4)), kButton1 | kXLeft);
@@ -222,7 +266,7 @@ TEST_F(KeyCaptureTest, StartingReleasesWhatChordsHoldAndEndingWithoutAKeyRestore
     ResolveChords(s, words); // entry 4: button 1 presses Return
     ASSERT_TRUE(TheFakeInput().injectedDown[13]);
 
-    BeginKeyCapture(s, KeyButtonId(4));
+    Begin(4);
     EXPECT_FALSE(TheFakeInput().injectedDown[13]) << "lifted when the capture starts";
     EXPECT_EQ(s.captureTarget, KeyButtonId(4));
 

@@ -35,6 +35,7 @@ struct SetupCommandsTest : ::testing::Test {
     ProgramState& s = *state;
     FakeMessageBox& box = TheFakeMessageBox();
     NamesShown view;
+    KeyMessageMemory keys;
 
     SetupCommandsTest() {
         ResetFakeRegistry();
@@ -144,14 +145,14 @@ TEST_F(SetupCommandsTest, AHeldInputThatIsDisabledAsksNothing) {
 // capture still running then would take it for the row's key.
 TEST_F(SetupCommandsTest, ClosingAndDefaultsEndACaptureBeforeTheyAsk) {
     const SetupSnapshot opened = Open();
-    BeginKeyCapture(s, KeyButtonId(3));
+    BeginKeyCapture(s, keys, KeyButtonId(3));
     s.engine.currentInput = kButton1;
     box.answer = kIdCancel;
     EXPECT_FALSE(CloseSetup(s, kDialog, view, opened));
     EXPECT_FALSE(s.captureActive);
     EXPECT_EQ(view.names, 1) << "the key button names its key again";
 
-    BeginKeyCapture(s, KeyButtonId(3));
+    BeginKeyCapture(s, keys, KeyButtonId(3));
     EXPECT_FALSE(ResetSetupToDefaults(s, kDialog, view));
     EXPECT_FALSE(s.captureActive);
 }
