@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/e2e/driver/case_runner.h"
+#include "tests/e2e/driver/input_observer.h"
 #include "tests/e2e/driver/program.h"
 #include "tests/e2e/driver/program_windows.h"
 #include "tests/e2e/driver/registry_values.h"
@@ -35,6 +36,7 @@ constexpr int kDefault = 2210;
 constexpr int kSlider = 2211;
 constexpr int kThresholdText = 2212;
 constexpr char kResetQuestion[] = "Reset to default settings?";
+constexpr char kNotReleased[] = "A joystick key or axis is not released. Exit anyway?";
 constexpr ULONG_PTR kDriverKeyMark = 0x50574B31;
 
 HWND FindDialog(DWORD processId, const char* caption) {
@@ -232,6 +234,49 @@ std::string StoredLetters() {
     return letters;
 }
 
+// Presses the left button on the dialog's surface beside `row`, drags down until the line stands
+// below `belowRow`, checks the line and the source row's pushed look, and releases there.
+void DragRowBelow(HWND setup, int row, int belowRow) {
+    const RECT row0 = ClientRectOf(setup, Control(setup, KeyButtonId(0)));
+    const RECT row1 = ClientRectOf(setup, Control(setup, KeyButtonId(1)));
+    const LONG pitch = row1.top - row0.top;
+    // The line stands above the row beside which the pointer is.
+    const LONG pressY = row0.top + row * pitch + pitch / 2;
+    const LONG dropY = row0.top + (belowRow + 1) * pitch + pitch / 2;
+    const LONG x = SurfaceX(setup, {pressY, dropY});
+    BringToFront(setup);
+
+    SendMouse(setup, {x, pressY}, 0);
+    Sleep(50);
+    SendMouse(setup, {x, pressY}, MOUSEEVENTF_LEFTDOWN);
+    Sleep(50);
+    for (LONG y = pressY; y <= dropY; y += 3) {
+        SendMouse(setup, {x, y}, 0);
+        Sleep(10);
+    }
+    SendMouse(setup, {x, dropY}, 0);
+    HWND marker = Control(setup, kDropMarker);
+    WaitUntil(kShortTimeoutMs, "the drop line to show", [&] { return IsWindowVisible(marker); });
+    const auto pushed = SendMessageBounded(Control(setup, KeyButtonId(row)), BM_GETSTATE, 0, 0);
+    Require((pushed & BST_PUSHED) != 0,
+            Format("row %d's key button does not show pushed while dragging", row));
+    SaveScreenshot("setup-dialog-dragging", setup);
+    SendMouse(setup, {x, dropY}, MOUSEEVENTF_LEFTUP);
+}
+
+void StoreLetterKeyMap(int rows) {
+    std::vector<uint8_t> keymap(12 * rows, 0);
+    for (int i = 0; i < rows; ++i) {
+        const UINT vk = 'A' + i;
+        keymap[12 * i + 2] = static_cast<uint8_t>(1u << (i % 8)); // row i: button i % 8 + 1
+        keymap[12 * i + 8] = static_cast<uint8_t>(vk);
+        keymap[12 * i + 9] = static_cast<uint8_t>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+        keymap[12 * i + 10] = 1;
+    }
+    WriteStoredUint32(RegistryRoot::Machine, "", "numkeys", rows);
+    WriteStoredBytes(RegistryRoot::Machine, "", "keymap", keymap);
+}
+
 } // namespace
 
 E2E_CASE("a user opens Timing setup and sees the stored values; a typed 0 for polling becomes 3 "
@@ -295,48 +340,16 @@ E2E_CASE("a user moves the threshold slider to 30: a small stick push that 50 ig
 E2E_CASE("a user drags row 2 with the mouse to below row 5: rows 3 to 5 move up, the dragged key "
          "lands in row 5, the line and the pushed look go, and OK stores the new order") {
     constexpr int kRows = 10;
-    std::vector<uint8_t> keymap(12 * kRows, 0);
-    for (int i = 0; i < kRows; ++i) {
-        const UINT vk = 'A' + i;
-        keymap[12 * i + 2] = static_cast<uint8_t>(1u << (i % 8)); // buttons 1 to 8
-        keymap[12 * i + 8] = static_cast<uint8_t>(vk);
-        keymap[12 * i + 9] = static_cast<uint8_t>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-        keymap[12 * i + 10] = 1;
-    }
-    WriteStoredUint32(RegistryRoot::Machine, "", "numkeys", kRows);
-    WriteStoredBytes(RegistryRoot::Machine, "", "keymap", keymap);
+    StoreLetterKeyMap(kRows);
     const Opened open = StartAndOpenSetup();
     HWND setup = open.setup;
     Require(RowLetters(setup, kRows) == "ABCDEFGHIJ", "rows at opening: " + RowLetters(setup, kRows));
 
-    const RECT row0 = ClientRectOf(setup, Control(setup, KeyButtonId(0)));
-    const RECT row1 = ClientRectOf(setup, Control(setup, KeyButtonId(1)));
-    const LONG pitch = row1.top - row0.top;
-    // A press beside row 2, and the pointer beside row 6: the line stands above row 6, below
-    // row 5.
-    const LONG pressY = row0.top + 2 * pitch + pitch / 2;
-    const LONG dropY = row0.top + 6 * pitch + pitch / 2;
-    const LONG x = SurfaceX(setup, {pressY, dropY});
-    BringToFront(setup);
-
-    SendMouse(setup, {x, pressY}, 0);
-    Sleep(50);
-    SendMouse(setup, {x, pressY}, MOUSEEVENTF_LEFTDOWN);
-    Sleep(50);
-    for (LONG y = pressY; y <= dropY; y += 3) {
-        SendMouse(setup, {x, y}, 0);
-        Sleep(10);
-    }
-    SendMouse(setup, {x, dropY}, 0);
-    HWND marker = Control(setup, kDropMarker);
-    WaitUntil(kShortTimeoutMs, "the drop line to show", [&] { return IsWindowVisible(marker); });
-    const auto pushed = SendMessageBounded(Control(setup, KeyButtonId(2)), BM_GETSTATE, 0, 0);
-    Require((pushed & BST_PUSHED) != 0, "row 2's key button does not show pushed while dragging");
-    SaveScreenshot("setup-dialog-dragging", setup);
-    SendMouse(setup, {x, dropY}, MOUSEEVENTF_LEFTUP);
+    DragRowBelow(setup, 2, 5);
 
     WaitUntil(kShortTimeoutMs, "the rows to show the new order",
               [&] { return RowLetters(setup, kRows) == "ABDEFCGHIJ"; });
+    HWND marker = Control(setup, kDropMarker);
     WaitUntil(kShortTimeoutMs, "the drop line to go", [&] { return !IsWindowVisible(marker); });
     const auto after = SendMessageBounded(Control(setup, KeyButtonId(2)), BM_GETSTATE, 0, 0);
     Require((after & BST_PUSHED) == 0, "row 2's key button stays pushed after the drop");
@@ -344,4 +357,46 @@ E2E_CASE("a user drags row 2 with the mouse to below row 5: rows 3 to 5 move up,
     Click(setup, kSetupOk);
     WaitUntilClosed(setup, "OK");
     Require(StoredLetters() == "ABDEFCGHIJ", "OK stored " + StoredLetters());
+}
+
+E2E_CASE("a user holds joystick button 3 (key C), drags its row below row 5 and closes the "
+         "dialog: C is let go and pressed again from its new row, no other key is touched, and "
+         "letting go of the button leaves nothing down") {
+    constexpr int kRows = 10;
+    constexpr uint32_t kButton3 = 1u << 2;
+    StoreLetterKeyMap(kRows);
+    Program& program = StartPadwright();
+    HWND window = WaitForProgramWindow("Padwright Config 1", program.Id(), kStartTimeoutMs);
+    StartInputObserver();
+    SetJoystickButtons(kButton3);
+    WaitForObservedInputs(1);
+    PostTrayCallback(window, WM_LBUTTONDOWN);
+    HWND setup = WaitForDialog(program.Id(), kSetupCaption);
+
+    DragRowBelow(setup, 2, 5);
+    WaitUntil(kShortTimeoutMs, "the rows to show the new order",
+              [&] { return RowLetters(setup, kRows) == "ABDEFCGHIJ"; });
+    Click(setup, kSetupOk);
+    AnswerMessageBox(program.Id(), kNotReleased, IDOK);
+    WaitUntilClosed(setup, "OK");
+    WaitForJoystickReads(10, kShortTimeoutMs);
+    SetJoystickButtons(0);
+    WaitForJoystickReads(10, kShortTimeoutMs);
+
+    std::vector<ObservedInput> keys;
+    for (const ObservedInput& input : ObservedInputs())
+        if (input.isKey && input.extraInfo != kDriverKeyMark)
+            keys.push_back(input);
+    Require(!keys.empty(), "the program typed nothing");
+    bool down = false;
+    int releases = 0;
+    for (const ObservedInput& key : keys) {
+        releases += key.down ? 0 : 1;
+        Require(key.vk == 'C', "the program touched another key: " + Describe(keys));
+        // Repeated presses are the typematic repeat of the held chord.
+        Require(key.down || down, "C let go while it was up: " + Describe(keys));
+        down = key.down;
+    }
+    Require(!down, "C is left down: " + Describe(keys));
+    Require(releases >= 2, "C was not let go when its row moved: " + Describe(keys));
 }
