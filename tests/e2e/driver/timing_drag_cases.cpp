@@ -400,3 +400,19 @@ E2E_CASE("a user holds joystick button 3 (key C), drags its row below row 5 and 
     Require(!down, "C is left down: " + Describe(keys));
     Require(releases >= 2, "C was not let go when its row moved: " + Describe(keys));
 }
+
+E2E_CASE("a user spins the stored typematic delay 5 down with the arrow key: it stops at 3") {
+    StoreTiming(20, 5, 40, 50);
+    const Opened open = StartAndOpenSetup();
+    HWND timing = OpenTiming(open);
+    BringToFront(timing);
+    WaitForFocus(timing, kPollingBox);
+    TypeKey(VK_TAB);
+    WaitForFocus(timing, kDelayBox);
+    for (int step = 0; step < 4; ++step)
+        TypeKey(VK_DOWN);
+    // The Tab after the arrows reaches the dialog only once they have been handled.
+    TypeKey(VK_TAB);
+    WaitForFocus(timing, kIntervalBox);
+    RequireShown(timing, "20 3 40 50 slider 50", "after four steps down");
+}
