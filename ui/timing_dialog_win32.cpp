@@ -53,10 +53,6 @@ INT_PTR OnNotify(HWND dialog, const NMHDR* header) {
     return TRUE;
 }
 
-void OnOk(HWND dialog) {
-    SaveTiming(State());
-    EndDialog(dialog, 0);
-}
 
 void OnCancel(HWND dialog) {
     LoadTiming(State());
@@ -75,6 +71,15 @@ void OnBoxLostFocus(HWND dialog) {
     s.timing.pollingInterval.store(CommitBox(dialog, IDC_POLLING_EDIT, ValidInterval));
     s.timing.typematicDelay.store(CommitBox(dialog, IDC_DELAY_EDIT, ValidTypematicDelay));
     s.timing.typematicInterval.store(CommitBox(dialog, IDC_INTERVAL_EDIT, ValidInterval));
+}
+
+// Enter in a box reaches OK while the box still has the focus, so nothing has committed the
+// typed value yet; without committing here it would be saved stale and commit only as the
+// dialog goes away.
+void OnOk(HWND dialog) {
+    OnBoxLostFocus(dialog);
+    SaveTiming(State());
+    EndDialog(dialog, 0);
 }
 
 void OnThresholdMoved(HWND dialog) {

@@ -416,3 +416,18 @@ E2E_CASE("a user spins the stored typematic delay 5 down with the arrow key: it 
     WaitForFocus(timing, kIntervalBox);
     RequireShown(timing, "20 3 40 50 slider 50", "after four steps down");
 }
+
+E2E_CASE("a user types 7 as the polling interval and presses Enter: the dialog closes and 7 is "
+         "stored") {
+    StoreTiming(20, 250, 40, 50);
+    const Opened open = StartAndOpenSetup();
+    HWND timing = OpenTiming(open);
+    BringToFront(timing);
+    WaitForFocus(timing, kPollingBox);
+    TypeKey('7');
+    WaitUntil(kShortTimeoutMs, "the polling box to show the typed 7",
+              [&] { return TextOf(Control(timing, kPollingBox)) == "7"; });
+    TypeKey(VK_RETURN);
+    WaitUntilClosed(timing, "Enter");
+    Require(StoredTiming() == "7 250 40 50", "Enter stored " + StoredTiming());
+}
