@@ -108,11 +108,21 @@ void PostCommand(HWND window, WORD commandId) {
 
 LRESULT SendMessageBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                            DWORD timeoutMs) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs, &result))
-        Fail(Format("message 0x%X to window %p not answered within %lu ms (error %lu)", message,
-                    static_cast<void*>(window), timeoutMs, GetLastError()));
-    return static_cast<LRESULT>(result);
+    // A busy program can refuse a send at once (Wine may take it for hung); only a window that
+    // stays silent until the deadline fails the case.
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        DWORD_PTR result = 0;
+        const ULONGLONG now = GetTickCount64();
+        const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 1;
+        if (SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, left, &result))
+            return static_cast<LRESULT>(result);
+        const DWORD error = GetLastError();
+        if (!IsWindow(window) || GetTickCount64() >= deadline)
+            Fail(Format("message 0x%X to window %p not answered within %lu ms (error %lu)",
+                        message, static_cast<void*>(window), timeoutMs, error));
+        Sleep(20);
+    }
 }
 
 // Only a box on screen counts: one found between its creation and its first showing has not
