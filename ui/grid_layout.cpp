@@ -80,7 +80,7 @@ int32_t VisibleRows(const ProgramState& s) {
 }
 
 int32_t BelowGridY(int32_t controlTop, int32_t clientTop, int32_t rowPitch, int32_t rowDelta) {
-    return controlTop - clientTop + rowDelta * rowPitch;
+    return ((controlTop - clientTop + rowPitch / 2) / rowPitch + rowDelta) * rowPitch;
 }
 
 bool SeparatorShown(int32_t scrollPos, int32_t row) {

@@ -68,8 +68,9 @@ int32_t MaxScrollPos(int32_t keyCount, int32_t pageRows);
 int32_t ClampScrollPos(int32_t scrollPos, int32_t keyCount, int32_t pageRows);
 int32_t VisibleRows(int32_t keyCount, int32_t pageRows);
 int32_t VisibleRows(const ProgramState& s);
-// New client y of a control below the grid (controlTop and clientTop in screen pixels): one row
-// pitch further down per row added, up per row removed.
+// New client y of a control below the grid (controlTop and clientTop in screen pixels): on the
+// whole row pitch nearest to it, moved by the rows added or removed. The template stacks these
+// controls closer than a pitch; the pitch lines part them into two lines below the rows.
 int32_t BelowGridY(int32_t controlTop, int32_t clientTop, int32_t rowPitch, int32_t rowDelta);
 // A line stands above every even entry except the one in row 0.
 bool SeparatorShown(int32_t scrollPos, int32_t row);

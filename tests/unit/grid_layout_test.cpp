@@ -103,7 +103,8 @@ TEST_F(GridLayoutTest, FirstBuildOfTheDefaultMapAddsTenRowsWithoutScrollBar) {
     EXPECT_EQ(p.dialogHeight, 121 + 10 * 25);
     EXPECT_FALSE(p.scrollBarVisible);
     for (int i = 0; i < kBelowGridCount; ++i)
-        EXPECT_EQ(p.belowGridY[i], 78 + 10 * (i % 3) - (kClientTop - kWinTop) + 10 * 25);
+        EXPECT_EQ(p.belowGridY[i],
+                  ((78 + 10 * (i % 3) - (kClientTop - kWinTop) + 12) / 25 + 10) * 25);
     EXPECT_EQ(s.grid.keyButtonTop, kKeyClientTop + 25);
     EXPECT_EQ(s.grid.frameDx, kFrameDx);
     EXPECT_EQ(s.grid.builtKeyCount, 10);
@@ -111,6 +112,27 @@ TEST_F(GridLayoutTest, FirstBuildOfTheDefaultMapAddsTenRowsWithoutScrollBar) {
     EXPECT_EQ(SeparatorRect(p, 4).y, kKeyClientTop + 4 * 25 - 23 / 8);
     EXPECT_EQ(RowCheckBoxRect(p, 4, 16).y, kKeyClientTop + 4 * 25 + (23 - 13) / 2);
     EXPECT_EQ(RowCheckBoxRect(p, 4, 16).x, 250 + 15 * 16);
+}
+
+// The template stacks the controls below the grid closer than a pitch (in pitches: the check
+// boxes at 2.16, the joystick label at 2.29, the joystick list and the buttons at 2.79); each build
+// parts them into two lines below the rows, whatever the caption's height.
+TEST_F(GridLayoutTest, ControlsBelowTheGridStandOnTwoPitchLinesBelowTheRows) {
+    for (int32_t caption : {18, 25, 40}) {
+        SCOPED_TRACE(caption);
+        m.clientTop = kWinTop + kFrameDx + caption;
+        m.keyButton = At(kClientLeft + 8, m.clientTop + 48, 240, 23); // 1.9 pitches
+        const double pitches[kBelowGridCount] = {2.79, 2.79, 2.29, 2.79, 2.16,
+                                                 2.16, 2.79, 2.79, 2.79};
+        for (int i = 0; i < kBelowGridCount; ++i)
+            m.belowGridTop[i] = m.clientTop + static_cast<int32_t>(pitches[i] * 25);
+        const GridPlan p = PlanGrid(GridInputsOf(s), m);
+        const int32_t lastRowBottom = 48 + 9 * 25 + 23;
+        for (int i = 0; i < kBelowGridCount; ++i) {
+            EXPECT_EQ(p.belowGridY[i], (pitches[i] < 2.5 ? 12 : 13) * 25) << kBelowGridIds[i];
+            EXPECT_GT(p.belowGridY[i], lastRowBottom);
+        }
+    }
 }
 
 // Row 0 is the template's key button; the created rows must continue it one pitch at a time, and
