@@ -44,8 +44,11 @@ BOOL OnInitDialog(HWND dialog, LPARAM opened) {
     return TRUE;
 }
 
-void OnActivate(WPARAM wParam) {
-    State().dialogActive.store(LOWORD(wParam) != WA_INACTIVE);
+// Losing activation, the dialog learns in lParam which window takes it.
+void OnActivate(HWND dialog, WPARAM wParam, LPARAM lParam) {
+    const auto other = reinterpret_cast<HWND>(lParam);
+    const bool owned = other != nullptr && GetWindow(other, GW_OWNER) == dialog;
+    State().dialogActive.store(DialogActiveAfter(LOWORD(wParam) != WA_INACTIVE, owned));
 }
 
 void OnClose(HWND dialog) {
@@ -235,7 +238,7 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG:
         return OnInitDialog(dialog, lParam);
     case WM_ACTIVATE:
-        OnActivate(wParam);
+        OnActivate(dialog, wParam, lParam);
         return FALSE;
     case WM_CLOSE:
         OnClose(dialog);
