@@ -130,8 +130,8 @@ class Controls {
     std::string EditText(int id) const {
         wchar_t text[64] = {};
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(Get(id), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text),
-                            SMTO_ABORTIFHUNG, kShortTimeoutMs, &ignored);
+        SendMessageTimeoutW(Get(id), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                            kShortTimeoutMs, &ignored);
         return Narrow(text);
     }
     bool Visible(int id) const { return (GetWindowLongA(Get(id), GWL_STYLE) & WS_VISIBLE) != 0; }
@@ -199,8 +199,11 @@ std::string PlatformKeyName(UINT vk) {
 }
 
 void WaitUntilClosed(HWND dialog, const char* how) {
-    WaitUntil(kShortTimeoutMs, Format("the setup dialog to close after %s", how),
-              [&] { return !IsWindow(dialog); });
+    if (PollUntil(kShortTimeoutMs, [&] { return !IsWindow(dialog); }))
+        return;
+    const HWND box = FindMessageBox(WindowProcessId(dialog));
+    Fail(Format("the setup dialog is still open after %s%s", how,
+                box ? (", asking '" + MessageBoxText(box) + "'").c_str() : ""));
 }
 
 // The stored key map: 12 bytes per entry.
@@ -290,6 +293,12 @@ void RequireGridLinesUp(HWND dialog) {
                 Format("control %d (top %ld) overlaps the last row (bottom %ld)", id, below.top,
                        lastRow.bottom));
         Require(inside(below), Format("control %d is cut off", id));
+        for (int other : kBelowGrid) {
+            RECT both{};
+            const RECT second = c.ClientRect(other);
+            Require(other == id || !IntersectRect(&both, &below, &second),
+                    Format("controls %d and %d overlap", id, other));
+        }
     }
 }
 
@@ -563,12 +572,18 @@ E2E_CASE("a user closes the dialog while holding joystick button 1 and is asked 
          "or axis is not released. Exit anyway?\"") {
     const OpenDialog open = StartAndOpenSetup();
     HWND dialog = open.dialog;
-    SetJoystickButtons(kButton1);
+    BringToFront(dialog);
+    StartInputObserver();
+    SetJoystickButtons(kButton1); // Return in the default key map
     WaitUntil(kShortTimeoutMs, "header 116 to light up",
               [&] { return Checked(dialog, HeaderId(kButton1Column)); });
 
     PostMessageA(dialog, WM_CLOSE, 0, 0);
     HWND box = WaitForQuestion(open, dialog, "closing the dialog");
+    // The held button must not type its Return into the question, which would answer it.
+    WaitForJoystickReads(5, kShortTimeoutMs);
+    RequireNothingInjectedByTheProgram("while the question was on screen");
+    Require(IsWindow(box), "the question went away by itself");
     Require(MessageBoxButtons(box) == std::vector<int>({IDOK, IDCANCEL}),
             "the question lacks OK and Cancel");
     AnswerMessageBox(open.program->Id(), kNotReleased, IDCANCEL);
@@ -607,7 +622,7 @@ E2E_CASE("a user clicks row 3's key button, holds joystick button 1 and presses 
     const std::string nameOfA = PlatformKeyName('A');
     const bool named = PollUntil(kShortTimeoutMs, [&] {
         DWORD_PTR ignored = 0;
-        return SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored) &&
+        return SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored) &&
                Text(dialog, KeyButtonId(2)) == nameOfA;
     });
     TypeKey('A', false);
@@ -686,7 +701,7 @@ E2E_CASE("a user picks joystick 2 from the list of 16: it is calibrated at once 
         DWORD_PTR ignored = 0;
         if (SendMessageBounded(list, CB_GETLBTEXTLEN, index, 0) < 16)
             SendMessageTimeoutW(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text),
-                                SMTO_ABORTIFHUNG, kShortTimeoutMs, &ignored);
+                                SMTO_NORMAL, kShortTimeoutMs, &ignored);
         return Narrow(text);
     };
     Require(item(0) == " 1" && item(8) == " 9" && item(9) == "10" && item(15) == "16",
