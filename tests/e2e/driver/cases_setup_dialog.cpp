@@ -19,7 +19,8 @@
 
 namespace {
 
-// Written out from the documents, not taken from the program's headers.
+// Written out here rather than taken from the program's headers, so that a wrong value in the
+// program cannot agree with itself.
 constexpr char kSetupCaption[] = "PadwrightTool Setup";
 constexpr char kDialogClass[] = "#32770";
 constexpr int kHeaderFirst = 100;   // + column
