@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "app/program_state.h"
+#include "engine/calibration.h"
 #include "ui/setup_dialog_ids.h"
 
 struct PixelRect {
@@ -20,7 +21,6 @@ constexpr int kGridColumns = kInputBits;
 constexpr int kAxisColumns = 12;       // columns 0..11: two per axis
 constexpr int kHatFirstColumn = 12;    // columns 12..15
 constexpr int kButtonFirstColumn = 16; // column 16 + n - 1 is button n
-constexpr int kMaxButtonColumns = 32;
 constexpr int kMinButtonColumnsWide = 10; // the dialog is never narrower than for 10 buttons
 constexpr int kPageRowsReserve = 5;       // row pitches of the work area left to the rest
 // Separator n and key button n - 80 would share an identifier, so the grid never shows more
