@@ -25,16 +25,18 @@ void ReadSetting(RegistryKey key, const Setting& setting, ProgramState& s) {
     ApplySetting(s, setting, scratch, ReadStoredValue(key, setting, scratch));
 }
 
-void WriteSettings(const ProgramState& s, const char* path, std::span<const Setting> rows) {
+bool WriteSettings(const ProgramState& s, const char* path, std::span<const Setting> rows) {
     const RegistryKey key = RegistryCreateForWrite(RegistryRoot(s), path);
     if (key == nullptr)
-        return;
+        return false;
+    bool stored = true;
     for (const Setting& setting : rows) {
         uint8_t bytes[kLargestSettingSize];
         const uint32_t size = EncodeSetting(s, setting, bytes);
-        RegistrySet(key, setting.valueName, setting.type, bytes, size);
+        stored = RegistrySet(key, setting.valueName, setting.type, bytes, size) && stored;
     }
     RegistryClose(key);
+    return stored;
 }
 } // namespace
 
@@ -67,16 +69,16 @@ void LoadTiming(ProgramState& s) {
     RegistryClose(key);
 }
 
-void SaveSlot(const ProgramState& s) {
-    WriteSettings(s, SlotKeyPath(s.slotDigit).path, SlotSettings());
+bool SaveSlot(const ProgramState& s) {
+    return WriteSettings(s, SlotKeyPath(s.slotDigit).path, SlotSettings());
 }
 
-void SaveTiming(const ProgramState& s) {
-    WriteSettings(s, SlotKeyPath(s.slotDigit).path, TimingSettings());
+bool SaveTiming(const ProgramState& s) {
+    return WriteSettings(s, SlotKeyPath(s.slotDigit).path, TimingSettings());
 }
 
-void SaveSelectedSlot(const ProgramState& s) {
-    WriteSettings(s, kBaseKeyPath, {&SelectedSlotSetting(), 1});
+bool SaveSelectedSlot(const ProgramState& s) {
+    return WriteSettings(s, kBaseKeyPath, {&SelectedSlotSetting(), 1});
 }
 
 void ReadSelectedSlot(ProgramState& s) {

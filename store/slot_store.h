@@ -1,6 +1,7 @@
 #pragma once
-// Loading and saving the settings of a slot. All run on the user-interface thread and report
-// nothing: what cannot be read keeps its value in memory, what cannot be written is not stored.
+// Loading and saving the settings of a slot. All run on the user-interface thread. What cannot be
+// read keeps its value in memory. The saves tell whether every value was stored, so that a user
+// without the right to write the store hears of it instead of losing the edits unawares.
 #include "app/program_state.h"
 
 // Key map, options, name and timing of the current slot, then the values derived from them.
@@ -8,10 +9,10 @@ void LoadSlot(ProgramState& s);
 // The four timing values of the current slot.
 void LoadTiming(ProgramState& s);
 // Key map, options and name of the current slot; the timing values are not part of it.
-void SaveSlot(const ProgramState& s);
-void SaveTiming(const ProgramState& s);
+bool SaveSlot(const ProgramState& s);
+bool SaveTiming(const ProgramState& s);
 // Remembers the current slot digit in the base key, whatever the slot.
-void SaveSelectedSlot(const ProgramState& s);
+bool SaveSelectedSlot(const ProgramState& s);
 // Takes the slot remembered in the base key; the digit stays when none can be read.
 void ReadSelectedSlot(ProgramState& s);
 // The stored name of any slot, over a buffer that holds the fallback; the current slot stays.

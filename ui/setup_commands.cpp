@@ -7,6 +7,7 @@
 #include "platform/message_box.h"
 #include "store/portable_mode.h"
 #include "store/slot_store.h"
+#include "ui/save_warning.h"
 
 void OpenSetup(ProgramState& s, WindowHandle dialog) {
     s.setupDialog = dialog;
@@ -50,9 +51,11 @@ bool InputBitSet(InputWord word, int column) {
     return column >= 0 && column < 64 && ((word >> column) & 1) != 0;
 }
 
-void SaveSetup(ProgramState& s) {
-    SaveSlot(s);
+bool SaveSetup(ProgramState& s, WindowHandle dialog) {
+    if (!SavedOrWarned(SaveSlot(s), dialog))
+        return false;
     ExportPortableFile(s);
+    return true;
 }
 
 bool CloseSetup(ProgramState& s, WindowHandle dialog, CaptureView& view,

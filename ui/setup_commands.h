@@ -41,8 +41,10 @@ bool DialogActiveAfter(bool dialogActivated, bool ownedWindowActivated);
 InputWord InputSnapshot(const ProgramState& s);
 bool InputBitSet(InputWord word, int column);
 
-// "OK": the slot is saved (and, in portable mode, exported) before the closing.
-void SaveSetup(ProgramState& s);
+// "OK": the slot is saved (and, in portable mode, exported) before the closing. When it cannot be
+// stored the user is told and false comes back: the dialog stays open with the edits, so they
+// can still be kept in portable mode.
+bool SaveSetup(ProgramState& s, WindowHandle dialog);
 // Every closing. A running key capture ends first, so the click that answers a question is not
 // taken for the key. While an enabled input is held the user is asked; a refusal keeps the
 // dialog and its edits and returns false. Otherwise the edits give way to what the dialog opened

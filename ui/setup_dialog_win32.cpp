@@ -105,8 +105,8 @@ void OnCancel(HWND dialog) {
 }
 
 void OnOk(HWND dialog) {
-    SaveSetup(State());
-    OnCancel(dialog);
+    if (SaveSetup(State(), dialog))
+        OnCancel(dialog);
 }
 
 void OnTypematic(HWND dialog) {

@@ -9,6 +9,7 @@
 #include "engine/calibration.h"
 #include "platform/message_box.h"
 #include "store/slot_store.h"
+#include "ui/save_warning.h"
 #include "ui/resource_ids.h"
 #include "ui/timing_dialog_ids.h"
 #include "ui/timing_rules.h"
@@ -78,8 +79,8 @@ void OnBoxLostFocus(HWND dialog) {
 // dialog goes away.
 void OnOk(HWND dialog) {
     OnBoxLostFocus(dialog);
-    SaveTiming(State());
-    EndDialog(dialog, 0);
+    if (SavedOrWarned(SaveTiming(State()), dialog))
+        EndDialog(dialog, 0);
 }
 
 void OnThresholdMoved(HWND dialog) {

@@ -101,6 +101,8 @@ RegistryKey RegistryOpenForRead(RegistryHive hive, const char* path) {
 }
 
 RegistryKey RegistryCreateForWrite(RegistryHive hive, const char* path) {
+    if (hive == RegistryHive::LocalMachine && TheFakeRegistry().localMachineReadOnly)
+        return nullptr;
     const std::string created = CreateKey(TheFakeRegistry(), hive, path);
     if (created.empty())
         return nullptr;

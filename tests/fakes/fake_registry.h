@@ -35,6 +35,7 @@ struct FakeRegistry {
     int openKeys = 0;                      // opened or created and not yet closed
     int badCloses = 0;                     // closes of a null or already closed key
     bool scribbleOnRefusal = false;        // a refused read leaves garbage, as it may on Windows
+    bool localMachineReadOnly = false;     // as for a user who is not an administrator
 
     // Key path in lower case → value name in lower case → value.
     std::map<std::pair<RegistryHive, std::string>, std::map<std::string, FakeRegistryValue>> keys;

@@ -17,6 +17,7 @@
 #include "tests/fakes/fake_registry.h"
 #include "ui/grid_edit.h"
 #include "ui/grid_layout.h"
+#include "ui/save_warning.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ TEST_F(SetupCommandsTest, CancelOfASlotNeverSavedDiscardsTheEditsAndClosesTheDia
 TEST_F(SetupCommandsTest, OkStoresTheEditsAndTheReloadAfterItKeepsThem) {
     const SetupSnapshot opened = Open();
     EditSomething();
-    SaveSetup(s);
+    SaveSetup(s, kDialog);
     ASSERT_TRUE(CloseSetup(s, kDialog, view, opened));
     const KeyMapEntry e = ReadEntry(s.keyMap.entries[6]);
     EXPECT_EQ(ChordMask(e), kButton1);
@@ -99,7 +100,7 @@ TEST_F(SetupCommandsTest, OkStoresTheEditsAndTheReloadAfterItKeepsThem) {
 
 TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheSave) {
     SetupSnapshot opened = Open();
-    SaveSetup(s);
+    SaveSetup(s, kDialog);
     EXPECT_TRUE(TheFakeProcess().commands.empty()) << "no file to write while portable mode is off";
     SetPortableMode(s, true, kDialog);
     ASSERT_TRUE(CloseSetup(s, kDialog, view, opened));
@@ -108,11 +109,30 @@ TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheS
     opened = Open();
     EditSomething();
     TheFakeProcess().commands.clear();
-    SaveSetup(s);
+    SaveSetup(s, kDialog);
     ASSERT_EQ(TheFakeProcess().commands.size(), 1u);
     EXPECT_NE(TheFakeProcess().commands[0].find("regedit.exe /e"), std::string::npos);
     EXPECT_NE(TheFakeRegistry().Get(RegistryHive::CurrentUser, kBaseKeyPath, "keymap"), nullptr)
         << "saved under the current user before the export";
+}
+
+TEST_F(SetupCommandsTest, AnOkThatCannotStoreSaysSoAndKeepsTheEditsUntilPortableModeStoresThem) {
+    TheFakeRegistry().localMachineReadOnly = true;
+    const SetupSnapshot opened = Open();
+    EditSomething();
+    EXPECT_FALSE(SaveSetup(s, kDialog));
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].text, kNotSavedText);
+    EXPECT_EQ(box.shown[0].owner, kDialog);
+    EXPECT_STREQ(s.configName, "Edited") << "the dialog stays open with the edits";
+
+    SetPortableMode(s, true, kDialog);
+    TheFakeProcess().commands.clear();
+    EXPECT_TRUE(SaveSetup(s, kDialog));
+    EXPECT_EQ(box.shown.size(), 1u) << "a save that worked says nothing";
+    EXPECT_EQ(TheFakeProcess().commands.size(), 1u) << "exported after the save";
+    ASSERT_TRUE(CloseSetup(s, kDialog, view, opened));
+    EXPECT_STREQ(s.configName, "Edited") << "the reload reads what portable mode stored";
 }
 
 TEST_F(SetupCommandsTest, ClosingWithAnEnabledInputHeldAsksAndARefusalKeepsEverything) {
