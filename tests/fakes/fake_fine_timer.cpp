@@ -15,7 +15,9 @@ PollTimer CreatePollTimer(uint32_t flags) {
     return &handles;
 }
 
-void ClosePollTimer(PollTimer) { --TheFakeFineTimer().timersOpen; }
+void ClosePollTimer(PollTimer) {
+    --TheFakeFineTimer().timersOpen;
+}
 
 bool WaitOnPollTimer(PollTimer, uint32_t ms) {
     FakeFineTimer& t = TheFakeFineTimer();
@@ -23,4 +25,6 @@ bool WaitOnPollTimer(PollTimer, uint32_t ms) {
     return !t.waitsFail;
 }
 
-void BeginFineTimerPeriod() { ++TheFakeFineTimer().periodsBegun; }
+void BeginFineTimerPeriod() {
+    ++TheFakeFineTimer().periodsBegun;
+}
