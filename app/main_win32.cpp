@@ -13,6 +13,7 @@
 #include "engine/calibration.h"
 #include "engine/chords.h"
 #include "engine/poll_thread.h"
+#include "platform/fine_timer.h"
 #include "platform/tray.h"
 #include "store/portable_mode.h"
 #include "store/slot_store.h"
@@ -80,5 +81,6 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     TrayRemove();
     RemoveExtendedKeyHook();
     ReleaseHeldAtExit(s); // nothing the engine pressed stays down after the program is gone
+    EndFineTimerPeriod();
     ExitProcess(0);
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "app/version.h"
 #include "platform/joystick.h"
 
 using InputWord = uint64_t;
@@ -19,7 +20,7 @@ constexpr int kWindowTitleSize = 32;
 constexpr int kPortableFileSize = 260;
 constexpr InputWord kInputBitsMask = (InputWord{1} << kInputBits) - 1;
 
-constexpr char kAppTitle[] = "Padwright Tool v3.1";
+constexpr char kAppTitle[] = "Padwright Tool v" PADWRIGHT_VERSION_TEXT;
 constexpr char kProgramWord[] = "Padwright"; // mutex name, window class name
 
 // Stored byte for byte as one record of the "keymap" registry value.

@@ -5,8 +5,8 @@
 #include "engine/chords.h"
 #include "engine/cycle.h"
 #include "engine/input_word.h"
+#include "engine/poll_wait.h"
 #include "engine/zones.h"
-#include "platform/clock.h"
 
 namespace {
 constexpr auto kRelaxed = std::memory_order_relaxed;
@@ -39,6 +39,7 @@ bool PollCycle(ProgramState& s, JoystickSample& sample) {
 
 void RunPollLoop(ProgramState& s, const std::atomic<bool>* stop) {
     JoystickSample sample{};
+    PollWait wait;
     const auto stopped = [stop] { return stop != nullptr && stop->load(); };
     while (!stopped()) {
         if (ReadSelectedJoystick(s, sample)) {
@@ -47,12 +48,12 @@ void RunPollLoop(ProgramState& s, const std::atomic<bool>* stop) {
             bool readOk = true;
             while (readOk) {
                 readOk = PollCycle(s, sample);
-                SleepMilliseconds(static_cast<uint32_t>(CycleMilliseconds(s)));
+                WaitMilliseconds(wait, static_cast<uint32_t>(CycleMilliseconds(s)));
                 if (stopped())
                     return;
             }
         }
         ShowTrayState(false);
-        SleepMilliseconds(kInactiveRetryMilliseconds);
+        WaitMilliseconds(wait, kInactiveRetryMilliseconds);
     }
 }

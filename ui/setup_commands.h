@@ -4,11 +4,13 @@
 #include <cstdint>
 
 #include "app/program_state.h"
+#include "app/version.h"
 #include "ui/key_capture.h"
 
 constexpr char kSetupNotReleasedQuestion[] = "A joystick key or axis is not released. Exit anyway?";
 constexpr char kSetupResetQuestion[] = "Reset to default settings?";
-constexpr char kAboutText[] = "Padwright Tool v3.1 (c) 2026 Orvanelk\nSee infofile for details";
+constexpr char kAboutText[] =
+    "Padwright Tool v" PADWRIGHT_VERSION_TEXT " (c) 2026 Orvanelk\nSee infofile for details";
 constexpr char kJoystickLabelText[] = "Joystick Nr.:";
 
 constexpr uintptr_t kLiveDisplayTimerId = 1;

@@ -10,6 +10,7 @@
 #include "engine/chords.h"
 #include "platform/input.h"
 #include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_fine_timer.h"
 #include "tests/fakes/fake_input.h"
 #include "tests/fakes/fake_joystick.h"
 #include "tests/fakes/fake_message_box.h"
@@ -51,6 +52,7 @@ struct EngineTest : ::testing::Test {
         ResetFakeInput();
         ResetFakeJoystick();
         TheFakeClock() = FakeClock{};
+        TheFakeFineTimer() = FakeFineTimer{};
         TheFakeTray() = FakeTray{};
         TheFakeMessageBox() = FakeMessageBox{};
     }

@@ -77,6 +77,7 @@ TEST_F(PollLoopTest, Loop_ReadableFromStart_ShowsActiveOnceAndCyclesAtPollingInt
     EXPECT_EQ(TheFakeTray().states, (std::vector<bool>{true}));
     EXPECT_EQ(TheFakeTray().tip, kActiveTip);
     EXPECT_EQ(sleeps, (std::vector<uint32_t>{100, 100, 100}));
+    EXPECT_EQ(TheFakeFineTimer().periodsBegun, 1) << "the fine wait, chosen once";
 }
 
 TEST_F(PollLoopTest, Loop_InactiveEveryFiveSecondsUntilReadable_FailedCycleStillSleeps) {
@@ -91,6 +92,21 @@ TEST_F(PollLoopTest, Loop_InactiveEveryFiveSecondsUntilReadable_FailedCycleStill
     EXPECT_EQ(TheFakeTray().states, (std::vector<bool>{false, false, true, false}));
     EXPECT_EQ(TheFakeTray().tip, kInactiveTip);
     EXPECT_EQ(sleeps, (std::vector<uint32_t>{5000, 5000, 100, 100, 100, 5000}));
+}
+
+TEST_F(PollLoopTest, EveryNonZeroReadResult_IsAFailedRead) {
+    // JOYERR_PARMS, JOYERR_NOCANDO, JOYERR_UNPLUGGED, MMSYSERR_NODRIVER, MMSYSERR_ERROR, and
+    // whatever else a driver answers.
+    const uint32_t results[] = {165, 166, kUnplugged, 6, 1, 0xFFFFFFFF};
+    HoldButtons(0b1);
+    for (uint32_t result : results) {
+        SetFakeJoystickReadResult(result);
+        EXPECT_FALSE(PollCycle(s, sample)) << result;
+        EXPECT_EQ(TakeEvents(), Events{}) << result;
+    }
+    RunLoop([](size_t n) { return n == 1; });
+    EXPECT_EQ(TheFakeTray().states, (std::vector<bool>{false}));
+    EXPECT_EQ(sleeps, (std::vector<uint32_t>{kInactiveRetryMilliseconds}));
 }
 
 TEST_F(PollLoopTest, Loop_PollingIntervalBelowOne_SleepsOneMillisecondAndKeepsTheValue) {
