@@ -101,8 +101,16 @@ TEST_F(ZonesTest, OneDirectionEntriesFireAsChordsInCyclesWithoutATap) {
     // only participant, so both axes tap in the first cycle and take the bit.
     EXPECT_EQ(Cycle(0, 0x1), (Events{"+A", "-A", "+37", "-37"}));
     EXPECT_EQ(Cycle(0, 0x1), Events{"+37"}) << "no tap: the arrow fires as a chord";
-    EXPECT_EQ(Cycle(400, 0), (Events{"+37", "-37", "-37"}))
-        << "zone 2 taps the arrow, then chord resolution lets go of it";
+    EXPECT_EQ(Cycle(400, 0), (Events{"+37", "-37"}))
+        << "zone 2 taps the arrow while its chord holds it: the chord's release lifts it, once";
+}
+
+TEST_F(ZonesTest, ATapOfAKeyAChordHoldsLeavesItDownUntilTheChordEnds) {
+    UseEntries({{kXBoth, 'A'}, {kXBoth, 'B'}, {Button(17), 'B'}});
+    EXPECT_EQ(Cycle(0, Button(17)), (Events{"+A", "-A", "+B"}));
+    EXPECT_EQ(Cycle(999, Button(17)), Events{"+B"}) << "B stays down: button 17 still holds it";
+    EXPECT_TRUE(TheFakeInput().injectedDown['B']);
+    EXPECT_EQ(Cycle(999), Events{"-B"});
 }
 
 } // namespace
