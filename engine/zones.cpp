@@ -37,13 +37,23 @@ int32_t ZoneOf(uint32_t position, uint32_t center, uint32_t range, int count) {
     return static_cast<int32_t>(c * count / signedRange + 1);
 }
 
+// Two modifier entries may name the same key; the tap presses and lifts it once.
+bool EarlierModifierTaps(const Participant* participants, int p) {
+    for (int q = 0; q < p; ++q)
+        if (participants[q].modifier &&
+            PressedVk(participants[q].press) == PressedVk(participants[p].press))
+            return true;
+    return false;
+}
+
 // A key that a chord holds stays down through a tap of it: the chord's own release lifts it.
 void TapSelection(const EngineMemory& m, const Participant* participants, int found, int32_t sel,
                   bool down) {
     int number = 0;
     for (int p = 0; p < found; ++p) {
         const bool chosen = !participants[p].modifier && ++number == sel;
-        if (participants[p].modifier || chosen) {
+        const bool modifier = participants[p].modifier && !EarlierModifierTaps(participants, p);
+        if (modifier || chosen) {
             if (down)
                 InjectPress(participants[p].press);
             else if (!PressOwed(m, participants[p].press))

@@ -52,6 +52,11 @@ TEST_F(ZonesTest, ModifiersAreTappedAlongInKeyMapOrderWithAllDownsFirst) {
     EXPECT_EQ(Cycle(500), (Events{"+16", "+161", "-16", "-161"}));
 }
 
+TEST_F(ZonesTest, TwoModifierEntriesForOneKeyTapItOnce) {
+    UseEntries({{kXBoth, 17}, {kXBoth, 'A'}, {kXBoth, 17}, {kXBoth, 'B'}});
+    EXPECT_EQ(Cycle(999), (Events{"+17", "+B", "-17", "-B"}));
+}
+
 TEST_F(ZonesTest, ParticipantsAreDecidedByTheLowWordAlone) {
     UseEntries({{kXBoth | Button(17), 'A'}, {kXBoth, 'B'}});
     EXPECT_EQ(Cycle(0), (Events{"+A", "-A"})) << "button 17 not held, still a zone";
