@@ -270,6 +270,20 @@ struct EngineModelTest : EngineTest {
         s.dialogActive = !s.dialogActive;
         Note(s.dialogActive ? "dialog active" : "another window active");
     }
+    // Another joystick chosen in the list: fewer axes, no hat, other bounds, or none there.
+    void OtherJoystick() {
+        JoystickCaps& caps = TheFakeJoystick().caps;
+        caps.numAxes = random.Below(7);
+        caps.caps = random.Percent(50) ? kJoyCapsHasPov : 0;
+        caps.axisMin[0] = random.Percent(80) ? 0 : 40000;
+        caps.axisMax[0] = random.Percent(80) ? 65535 : 1000;
+        TheFakeJoystick().capsResult = random.Percent(15) ? kUnplugged : kJoyNoError;
+        Note("joystick chosen: " + std::to_string(caps.numAxes) + " axes, hat " +
+             std::to_string(caps.caps) + ", X from " + std::to_string(caps.axisMin[0]) + " to " +
+             std::to_string(caps.axisMax[0]) +
+             (TheFakeJoystick().capsResult != kJoyNoError ? ", not there" : ""));
+        ChooseJoystick(s, static_cast<int32_t>(random.Below(2)), kDialog);
+    }
     void Typematic() {
         SetTypematic(s, !s.typematicOn);
         Note("typematic " + std::to_string(s.typematicOn.load()));
@@ -296,8 +310,8 @@ struct EngineModelTest : EngineTest {
         ChangeSlot(s, digit);
     }
 
-    // Slots 2 to 4 stored with random key maps, slot 4 with 100 rows or more; slot 1 has never
-    // been saved.
+    // Slots 2 to 4 stored with random key maps, slot 3 with some wrong chord sizes, slot 4 with
+    // 100 rows or more; slot 1 has never been saved.
     void StoreRandomSlots() {
         auto other = std::make_unique<ProgramState>();
         for (char digit = '2'; digit <= '4'; ++digit) {
@@ -314,6 +328,10 @@ struct EngineModelTest : EngineTest {
                 e.vk = random.Pick(kCodes);
                 e.scan = static_cast<uint8_t>(random.Below(256));
                 e.bitCount = static_cast<uint8_t>(CountInputBits(mask));
+                if (digit == '3' && random.Percent(20)) { // a damaged store: the count is wrong
+                    e.bitCount = static_cast<uint8_t>(random.Below(5));
+                    e.reserved = static_cast<uint8_t>(random.Below(256));
+                }
                 WriteEntry(other->keyMap.entries[i], e);
             }
             other->typematicOn = random.Below(2);
@@ -368,6 +386,8 @@ struct EngineModelTest : EngineTest {
             return Activate();
         if (roll < 95)
             return Typematic();
+        if (roll < 96)
+            return OtherJoystick();
     }
 
     // Between two steps nothing changes the state, so at a step it is the last cycle's.
