@@ -62,7 +62,8 @@ struct Random {
 };
 
 // The inputs the random chords are made of: both directions of X and Y (so zone entries come
-// and go), Z, the hat, buttons 1 to 4 and two buttons of the high word.
+// and go), Z, the hat, buttons 1 to 4 and two buttons of the high word. In these tables a
+// repeated item is drawn more often.
 constexpr std::array<int, 16> kChordBits = {0, 1, 2, 3, 4, 5, 12, 13, 14, 16, 17, 18, 19, 32, 47, 1};
 // Few keys, so that entries share them, and the mouse buttons, the zone modifiers and 0 and 3.
 constexpr std::array<uint8_t, 16> kCodes = {'A', 'B', 'C', 'A', 16, 17, 160, 37, 39,
