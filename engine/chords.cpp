@@ -52,11 +52,15 @@ void StorePressed(EngineMemory& m, int i, HeldPress press, int64_t heldTime) {
     m.chordCounter[i].store(counter, std::memory_order_release);
 }
 
+// The key or mouse button is lifted only when no other index still holds it: entries may share
+// a key, and the system keeps one down state per key, not one per entry.
 void ReleaseIndex(EngineMemory& m, int i) {
     if (m.chordCounter[i].load(kRelaxed) == 0)
         return;
     m.chordCounter[i].store(0, kRelaxed);
-    InjectRelease(m.heldPress[i].load(kRelaxed));
+    const HeldPress press = m.heldPress[i].load(kRelaxed);
+    if (!PressOwed(m, press))
+        InjectRelease(press);
 }
 
 // Index i owes nothing, or owes the release of exactly `press`.
@@ -116,11 +120,23 @@ void ResolveChords(ProgramState& s, CycleWords& words) {
     }
 }
 
+bool PressOwed(const EngineMemory& m, HeldPress press, int below) {
+    for (int i = 0; i < below; ++i)
+        if (m.chordCounter[i].load(std::memory_order_acquire) != 0 &&
+            PressedVk(m.heldPress[i].load(kRelaxed)) == PressedVk(press))
+            return true;
+    return false;
+}
+
 void ReleaseAllKeys(ProgramState& s) {
     EngineMemory& m = s.engine;
-    for (int i = 0; i < kMaxKeys; ++i)
-        if (m.chordCounter[i].load(std::memory_order_acquire) != 0)
-            InjectRelease(m.heldPress[i].load(kRelaxed));
+    for (int i = 0; i < kMaxKeys; ++i) {
+        if (m.chordCounter[i].load(std::memory_order_acquire) == 0)
+            continue;
+        const HeldPress press = m.heldPress[i].load(kRelaxed);
+        if (!PressOwed(m, press, i)) // once per key, however many entries hold it
+            InjectRelease(press);
+    }
 }
 
 bool BeginEvents(ProgramState& s) {

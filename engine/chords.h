@@ -8,8 +8,11 @@
 // counter is non-zero exactly while a release is owed, and heldPress says what to release.
 void ResolveChords(ProgramState& s, CycleWords& words);
 
-// User-interface thread, before key map edits: a release for every index whose press is in
-// effect, sent to what that press injected. Counters are left as they are, so chord resolution
+// Some index below `below` has a press in effect on the same key or mouse button as `press`.
+bool PressOwed(const EngineMemory& m, HeldPress press, int below = kMaxKeys);
+
+// User-interface thread, before key map edits: a release for every key or mouse button that a
+// press in effect holds, once each, sent to what that press injected. Counters are left as they are, so chord resolution
 // still sends its own release when each chord ends.
 void ReleaseAllKeys(ProgramState& s);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/key_map.h"
+#include "engine/chords.h"
 #include "engine/key_events.h"
 
 namespace {
@@ -36,14 +37,26 @@ int32_t ZoneOf(uint32_t position, uint32_t center, uint32_t range, int count) {
     return static_cast<int32_t>(c * count / signedRange + 1);
 }
 
-void TapSelection(const Participant* participants, int found, int32_t sel, bool down) {
+// Two modifier entries may name the same key; the tap presses and lifts it once.
+bool EarlierModifierTaps(const Participant* participants, int p) {
+    for (int q = 0; q < p; ++q)
+        if (participants[q].modifier &&
+            PressedVk(participants[q].press) == PressedVk(participants[p].press))
+            return true;
+    return false;
+}
+
+// A key that a chord holds stays down through a tap of it: the chord's own release lifts it.
+void TapSelection(const EngineMemory& m, const Participant* participants, int found, int32_t sel,
+                  bool down) {
     int number = 0;
     for (int p = 0; p < found; ++p) {
         const bool chosen = !participants[p].modifier && ++number == sel;
-        if (participants[p].modifier || chosen) {
+        const bool modifier = participants[p].modifier && !EarlierModifierTaps(participants, p);
+        if (modifier || chosen) {
             if (down)
                 InjectPress(participants[p].press);
-            else
+            else if (!PressOwed(m, participants[p].press))
                 InjectRelease(participants[p].press);
         }
     }
@@ -78,8 +91,8 @@ void SelectAxisZones(ProgramState& s, const JoystickSample& sample, CycleWords& 
         std::atomic<int32_t>& last = s.engine.lastZoneSelection[axis.index];
         if (found == 0 || sel == last.load(kRelaxed))
             continue;
-        TapSelection(participants, found, sel, true);
-        TapSelection(participants, found, sel, false);
+        TapSelection(s.engine, participants, found, sel, true);
+        TapSelection(s.engine, participants, found, sel, false);
         last.store(sel, kRelaxed);
         for (int p = 0; p < found; ++p)
             words.consumed |= participants[p].mask;

@@ -1,6 +1,14 @@
 #include "tests/fakes/fake_input.h"
 
+#include <mutex>
+
 #include "platform/input.h"
+
+namespace {
+// Like the system's, injection may come from the poll thread and the user-interface thread at
+// once.
+std::mutex injecting;
+} // namespace
 
 FakeInput& TheFakeInput() {
     static FakeInput input;
@@ -31,12 +39,14 @@ bool AnythingInjectedDown() {
 }
 
 void InjectKey(uint8_t vk, uint8_t scan, uint32_t flags) {
+    const std::lock_guard<std::mutex> lock(injecting);
     FakeInput& f = TheFakeInput();
     f.events.push_back({InjectedEvent::Key, vk, scan, flags, 0});
     f.injectedDown[vk] = (flags & kKeyEventKeyUp) == 0;
 }
 
 void InjectMouse(uint32_t flags, uint32_t data) {
+    const std::lock_guard<std::mutex> lock(injecting);
     FakeInput& f = TheFakeInput();
     f.events.push_back({InjectedEvent::Mouse, 0, 0, flags, data});
     struct Button {

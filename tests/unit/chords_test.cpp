@@ -155,6 +155,24 @@ TEST_F(ChordsTest, EntriesTakenOutOfPlay_ReleaseWhatTheyHold) {
     EXPECT_EQ(Counter(2), 0);
 }
 
+TEST_F(ChordsTest, EntriesSharingAKey_KeyStaysDownUntilTheLastOfThemEnds) {
+    UseEntries({{Button(1), 'A'}, {Button(2), 'A'}, {Button(3), 'A'}});
+    EXPECT_EQ(Resolve(Button(1) | Button(2)), (Events{"+A", "+A"}));
+    EXPECT_EQ(Resolve(Button(2)), Events{}) << "button 2 still holds A";
+    EXPECT_TRUE(TheFakeInput().injectedDown['A']);
+    EXPECT_EQ(Resolve(0), (Events{"-A"}));
+
+    Resolve(Button(1) | Button(2));
+    ReleaseAllKeys(s);
+    EXPECT_EQ(TakeEvents(), (Events{"-A"})) << "lifted once";
+    EXPECT_EQ(Resolve(Button(2)), Events{});
+    EXPECT_EQ(Resolve(0), (Events{"-A"})) << "the one release chord resolution owes after it";
+
+    Resolve(Button(2) | Button(3));
+    ReleaseHeldAtExit(s);
+    EXPECT_EQ(TakeEvents(), (Events{"-A"}));
+}
+
 TEST_F(ChordsTest, ExitRelease_LiftsEverythingHeldOnceAndStopsEvents) {
     UseEntries({{Button(1), 'A'}, {Button(2), 1}, {Button(3), 6}});
     SetEntry(0, Button(1), 45, 0xD2);

@@ -6,6 +6,11 @@
 #include "engine/calibration.h"
 #include "engine/poll_loop.h"
 #include "tests/unit/engine_fixture.h"
+#include "ui/grid_drag.h"
+#include "ui/grid_edit.h"
+#include "ui/grid_layout.h"
+#include "ui/key_capture.h"
+#include "ui/setup_commands.h"
 
 namespace {
 
@@ -13,6 +18,12 @@ struct PollThreadTest : EngineTest {
     std::atomic<bool> stop{false};
     std::atomic<uint64_t> sleeps{0};
     uint32_t seed = 12345;
+    KeyMessageMemory keyMessages;
+    struct : CaptureView {
+        void ShowChordCheck(int, bool) override {}
+        void ShowKeyName(uint8_t, uint8_t, int) override {}
+        bool KeyDownWaiting() override { return false; }
+    } view;
 
     PollThreadTest() {
         ResetKeyMapDefaults(s);
@@ -20,6 +31,7 @@ struct PollThreadTest : EngineTest {
         SetEntry(7, Button(3), 1);
         RecomputeMaxChordSize(s);
         Calibrate(s, nullptr);
+        s.grid.pageRows = 6;
         TheFakeClock().onSleep = [this](uint32_t) { sleeps.fetch_add(1); };
     }
     uint32_t Next() { return seed = seed * 1103515245u + 12345u; }
@@ -31,7 +43,9 @@ struct PollThreadTest : EngineTest {
 
 TEST_F(PollThreadTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
     std::thread poll([this] { RunPollLoop(s, &stop); });
-    for (int round = 0; round < 400; ++round) {
+    // Every round lets at least one cycle run, so the loop works on every edited state; with a
+    // second core free, cycles also run in the middle of the edits.
+    for (int round = 0; round < 1500; ++round) {
         JoystickSample sample{};
         for (uint32_t& position : sample.pos)
             position = Next() & 0xFFFF;
@@ -39,23 +53,54 @@ TEST_F(PollThreadTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
         sample.pov = Next() % 40000;
         SetFakeJoystickSample(sample);
 
-        SetEntry(Next() % 10, InputWord{Next() & 0xF} | InputWord{Next() & 0xF} << 16,
-                 static_cast<uint8_t>(Next()));
-        s.keyMap.keyCount = 1 + Next() % 10;
-        RecomputeMaxChordSize(s);
-        RecomputeZoneMode(s);
-        s.enabledMask = ~(InputWord{1} << (Next() % 20));
+        switch (Next() % 8) {
+        case 0: // a key capture: lifts what is held, then takes the held inputs
+            BeginKeyCapture(s, keyMessages, KeyButtonId(static_cast<int>(Next() % 6)));
+            TheFakeInput().physicalDown['K'] = true;
+            StepKeyCapture(s, keyMessages, view, false);
+            TheFakeInput().physicalDown['K'] = false;
+            break;
+        case 1: // a check-box chord edit
+            ReleaseAllKeys(s);
+            ApplyChordEdit(s, static_cast<int>(Next() % 6),
+                           InputWord{Next() & 0xF} | InputWord{Next() & 0xF} << 16);
+            break;
+        case 2:
+            ReleaseAllKeys(s);
+            ToggleInputEnabled(s, static_cast<int>(Next() % 20));
+            break;
+        case 3:
+            MoveEntry(s, static_cast<int32_t>(Next() % 10), static_cast<int32_t>(Next() % 10));
+            break;
+        case 4:
+            if (Next() & 1)
+                AddRow(s);
+            else
+                RemoveRow(s);
+            break;
+        case 5:
+            if (Next() % 8 == 0)
+                ResetKeyMapDefaults(s);
+            RecomputeMaxChordSize(s);
+            break;
+        default:
+            SetEntry(Next() % 10, InputWord{Next() & 0xF} | InputWord{Next() & 0xF} << 16,
+                     static_cast<uint8_t>(Next()));
+            s.keyMap.keyCount = 1 + Next() % 10;
+            RecomputeMaxChordSize(s);
+            RecomputeZoneMode(s);
+        }
         s.typematicOn = Next() & 1;
         s.timing.pollingInterval = static_cast<int32_t>(Next() % 8) - 2;
         s.timing.typematicDelay = Next() % 50;
         s.timing.typematicInterval = Next() % 80;
-        s.timing.thresholdPercent = Next() % 101;
-        Calibrate(s, nullptr);
+        if (round % 10 == 0) {
+            s.timing.thresholdPercent = Next() % 101;
+            Calibrate(s, nullptr);
+        }
         s.dialogActive = Next() % 7 == 0;
-        s.captureActive = Next() % 11 == 0;
-        (void)s.engine.currentInput.load();
-        if (round % 40 == 0)
-            WaitForCycles(3);
+        (void)InputSnapshot(s);
+        WaitForCycles(1);
     }
     s.dialogActive = false;
     s.captureActive = false;

@@ -52,6 +52,11 @@ TEST_F(ZonesTest, ModifiersAreTappedAlongInKeyMapOrderWithAllDownsFirst) {
     EXPECT_EQ(Cycle(500), (Events{"+16", "+161", "-16", "-161"}));
 }
 
+TEST_F(ZonesTest, TwoModifierEntriesForOneKeyTapItOnce) {
+    UseEntries({{kXBoth, 17}, {kXBoth, 'A'}, {kXBoth, 17}, {kXBoth, 'B'}});
+    EXPECT_EQ(Cycle(999), (Events{"+17", "+B", "-17", "-B"}));
+}
+
 TEST_F(ZonesTest, ParticipantsAreDecidedByTheLowWordAlone) {
     UseEntries({{kXBoth | Button(17), 'A'}, {kXBoth, 'B'}});
     EXPECT_EQ(Cycle(0), (Events{"+A", "-A"})) << "button 17 not held, still a zone";
@@ -101,8 +106,16 @@ TEST_F(ZonesTest, OneDirectionEntriesFireAsChordsInCyclesWithoutATap) {
     // only participant, so both axes tap in the first cycle and take the bit.
     EXPECT_EQ(Cycle(0, 0x1), (Events{"+A", "-A", "+37", "-37"}));
     EXPECT_EQ(Cycle(0, 0x1), Events{"+37"}) << "no tap: the arrow fires as a chord";
-    EXPECT_EQ(Cycle(400, 0), (Events{"+37", "-37", "-37"}))
-        << "zone 2 taps the arrow, then chord resolution lets go of it";
+    EXPECT_EQ(Cycle(400, 0), (Events{"+37", "-37"}))
+        << "zone 2 taps the arrow while its chord holds it: the chord's release lifts it, once";
+}
+
+TEST_F(ZonesTest, ATapOfAKeyAChordHoldsLeavesItDownUntilTheChordEnds) {
+    UseEntries({{kXBoth, 'A'}, {kXBoth, 'B'}, {Button(17), 'B'}});
+    EXPECT_EQ(Cycle(0, Button(17)), (Events{"+A", "-A", "+B"}));
+    EXPECT_EQ(Cycle(999, Button(17)), Events{"+B"}) << "B stays down: button 17 still holds it";
+    EXPECT_TRUE(TheFakeInput().injectedDown['B']);
+    EXPECT_EQ(Cycle(999), Events{"-B"});
 }
 
 } // namespace
