@@ -192,8 +192,8 @@ struct EngineModelTest : EngineTest {
     }
     void CloseSetupDialog(bool ok) {
         TheFakeMessageBox().answer = random.Percent(70) ? kIdOk : kIdCancel;
-        if (ok)
-            SaveSetup(s);
+        if (ok && !SaveSetup(s, kDialog))
+            return; // as the dialog does: it stays open with the edits
         const bool closed = CloseSetup(s, kDialog, view, opened);
         setupOpen = !closed;
         Note(std::string(ok ? "OK" : "Cancel") + (closed ? ": dialog closed" : ": stays open"));
