@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "tests/e2e/driver/case_runner.h"
-#include "tests/e2e/driver/input_observer.h"
+#include "tests/e2e/driver/joystick_typing.h"
 #include "tests/e2e/driver/program.h"
 #include "tests/e2e/driver/program_windows.h"
 #include "tests/e2e/driver/registry_values.h"
@@ -199,59 +199,8 @@ void ExportUserSettingsTo(const std::string& file) {
 
 // --- Settings --------------------------------------------------------------------------------
 
-// "numkeys" and "keymap" of one entry: `chord` types `vk`.
-void StoreOneKey(RegistryRoot root, char slot, uint64_t chord, uint8_t vk, uint8_t scan) {
-    std::vector<uint8_t> bytes;
-    for (int i = 0; i < 8; ++i)
-        bytes.push_back(uint8_t(chord >> (8 * i)));
-    bytes.insert(bytes.end(), {vk, scan, uint8_t(__builtin_popcountll(chord)), 0});
-    WriteStoredUint32(root, SlotSubKey(slot), "numkeys", 1);
-    WriteStoredBytes(root, SlotSubKey(slot), "keymap", bytes);
-}
-
 void StoreSlotChoice(RegistryRoot root, char slot) {
     WriteStoredBytes(root, "", "config", {uint8_t(slot)});
-}
-
-// Every key and value under the program's base key of `root`, one line each, sorted.
-void ListTree(HKEY root, const std::string& path, std::vector<std::string>& lines) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
-        return;
-    lines.push_back(path);
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD nameSize = sizeof(name);
-        BYTE data[2048];
-        DWORD dataSize = sizeof(data);
-        DWORD type = 0;
-        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) !=
-            ERROR_SUCCESS)
-            break;
-        std::string line = Format("%s \"%s\" type %lu:", path.c_str(), name, type);
-        for (DWORD b = 0; b < dataSize; ++b)
-            line += Format(" %02X", data[b]);
-        lines.push_back(line);
-    }
-    std::vector<std::string> subKeys;
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD nameSize = sizeof(name);
-        if (RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        subKeys.push_back(name);
-    }
-    RegCloseKey(key);
-    for (const std::string& sub : subKeys)
-        ListTree(root, path + "\\" + sub, lines);
-}
-
-std::vector<std::string> MachineSettings() {
-    std::vector<std::string> lines;
-    ListTree(HKEY_LOCAL_MACHINE, kProgramBaseKey, lines);
-    std::sort(lines.begin(), lines.end());
-    return lines;
 }
 
 // --- The running program ---------------------------------------------------------------------
@@ -261,7 +210,7 @@ std::vector<std::string> MachineSettings() {
 // Wine, holding the driver's output open.
 class Started {
   public:
-    Started(Program& program, HWND window) : program_(program), window_(window) {}
+    Started(const StartedProgram& started) : program_(*started.program), window_(started.window) {}
     Started(const Started&) = delete;
     Started& operator=(const Started&) = delete;
     ~Started() {
@@ -294,28 +243,6 @@ class Started {
     Program& program_;
     HWND window_;
 };
-
-Started StartOnSlot(const std::string& arguments, char slot) {
-    Program& program = StartPadwright(arguments);
-    return {program, WaitForProgramWindow(MainWindowTitle(slot), program.Id(), kStartTimeoutMs)};
-}
-
-// What pressing button 1 for a few cycles types.
-std::string TypedByButton1() {
-    StartInputObserver(true);
-    SetJoystickButtons(kButton1);
-    WaitForJoystickReads(3, kShortTimeoutMs);
-    SetJoystickButtons(0);
-    WaitForJoystickReads(3, kShortTimeoutMs);
-    const std::string typed = Describe(ObservedInputs());
-    StopInputObserver();
-    return typed;
-}
-
-std::string KeyTap(uint8_t vk, uint8_t scan) {
-    return Format("key down vk 0x%02X scan 0x%02X, key up vk 0x%02X scan 0x%02X", vk, scan, vk,
-                  scan);
-}
 
 constexpr uint8_t kVkA = 'A', kScanA = 0x1E;
 constexpr uint8_t kVkB = 'B', kScanB = 0x30;
@@ -371,7 +298,7 @@ E2E_CASE("a user with padwrt.cfg in the folder starts the program: slot and keys
          "file, a file named on the command line is ignored, and the machine's settings are "
          "left alone") {
     StoreSlotChoice(RegistryRoot::User, '3');
-    StoreOneKey(RegistryRoot::User, '3', kInputButton1, kVkA, kScanA);
+    StoreKeyMap(RegistryRoot::User, '3', {{kInputButton1, kVkA, kScanA}});
     ExportUserSettingsTo(kPortableFile);
     WriteTextFile(InCase("other.cfg"), "REGEDIT4\r\n\r\n"
                                        "[HKEY_CURRENT_USER\\SOFTWARE\\Orvanelk\\Padwright]\r\n"
@@ -381,24 +308,24 @@ E2E_CASE("a user with padwrt.cfg in the folder starts the program: slot and keys
     // What normal mode would use instead: slot 5, and B on button 1 in every slot.
     StoreSlotChoice(RegistryRoot::Machine, '5');
     for (char slot : {'3', '5'})
-        StoreOneKey(RegistryRoot::Machine, slot, kInputButton1, kVkB, kScanB);
-    const std::vector<std::string> machineBefore = MachineSettings();
+        StoreKeyMap(RegistryRoot::Machine, slot, {{kInputButton1, kVkB, kScanB}});
+    const std::vector<std::string> machineBefore = StoredTree({RegistryRoot::Machine});
 
     const Started started = StartOnSlot("other.cfg", '3');
-    const std::string typed = TypedByButton1();
+    const std::string typed = TypedByButtons(kButton1);
     Require(typed == KeyTap(kVkA, kScanA),
             "button 1 typed " + typed + "; slot 3 of padwrt.cfg types A");
     Require(!ReadStoredValue(RegistryRoot::User, "7", "numkeys"),
             "other.cfg was imported although padwrt.cfg is there");
     started.Exit();
-    Require(MachineSettings() == machineBefore,
+    Require(StoredTree({RegistryRoot::Machine}) == machineBefore,
             "the settings under HKEY_LOCAL_MACHINE changed in portable mode");
 }
 
 E2E_CASE("a user in portable mode picks Config 5: padwrt.cfg then names slot 5 beside the "
          "keys it held, and the next start begins on slot 5") {
     StoreSlotChoice(RegistryRoot::User, '1');
-    StoreOneKey(RegistryRoot::User, '1', kInputButton1, kVkA, kScanA);
+    StoreKeyMap(RegistryRoot::User, '1', {{kInputButton1, kVkA, kScanA}});
     ExportUserSettingsTo(kPortableFile);
 
     const Started first = StartOnSlot("", '1');
@@ -410,7 +337,7 @@ E2E_CASE("a user in portable mode picks Config 5: padwrt.cfg then names slot 5 b
     first.Exit();
 
     DeleteProgramRegistry(); // only the file remembers the choice
-    StartOnSlot("", '5').Exit();
+    Started(StartOnSlot("", '5')).Exit();
 }
 
 E2E_CASE("a user starts with travel.cfg named on the command line and no padwrt.cfg: its slot is "
@@ -426,14 +353,14 @@ E2E_CASE("a user starts with travel.cfg named on the command line and no padwrt.
     first.Exit();
 
     // HKEY_CURRENT_USER says slot 6 now; normal mode reads HKEY_LOCAL_MACHINE, which says nothing.
-    StartOnSlot("", '1');
+    const Started normal = StartOnSlot("", '1');
 }
 
 E2E_CASE("a user's slot change whose export the registry editor cannot write, with a directory "
          "padwrt.cfg.new in its way, leaves padwrt.cfg as it was; once the way is clear the next "
          "slot change writes it") {
     StoreSlotChoice(RegistryRoot::User, '1');
-    StoreOneKey(RegistryRoot::User, '1', kInputButton1, kVkA, kScanA);
+    StoreKeyMap(RegistryRoot::User, '1', {{kInputButton1, kVkA, kScanA}});
     ExportUserSettingsTo(kPortableFile);
     const std::optional<std::vector<uint8_t>> before = FileBytes(InCase(kPortableFile));
     const std::string obstacle = InCase("padwrt.cfg.new");
@@ -455,7 +382,7 @@ E2E_CASE("a user's slot change whose export the registry editor cannot write, wi
 E2E_CASE("a user ticks Portable mode in the setup dialog and padwrt.cfg is written at once; OK "
          "leaves it holding the settings with their slots; unticking asks whether to remove it, "
          "and No keeps it while Yes deletes it") {
-    StoreOneKey(RegistryRoot::Machine, '1', kInputButton1, kVkA, kScanA);
+    StoreKeyMap(RegistryRoot::Machine, '1', {{kInputButton1, kVkA, kScanA}});
     WriteStoredText(RegistryRoot::User, "2", "configname", "Two", 32);
     WriteStoredText(RegistryRoot::User, "3", "configname", "Three", 32);
     const Started started = StartOnSlot("", '1');

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+class Program;
+
 constexpr char kProgramClass[] = "Padwright";
 constexpr char kApplicationTitle[] = "Padwright Tool v3.1";
 constexpr char kMessageBoxClass[] = "#32770";
@@ -56,3 +58,14 @@ void ClickDialogButton(HWND dialog, int buttonId);
 // Waits for a box of `processId`, checks its text, presses `buttonId`, waits until it is gone.
 void AnswerMessageBox(DWORD processId, const std::string& expectedText, int buttonId,
                       DWORD timeoutMs = 10000);
+
+// A start that came up on its slot: the process and its hidden main window.
+struct StartedProgram {
+    Program* program;
+    HWND window;
+};
+// Starts the program with `arguments` and waits until it serves `slotDigit` with a window of
+// its own.
+StartedProgram StartOnSlot(const std::string& arguments, char slotDigit);
+// Waits until the program has ended after `how` and requires exit code 0 and no window left.
+void RequireExitCodeZero(const StartedProgram& started, const char* how);
