@@ -309,3 +309,43 @@ E2E_CASE("a user exits from the tray menu or by double-click and the registry is
     RequireSameTree(beforeSecond, StoredTree({RegistryRoot::Machine, RegistryRoot::User}),
                     "a double-click on the tray icon");
 }
+
+E2E_CASE("a user holds button 1 and picks Config 2 from the tray menu: slot 1's key is let go, "
+         "slot 2's is pressed, and once the button is let go nothing stays down") {
+    // No repeat, so that the held key sends nothing while the menu has the keyboard.
+    for (const char slot : {'1', '2'})
+        WriteStoredUint32(RegistryRoot::Machine, SlotSubKey(slot), "typematic", 0);
+    StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(1), kVkA, kScanA}});
+    StoreKeyMap(RegistryRoot::Machine, '2', {{ButtonBit(1), kVkB, kScanB}});
+    const StartedProgram started = StartOnSlot("", '1');
+    WaitForJoystickReads(1, kStartTimeoutMs);
+    StartInputObserver(false); // the click must reach the menu
+    const auto keys = [] {
+        std::vector<ObservedInput> keys;
+        for (const ObservedInput& input : ObservedInputs())
+            if (input.isKey)
+                keys.push_back(input);
+        return keys;
+    };
+    const auto waitForKeys = [&](size_t count, const char* what) {
+        if (!PollUntil(kShortTimeoutMs, [&] { return keys().size() >= count; }))
+            Fail(Format("%s: saw %s", what, Describe(keys()).c_str()));
+    };
+
+    SetJoystickButtons(Button(1));
+    waitForKeys(1, "holding button 1 typed nothing");
+    PickSlotFromMenu(started.window, '2');
+    WaitForStoredSlotChoice('2');
+    waitForKeys(3, "after the change to slot 2 with button 1 held");
+    SetJoystickButtons(0);
+    waitForKeys(4, "letting go of button 1 after the change");
+    WaitForJoystickReads(3, kShortTimeoutMs);
+    const std::string expected = "key down vk 0x41 scan 0x1E, key up vk 0x41 scan 0x1E, "
+                                 "key down vk 0x42 scan 0x30, key up vk 0x42 scan 0x30";
+    Require(Describe(keys()) == expected,
+            "holding button 1 across the change to slot 2 typed " + Describe(keys()) +
+                "; expected A pressed, A let go, B pressed, B let go");
+    Require(StillDown(ObservedInputs()).empty(), "left down: " + StillDown(ObservedInputs())[0]);
+    StopInputObserver();
+    RequireTyped(Button(1), KeyTap(kVkB, kScanB), "button 1 on slot 2");
+}
