@@ -128,11 +128,15 @@ LRESULT SendMessageBounded(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 // Only a box on screen counts: one found between its creation and its first showing has not
 // finished setting up its text and buttons.
-HWND FindMessageBox(DWORD processId) {
-    for (HWND box : FindTopLevel(kMessageBoxClass, kApplicationTitle, processId))
-        if (IsWindowVisible(box))
-            return box;
+HWND FindProgramDialog(DWORD processId, const char* caption) {
+    for (HWND dialog : FindTopLevel(kMessageBoxClass, caption, processId))
+        if (IsWindowVisible(dialog))
+            return dialog;
     return nullptr;
+}
+
+HWND FindMessageBox(DWORD processId) {
+    return FindProgramDialog(processId, kApplicationTitle);
 }
 
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {

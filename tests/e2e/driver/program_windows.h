@@ -46,6 +46,9 @@ void PostCommand(HWND window, WORD commandId);
 LRESULT SendMessageBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                            DWORD timeoutMs = 5000);
 
+// A dialog of `processId` captioned `caption` and shown on screen, or null.
+HWND FindProgramDialog(DWORD processId, const char* caption);
+
 // Message boxes captioned with the application title and shown on screen, of `processId` (any
 // process when 0).
 HWND FindMessageBox(DWORD processId = 0);

@@ -99,14 +99,6 @@ class RandomJoystick {
     std::mt19937 random_;
 };
 
-HWND FindDialog(DWORD processId, const char* caption) {
-    HWND w = nullptr;
-    while ((w = FindWindowExA(nullptr, w, kMessageBoxClass, caption)) != nullptr)
-        if (WindowProcessId(w) == processId && IsWindowVisible(w))
-            return w;
-    return nullptr;
-}
-
 // Keeps the joystick moving for about `ms` milliseconds.
 void MoveFor(RandomJoystick& joystick, DWORD ms) {
     const ULONGLONG until = GetTickCount64() + ms;
@@ -121,7 +113,7 @@ HWND WaitForDialogMoving(RandomJoystick& joystick, DWORD processId, const char* 
     HWND dialog = nullptr;
     WaitUntil(kStartTimeoutMs, Format("\"%s\" to open", caption), [&] {
         joystick.Change();
-        return (dialog = FindDialog(processId, caption)) != nullptr;
+        return (dialog = FindProgramDialog(processId, caption)) != nullptr;
     });
     return dialog;
 }
