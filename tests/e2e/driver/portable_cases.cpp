@@ -292,6 +292,74 @@ void UntickPortableMode(HWND dialog, DWORD processId, int answer) {
     Require(!PortableBoxChecked(dialog), "the box is still ticked after unticking it");
 }
 
+// --- A portable file that is broken or gone --------------------------------------------------
+
+constexpr char kJunk[] = "These are my notes, not a registry file.\r\n";
+
+// The file before the program starts: its bytes, or nothing to create it from (a missing
+// file). With `removedWhileRunning` the file is a good export and goes away once the program
+// runs.
+struct PortableFileState {
+    const char* what;
+    const char* name;
+    std::optional<std::string> bytes;
+    bool removedWhileRunning = false;
+};
+
+// Slot 1 types A under the current user (the portable store) and B under the machine.
+void StoreBothRoots() {
+    StoreSlotChoice(RegistryRoot::User, '1');
+    StoreKeyMap(RegistryRoot::User, '1', {{kInputButton1, kVkA, kScanA}});
+    StoreKeyMap(RegistryRoot::Machine, '1', {{kInputButton1, kVkB, kScanB}});
+}
+
+// Starts on the file, types, changes to slot 2 and exits. Nothing stored is lost: the start
+// changes no setting, the store of the mode in force (the current user's for padwrt.cfg,
+// which exists and so decides the mode, the machine's for a file named on the command line
+// whose import failed) types its key, and a file the program cannot read is left as it is
+// unless it is the portable file, which the slot change's export replaces with the settings.
+void RunOnPortableFile(const PortableFileState& file) {
+    ResetScriptedJoystick();
+    DeleteProgramRegistry();
+    const bool portable = std::string(file.name) == kPortableFile;
+    const std::string path = InCase(file.name);
+    DeleteFileA(path.c_str());
+    StoreBothRoots();
+    if (file.removedWhileRunning) {
+        ExportUserSettingsTo(file.name);
+        StoreBothRoots();
+    } else if (file.bytes) {
+        WriteTextFile(path, *file.bytes);
+    }
+    const std::vector<std::string> before = StoredTree({RegistryRoot::Machine, RegistryRoot::User});
+    const std::optional<std::vector<uint8_t>> bytesBefore = FileBytes(path);
+
+    const Started started = StartOnSlot(portable ? "" : file.name, '1');
+    WaitForJoystickReads(1, kRegistryEditorRunsMs); // started up: the slot is loaded
+    if (file.removedWhileRunning)
+        Require(DeleteFileA(path.c_str()), "cannot remove " + path);
+    const std::string typed = TypedByButtons(kButton1);
+    const std::string expected = portable ? KeyTap(kVkA, kScanA) : KeyTap(kVkB, kScanB);
+    Require(typed == expected, Format("with %s, button 1 typed %s; expected %s", file.what,
+                                      typed.c_str(), expected.c_str()));
+    Require(StoredTree({RegistryRoot::Machine, RegistryRoot::User}) == before,
+            Format("with %s, starting changed the stored settings", file.what));
+
+    started.ChangeSlot('2');
+    if (portable) {
+        RequireExportedValue(file.name, "", "config", "hex:32");
+        RequireExportedValue(file.name, "", "keymap", "hex:00,00,01,00,00,00,00,00,41,1e,01,00");
+    } else {
+        Require(FileBytes(path) == bytesBefore,
+                Format("with %s, the slot change touched the file (%s there now)", file.what,
+                       Presence(path).c_str()));
+        Require(!IsFile(InCase(kPortableFile)),
+                Format("with %s, the slot change wrote padwrt.cfg", file.what));
+        Require(ReadStoredValue(RegistryRoot::Machine, "", "config").has_value(),
+                Format("with %s, the slot change stored no choice under the machine", file.what));
+    }
+    started.Exit();
+}
 } // namespace
 
 E2E_CASE("a user with padwrt.cfg in the folder starts the program: slot and keys come from the "
@@ -409,4 +477,25 @@ E2E_CASE("a user ticks Portable mode in the setup dialog and padwrt.cfg is writt
     ClickAndWait(dialog, kPortableBox); // the file is there: nothing is written
     UntickPortableMode(dialog, id, IDYES);
     Require(Presence(InCase(kPortableFile)) == "nothing", "answering Yes kept padwrt.cfg");
+}
+
+E2E_CASE("a user whose padwrt.cfg is empty, not a registry file, or removed while the program "
+         "runs loses no settings: the stored ones are used, and the next slot change writes the "
+         "file anew with them") {
+    for (const PortableFileState& file : {
+             PortableFileState{"an empty padwrt.cfg", kPortableFile, ""},
+             PortableFileState{"a padwrt.cfg that is not a registry file", kPortableFile, kJunk},
+             PortableFileState{"a padwrt.cfg removed while running", kPortableFile, {}, true},
+         })
+        RunOnPortableFile(file);
+}
+
+E2E_CASE("a user who names an empty, a non-registry or a missing file on the command line runs "
+         "in normal mode, and the file is left as it is") {
+    for (const PortableFileState& file : {
+             PortableFileState{"an empty empty.cfg", "empty.cfg", ""},
+             PortableFileState{"a notes.cfg that is not a registry file", "notes.cfg", kJunk},
+             PortableFileState{"a missing missing.cfg", "missing.cfg", std::nullopt},
+         })
+        RunOnPortableFile(file);
 }
