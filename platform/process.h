@@ -6,6 +6,9 @@
 // GetFileAttributesA: true for an existing file or directory; false for an absent name.
 bool FileExists(const char* name);
 void DeleteFileNamed(const char* name);
+// Reads up to `size` bytes from the start of the file into `bytes`; returns how many were read,
+// 0 when the file cannot be opened.
+size_t ReadFileStart(const char* name, unsigned char* bytes, size_t size);
 // Replaces `to` by the file `from` (MoveFileExA with MOVEFILE_REPLACE_EXISTING); false, and
 // nothing moved, when `from` is a directory.
 bool ReplaceFileWith(const char* from, const char* to);

@@ -16,7 +16,8 @@ void DecidePortableModeAtStart(ProgramState& s);
 // on the command line, which then becomes the portable file for this run.
 void ImportFileAtStart(ProgramState& s, const char* fileArgument);
 
-// Imports the file; on success portable mode is on with that file.
+// Imports the file; on success portable mode is on with that file. A file that does not start
+// like a registry export is not imported, and the import counts as failed.
 void ImportPortableFile(ProgramState& s, const char* name);
 // Replaces the file by a fresh export of the base key. The export goes to a file beside it
 // first, so a failed export leaves the previous file as it was.

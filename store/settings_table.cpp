@@ -136,9 +136,12 @@ void ApplyKeyMap(ProgramState& s, const uint8_t* stored, uint32_t size) {
         WriteEntry(s.keyMap.entries[i], GetRecord(stored + i * kKeyMapRecordSize));
 }
 
-// A NUL would end every text built from the digit and leave the slot key ending in a backslash.
+// Only a character that can name a slot key is taken. A NUL would end every text built from the
+// digit and leave the slot key ending in a backslash; a backslash would end it in two, which the
+// registry reads as the base key itself: slot 1's settings under another slot's title, beside
+// an instance that may be running on slot 1.
 void ApplySlotDigit(ProgramState& s, uint8_t stored) {
-    if (stored != 0)
+    if (stored != 0 && stored != '\\')
         s.slotDigit = static_cast<char>(stored);
 }
 

@@ -49,7 +49,8 @@ uint32_t EncodeSetting(const ProgramState& s, const Setting& setting,
                        uint8_t (&bytes)[kLargestSettingSize]);
 // Takes `size` stored bytes into the field. Like the system's own shorter reads, only the bytes
 // stored are replaced; but a number outside the row's range, a key map record cut short and a
-// NUL slot digit are not taken, and a name always ends within its buffer.
+// slot digit that cannot name a key (NUL, backslash) are not taken, and a name always ends
+// within its buffer.
 void ApplySetting(ProgramState& s, const Setting& setting, const uint8_t* stored, uint32_t size);
 // A stored "configname" over a name buffer; shared with the slot menu's names.
 void ApplyStoredName(char (&name)[kConfigNameSize], const uint8_t* stored, uint32_t size);

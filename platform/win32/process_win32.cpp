@@ -12,7 +12,21 @@ bool FileExists(const char* name) {
     return name != nullptr && GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
 }
 
-void DeleteFileNamed(const char* name) { DeleteFileA(name); }
+void DeleteFileNamed(const char* name) {
+    DeleteFileA(name);
+}
+
+size_t ReadFileStart(const char* name, unsigned char* bytes, size_t size) {
+    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD read = 0;
+    if (!ReadFile(file, bytes, static_cast<DWORD>(size), &read, nullptr))
+        read = 0;
+    CloseHandle(file);
+    return read;
+}
 
 bool ReplaceFileWith(const char* from, const char* to) {
     // Windows refuses to move a directory over a file; Wine does it and the file is lost.
@@ -26,10 +40,10 @@ bool FormatCommandLine(const char* templateText, const char* first, const char* 
                        size_t outSize) {
     const char* inserts[2] = {first, second != nullptr ? second : ""};
     char* built = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-        templateText, 0, 0, reinterpret_cast<char*>(&built), 0,
-        reinterpret_cast<va_list*>(const_cast<char**>(inserts)));
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY |
+                                            FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                                        templateText, 0, 0, reinterpret_cast<char*>(&built), 0,
+                                        reinterpret_cast<va_list*>(const_cast<char**>(inserts)));
     const bool fits = built != nullptr && length > 0 && length < outSize;
     if (fits)
         std::memcpy(out, built, length + 1);

@@ -12,7 +12,9 @@
 #   --group G          program, harness or all (default all)
 #   --artifacts DIR    save screenshots there as PNG (default with BUILD_DIR: build/artifacts
 #                      for build/win, otherwise BUILD_DIR/artifacts)
-#   --timeout SECONDS  bound for the whole driver run (default 600)
+#   --timeout SECONDS  bound for the whole driver run (default 900 plus the random run's length)
+#   --soak-seconds S   length of the random run (else PADWRIGHT_SOAK_SECONDS, else 60; the
+#                      documented long run is 600); PADWRIGHT_SOAK_SEED repeats a run
 #   --keep             keep the temporary prefix and work directory
 #   --verbose          the driver prints each step with its time
 #
@@ -24,12 +26,12 @@ die_usage() {
     echo "run.sh: $*" >&2
     echo "usage: tests/e2e/run.sh BUILD_DIR | --exe F --stub F --driver F  [--display :N]" \
          "[--case NAME]... [--match TEXT] [--group G] [--artifacts DIR] [--timeout S]" \
-         "[--keep] [--verbose]" >&2
+         "[--soak-seconds S] [--keep] [--verbose]" >&2
     exit 2
 }
 
 exe="" stub="" driver="" display="" artifacts="" group="all" match="" keep=0 verbose=0
-driver_timeout=600
+driver_timeout=""
 cases=()
 while [ $# -gt 0 ]; do
     case "$1" in
@@ -42,6 +44,7 @@ while [ $# -gt 0 ]; do
         --group) group=${2:-}; shift 2 ;;
         --artifacts) artifacts=${2:-}; shift 2 ;;
         --timeout) driver_timeout=${2:-}; shift 2 ;;
+        --soak-seconds) export PADWRIGHT_SOAK_SECONDS=${2:-}; shift 2 ;;
         --keep) keep=1; shift ;;
         --verbose) verbose=1; shift ;;
         -h|--help) die_usage "help" ;;
@@ -64,6 +67,8 @@ while [ $# -gt 0 ]; do
             shift ;;
     esac
 done
+[[ "${PADWRIGHT_SOAK_SECONDS:-60}" =~ ^[0-9]+$ ]] || die_usage "--soak-seconds takes seconds"
+driver_timeout=${driver_timeout:-$((900 + ${PADWRIGHT_SOAK_SECONDS:-60}))}
 [[ "$driver_timeout" =~ ^[0-9]+$ ]] || die_usage "--timeout takes seconds"
 
 passed=0

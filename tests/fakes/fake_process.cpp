@@ -1,5 +1,6 @@
 #include "tests/fakes/fake_process.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -10,19 +11,43 @@ FakeProcess& TheFakeProcess() {
     return process;
 }
 
-void ResetFakeProcess() { TheFakeProcess() = FakeProcess{}; }
+void ResetFakeProcess() {
+    TheFakeProcess() = FakeProcess{};
+}
 
 bool FileExists(const char* name) {
     return name != nullptr && TheFakeProcess().files.count(name) != 0;
 }
 
-void DeleteFileNamed(const char* name) { TheFakeProcess().files.erase(name); }
+void DeleteFileNamed(const char* name) {
+    TheFakeProcess().files.erase(name);
+    TheFakeProcess().contents.erase(name);
+}
+
+size_t ReadFileStart(const char* name, unsigned char* bytes, size_t size) {
+    const FakeProcess& p = TheFakeProcess();
+    if (p.files.count(name) == 0)
+        return 0;
+    const auto given = p.contents.find(name);
+    const std::string text =
+        given != p.contents.end() ? given->second : "Windows Registry Editor Version 5.00\r\n";
+    const size_t count = std::min(size, text.size());
+    std::memcpy(bytes, text.data(), count);
+    return count;
+}
 
 bool ReplaceFileWith(const char* from, const char* to) {
     FakeProcess& p = TheFakeProcess();
     if (p.files.erase(from) == 0)
         return false;
     p.files.insert(to);
+    const auto moved = p.contents.find(from);
+    if (moved == p.contents.end()) {
+        p.contents.erase(to);
+        return true;
+    }
+    p.contents[to] = moved->second;
+    p.contents.erase(moved);
     return true;
 }
 

@@ -73,6 +73,43 @@ TEST_F(PortableModeTest, CommandLineFileBecomesThePortableFileOnlyWhenItsImportS
     EXPECT_EQ(files.commands.size(), 2u);
 }
 
+// The editor ends with 0 whatever the file holds; only a file that starts like one of its
+// exports is imported. Anything else named on the command line stays the user's own file.
+TEST_F(PortableModeTest, AFileThatIsNoRegistryExportIsNeitherImportedNorMadeThePortableFile) {
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("Windows Registry Editor Version 5.00\r\n"))
+        utf16 += std::string{c, '\0'};
+    files.contents = {{"notes.cfg", "These are my notes"},
+                      {"empty.cfg", ""},
+                      {"v4.reg", "REGEDIT4\r\n"},
+                      {"utf8.reg", "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"},
+                      {"utf16.reg", utf16}};
+    for (const auto& [name, bytes] : files.contents)
+        files.files.insert(name);
+    for (const char* name : {"notes.cfg", "empty.cfg"}) {
+        DecidePortableModeAtStart(s);
+        ImportFileAtStart(s, name);
+        EXPECT_EQ(PortableFile(), "<off>") << name;
+    }
+    EXPECT_TRUE(files.commands.empty());
+    for (const char* name : {"v4.reg", "utf8.reg", "utf16.reg"}) {
+        DecidePortableModeAtStart(s);
+        ImportFileAtStart(s, name);
+        EXPECT_EQ(PortableFile(), name);
+    }
+    EXPECT_EQ(files.commands.size(), 3u);
+
+    // The built-in file still decides the mode, and the next export replaces what it held.
+    files.files.insert("padwrt.cfg");
+    files.contents["padwrt.cfg"] = "";
+    DecidePortableModeAtStart(s);
+    ImportFileAtStart(s, nullptr);
+    EXPECT_EQ(PortableFile(), "padwrt.cfg");
+    EXPECT_EQ(files.commands.size(), 3u);
+    ExportPortableFile(s);
+    EXPECT_EQ(files.contents.count("padwrt.cfg"), 0u) << "the export took its place";
+}
+
 TEST_F(PortableModeTest, EveryLoadImportsFirstWhilePortable) {
     LoadSlot(s);
     EXPECT_TRUE(files.commands.empty());
@@ -89,7 +126,8 @@ TEST_F(PortableModeTest, ExportReplacesTheFileOnlyWhenTheEditorSucceededAndWrote
 
     ExportPortableFile(s);
     EXPECT_EQ(files.commands, Commands{kExportBuiltIn});
-    EXPECT_EQ(files.files, (std::set<std::string>{"padwrt.cfg"})) << "the fresh file took its place";
+    EXPECT_EQ(files.files, (std::set<std::string>{"padwrt.cfg"}))
+        << "the fresh file took its place";
 
     files.exitCode = 5;
     ExportPortableFile(s);

@@ -49,28 +49,6 @@ constexpr DWORD kReplugTimeoutMs = kRetryMs + 10000;
 
 // --- The stored settings a case starts from -------------------------------------------------
 
-struct StoredEntry {
-    uint64_t chord; // input-word bits
-    uint8_t vk;
-    uint8_t scan;
-};
-
-// The "keymap" and "numkeys" values of slot 1: 12-byte records, mask low and high words
-// little-endian, then vk, scan, bit count and a reserved byte.
-void StoreKeyMap(const std::vector<StoredEntry>& entries) {
-    std::vector<uint8_t> bytes;
-    for (const StoredEntry& e : entries) {
-        for (int i = 0; i < 8; ++i)
-            bytes.push_back(uint8_t(e.chord >> (8 * i)));
-        bytes.push_back(e.vk);
-        bytes.push_back(e.scan);
-        bytes.push_back(uint8_t(__builtin_popcountll(e.chord)));
-        bytes.push_back(0);
-    }
-    WriteStoredUint32(RegistryRoot::Machine, SlotSubKey('1'), "numkeys", uint32_t(entries.size()));
-    WriteStoredBytes(RegistryRoot::Machine, SlotSubKey('1'), "keymap", bytes);
-}
-
 void StoreTypematic(bool on) {
     WriteStoredUint32(RegistryRoot::Machine, SlotSubKey('1'), "typematic", on ? 1 : 0);
 }
@@ -320,7 +298,8 @@ E2E_CASE("a user holds button 1 and gets Return at once, again in the sixth cycl
 E2E_CASE("a user presses buttons 1 and 2 together and gets only the pair's key A; letting go "
          "of button 2 first swaps A for Return in one cycle") {
     // The pair comes last in the key map: larger chords are served first wherever they stand.
-    StoreKeyMap({{kInputButton1, kVkReturn, kScanReturn},
+    StoreKeyMap(RegistryRoot::Machine, '1',
+                {{kInputButton1, kVkReturn, kScanReturn},
                  {kInputButton2, kVkTab, kScanTab},
                  {kInputButton1 | kInputButton2, kVkA, kScanA}});
     StoreTypematic(false);
@@ -361,7 +340,7 @@ E2E_CASE("a user presses buttons 1 and 2 together and gets only the pair's key A
 
 E2E_CASE("a user with button 1 mapped to the left mouse button presses it and the window under "
          "the pointer gets a click, the pointer staying put") {
-    StoreKeyMap({{kInputButton1, kVkLeftMouseButton, 0}});
+    StoreKeyMap(RegistryRoot::Machine, '1', {{kInputButton1, kVkLeftMouseButton, 0}});
     StoreTypematic(false);
     StoreShortCycles();
     StartPolling();
@@ -542,7 +521,7 @@ E2E_CASE("a user exits by Exit and by closing the window while holding the stick
         StopInputObserver();
     }
 
-    StoreKeyMap({{kInputButton1, kVkLeftMouseButton, 0}});
+    StoreKeyMap(RegistryRoot::Machine, '1', {{kInputButton1, kVkLeftMouseButton, 0}});
     CentreJoystick();
     const Running running = StartPolling();
     StartInputObserver(true); // the press is swallowed: it lands nowhere

@@ -155,6 +155,18 @@ std::string Describe(const std::vector<ObservedInput>& inputs) {
     return text;
 }
 
+std::vector<std::string> StillDown(const std::vector<ObservedInput>& inputs) {
+    std::vector<std::string> down;
+    for (const ObservedInput& input : inputs) {
+        const std::string what = input.isKey ? Format("key vk 0x%02X", input.vk)
+                                             : Format("mouse %s", ButtonName(input.button));
+        std::erase(down, what);
+        if (input.down)
+            down.push_back(what);
+    }
+    return down;
+}
+
 void StartInputObserver(bool swallow) {
     Observer& o = TheObserver();
     if (o.thread != nullptr)

@@ -31,6 +31,9 @@ struct ObservedInput {
 
 std::string Describe(const ObservedInput& input); // "key down vk 0x0D scan 0x1C" etc.
 std::string Describe(const std::vector<ObservedInput>& inputs);
+// The keys and mouse buttons that `inputs` leave down: those whose last event is a press
+// ("key vk 0x26", "mouse left"), in the order of those presses.
+std::vector<std::string> StillDown(const std::vector<ObservedInput>& inputs);
 
 // Installs both hooks (fails the case when they cannot be installed in time). With `swallow`
 // the events are recorded and then stopped, so injected clicks land nowhere.

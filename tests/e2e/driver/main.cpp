@@ -7,6 +7,7 @@
 // exits with 0 only when every selected case passed.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include "tests/e2e/driver/sample_injection.h"
 #include "tests/e2e/driver/screenshot.h"
 #include "tests/e2e/driver/scripted_joystick_control.h"
+#include "tests/e2e/driver/soak_length.h"
 
 namespace {
 
@@ -44,6 +46,9 @@ int Usage(const char* problem) {
 
 int main(int argc, char** argv) {
     RunOptions options;
+    // The random run takes as long as it is told to, plus its start and end.
+    options.caseTimeoutMs =
+        std::max<DWORD>(options.caseTimeoutMs, DWORD(SoakSeconds() + 60) * 1000);
     std::string exe = "padwright.exe";
     std::string artifacts;
     bool list = false;

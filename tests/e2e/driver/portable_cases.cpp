@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "tests/e2e/driver/case_runner.h"
-#include "tests/e2e/driver/input_observer.h"
+#include "tests/e2e/driver/joystick_typing.h"
 #include "tests/e2e/driver/program.h"
 #include "tests/e2e/driver/program_windows.h"
 #include "tests/e2e/driver/registry_values.h"
@@ -199,59 +199,8 @@ void ExportUserSettingsTo(const std::string& file) {
 
 // --- Settings --------------------------------------------------------------------------------
 
-// "numkeys" and "keymap" of one entry: `chord` types `vk`.
-void StoreOneKey(RegistryRoot root, char slot, uint64_t chord, uint8_t vk, uint8_t scan) {
-    std::vector<uint8_t> bytes;
-    for (int i = 0; i < 8; ++i)
-        bytes.push_back(uint8_t(chord >> (8 * i)));
-    bytes.insert(bytes.end(), {vk, scan, uint8_t(__builtin_popcountll(chord)), 0});
-    WriteStoredUint32(root, SlotSubKey(slot), "numkeys", 1);
-    WriteStoredBytes(root, SlotSubKey(slot), "keymap", bytes);
-}
-
 void StoreSlotChoice(RegistryRoot root, char slot) {
     WriteStoredBytes(root, "", "config", {uint8_t(slot)});
-}
-
-// Every key and value under the program's base key of `root`, one line each, sorted.
-void ListTree(HKEY root, const std::string& path, std::vector<std::string>& lines) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
-        return;
-    lines.push_back(path);
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD nameSize = sizeof(name);
-        BYTE data[2048];
-        DWORD dataSize = sizeof(data);
-        DWORD type = 0;
-        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) !=
-            ERROR_SUCCESS)
-            break;
-        std::string line = Format("%s \"%s\" type %lu:", path.c_str(), name, type);
-        for (DWORD b = 0; b < dataSize; ++b)
-            line += Format(" %02X", data[b]);
-        lines.push_back(line);
-    }
-    std::vector<std::string> subKeys;
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD nameSize = sizeof(name);
-        if (RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        subKeys.push_back(name);
-    }
-    RegCloseKey(key);
-    for (const std::string& sub : subKeys)
-        ListTree(root, path + "\\" + sub, lines);
-}
-
-std::vector<std::string> MachineSettings() {
-    std::vector<std::string> lines;
-    ListTree(HKEY_LOCAL_MACHINE, kProgramBaseKey, lines);
-    std::sort(lines.begin(), lines.end());
-    return lines;
 }
 
 // --- The running program ---------------------------------------------------------------------
@@ -261,7 +210,7 @@ std::vector<std::string> MachineSettings() {
 // Wine, holding the driver's output open.
 class Started {
   public:
-    Started(Program& program, HWND window) : program_(program), window_(window) {}
+    Started(const StartedProgram& started) : program_(*started.program), window_(started.window) {}
     Started(const Started&) = delete;
     Started& operator=(const Started&) = delete;
     ~Started() {
@@ -294,28 +243,6 @@ class Started {
     Program& program_;
     HWND window_;
 };
-
-Started StartOnSlot(const std::string& arguments, char slot) {
-    Program& program = StartPadwright(arguments);
-    return {program, WaitForProgramWindow(MainWindowTitle(slot), program.Id(), kStartTimeoutMs)};
-}
-
-// What pressing button 1 for a few cycles types.
-std::string TypedByButton1() {
-    StartInputObserver(true);
-    SetJoystickButtons(kButton1);
-    WaitForJoystickReads(3, kShortTimeoutMs);
-    SetJoystickButtons(0);
-    WaitForJoystickReads(3, kShortTimeoutMs);
-    const std::string typed = Describe(ObservedInputs());
-    StopInputObserver();
-    return typed;
-}
-
-std::string KeyTap(uint8_t vk, uint8_t scan) {
-    return Format("key down vk 0x%02X scan 0x%02X, key up vk 0x%02X scan 0x%02X", vk, scan, vk,
-                  scan);
-}
 
 constexpr uint8_t kVkA = 'A', kScanA = 0x1E;
 constexpr uint8_t kVkB = 'B', kScanB = 0x30;
@@ -365,13 +292,81 @@ void UntickPortableMode(HWND dialog, DWORD processId, int answer) {
     Require(!PortableBoxChecked(dialog), "the box is still ticked after unticking it");
 }
 
+// --- A portable file that is broken or gone --------------------------------------------------
+
+constexpr char kJunk[] = "These are my notes, not a registry file.\r\n";
+
+// The file before the program starts: its bytes, or nothing to create it from (a missing
+// file). With `removedWhileRunning` the file is a good export and goes away once the program
+// runs.
+struct PortableFileState {
+    const char* what;
+    const char* name;
+    std::optional<std::string> bytes;
+    bool removedWhileRunning = false;
+};
+
+// Slot 1 types A under the current user (the portable store) and B under the machine.
+void StoreBothRoots() {
+    StoreSlotChoice(RegistryRoot::User, '1');
+    StoreKeyMap(RegistryRoot::User, '1', {{kInputButton1, kVkA, kScanA}});
+    StoreKeyMap(RegistryRoot::Machine, '1', {{kInputButton1, kVkB, kScanB}});
+}
+
+// Starts on the file, types, changes to slot 2 and exits. Nothing stored is lost: the start
+// changes no setting, the store of the mode in force (the current user's for padwrt.cfg,
+// which exists and so decides the mode, the machine's for a file named on the command line
+// whose import failed) types its key, and a file the program cannot read is left as it is
+// unless it is the portable file, which the slot change's export replaces with the settings.
+void RunOnPortableFile(const PortableFileState& file) {
+    ResetScriptedJoystick();
+    DeleteProgramRegistry();
+    const bool portable = std::string(file.name) == kPortableFile;
+    const std::string path = InCase(file.name);
+    DeleteFileA(path.c_str());
+    StoreBothRoots();
+    if (file.removedWhileRunning) {
+        ExportUserSettingsTo(file.name);
+        StoreBothRoots();
+    } else if (file.bytes) {
+        WriteTextFile(path, *file.bytes);
+    }
+    const std::vector<std::string> before = StoredTree({RegistryRoot::Machine, RegistryRoot::User});
+    const std::optional<std::vector<uint8_t>> bytesBefore = FileBytes(path);
+
+    const Started started = StartOnSlot(portable ? "" : file.name, '1');
+    WaitForJoystickReads(1, kRegistryEditorRunsMs); // started up: the slot is loaded
+    if (file.removedWhileRunning)
+        Require(DeleteFileA(path.c_str()), "cannot remove " + path);
+    const std::string typed = TypedByButtons(kButton1);
+    const std::string expected = portable ? KeyTap(kVkA, kScanA) : KeyTap(kVkB, kScanB);
+    Require(typed == expected, Format("with %s, button 1 typed %s; expected %s", file.what,
+                                      typed.c_str(), expected.c_str()));
+    Require(StoredTree({RegistryRoot::Machine, RegistryRoot::User}) == before,
+            Format("with %s, starting changed the stored settings", file.what));
+
+    started.ChangeSlot('2');
+    if (portable) {
+        RequireExportedValue(file.name, "", "config", "hex:32");
+        RequireExportedValue(file.name, "", "keymap", "hex:00,00,01,00,00,00,00,00,41,1e,01,00");
+    } else {
+        Require(FileBytes(path) == bytesBefore,
+                Format("with %s, the slot change touched the file (%s there now)", file.what,
+                       Presence(path).c_str()));
+        Require(!IsFile(InCase(kPortableFile)),
+                Format("with %s, the slot change wrote padwrt.cfg", file.what));
+        Require(ReadStoredValue(RegistryRoot::Machine, "", "config").has_value(),
+                Format("with %s, the slot change stored no choice under the machine", file.what));
+    }
+    started.Exit();
+}
 } // namespace
 
 E2E_CASE("a user with padwrt.cfg in the folder starts the program: slot and keys come from the "
          "file, a file named on the command line is ignored, and the machine's settings are "
          "left alone") {
     StoreSlotChoice(RegistryRoot::User, '3');
-    StoreOneKey(RegistryRoot::User, '3', kInputButton1, kVkA, kScanA);
+    StoreKeyMap(RegistryRoot::User, '3', {{kInputButton1, kVkA, kScanA}});
     ExportUserSettingsTo(kPortableFile);
     WriteTextFile(InCase("other.cfg"), "REGEDIT4\r\n\r\n"
                                        "[HKEY_CURRENT_USER\\SOFTWARE\\Orvanelk\\Padwright]\r\n"
@@ -381,24 +376,24 @@ E2E_CASE("a user with padwrt.cfg in the folder starts the program: slot and keys
     // What normal mode would use instead: slot 5, and B on button 1 in every slot.
     StoreSlotChoice(RegistryRoot::Machine, '5');
     for (char slot : {'3', '5'})
-        StoreOneKey(RegistryRoot::Machine, slot, kInputButton1, kVkB, kScanB);
-    const std::vector<std::string> machineBefore = MachineSettings();
+        StoreKeyMap(RegistryRoot::Machine, slot, {{kInputButton1, kVkB, kScanB}});
+    const std::vector<std::string> machineBefore = StoredTree({RegistryRoot::Machine});
 
     const Started started = StartOnSlot("other.cfg", '3');
-    const std::string typed = TypedByButton1();
+    const std::string typed = TypedByButtons(kButton1);
     Require(typed == KeyTap(kVkA, kScanA),
             "button 1 typed " + typed + "; slot 3 of padwrt.cfg types A");
     Require(!ReadStoredValue(RegistryRoot::User, "7", "numkeys"),
             "other.cfg was imported although padwrt.cfg is there");
     started.Exit();
-    Require(MachineSettings() == machineBefore,
+    Require(StoredTree({RegistryRoot::Machine}) == machineBefore,
             "the settings under HKEY_LOCAL_MACHINE changed in portable mode");
 }
 
 E2E_CASE("a user in portable mode picks Config 5: padwrt.cfg then names slot 5 beside the "
          "keys it held, and the next start begins on slot 5") {
     StoreSlotChoice(RegistryRoot::User, '1');
-    StoreOneKey(RegistryRoot::User, '1', kInputButton1, kVkA, kScanA);
+    StoreKeyMap(RegistryRoot::User, '1', {{kInputButton1, kVkA, kScanA}});
     ExportUserSettingsTo(kPortableFile);
 
     const Started first = StartOnSlot("", '1');
@@ -410,7 +405,7 @@ E2E_CASE("a user in portable mode picks Config 5: padwrt.cfg then names slot 5 b
     first.Exit();
 
     DeleteProgramRegistry(); // only the file remembers the choice
-    StartOnSlot("", '5').Exit();
+    Started(StartOnSlot("", '5')).Exit();
 }
 
 E2E_CASE("a user starts with travel.cfg named on the command line and no padwrt.cfg: its slot is "
@@ -426,14 +421,14 @@ E2E_CASE("a user starts with travel.cfg named on the command line and no padwrt.
     first.Exit();
 
     // HKEY_CURRENT_USER says slot 6 now; normal mode reads HKEY_LOCAL_MACHINE, which says nothing.
-    StartOnSlot("", '1');
+    const Started normal = StartOnSlot("", '1');
 }
 
 E2E_CASE("a user's slot change whose export the registry editor cannot write, with a directory "
          "padwrt.cfg.new in its way, leaves padwrt.cfg as it was; once the way is clear the next "
          "slot change writes it") {
     StoreSlotChoice(RegistryRoot::User, '1');
-    StoreOneKey(RegistryRoot::User, '1', kInputButton1, kVkA, kScanA);
+    StoreKeyMap(RegistryRoot::User, '1', {{kInputButton1, kVkA, kScanA}});
     ExportUserSettingsTo(kPortableFile);
     const std::optional<std::vector<uint8_t>> before = FileBytes(InCase(kPortableFile));
     const std::string obstacle = InCase("padwrt.cfg.new");
@@ -455,7 +450,7 @@ E2E_CASE("a user's slot change whose export the registry editor cannot write, wi
 E2E_CASE("a user ticks Portable mode in the setup dialog and padwrt.cfg is written at once; OK "
          "leaves it holding the settings with their slots; unticking asks whether to remove it, "
          "and No keeps it while Yes deletes it") {
-    StoreOneKey(RegistryRoot::Machine, '1', kInputButton1, kVkA, kScanA);
+    StoreKeyMap(RegistryRoot::Machine, '1', {{kInputButton1, kVkA, kScanA}});
     WriteStoredText(RegistryRoot::User, "2", "configname", "Two", 32);
     WriteStoredText(RegistryRoot::User, "3", "configname", "Three", 32);
     const Started started = StartOnSlot("", '1');
@@ -482,4 +477,25 @@ E2E_CASE("a user ticks Portable mode in the setup dialog and padwrt.cfg is writt
     ClickAndWait(dialog, kPortableBox); // the file is there: nothing is written
     UntickPortableMode(dialog, id, IDYES);
     Require(Presence(InCase(kPortableFile)) == "nothing", "answering Yes kept padwrt.cfg");
+}
+
+E2E_CASE("a user whose padwrt.cfg is empty, not a registry file, or removed while the program "
+         "runs loses no settings: the stored ones are used, and the next slot change writes the "
+         "file anew with them") {
+    for (const PortableFileState& file : {
+             PortableFileState{"an empty padwrt.cfg", kPortableFile, ""},
+             PortableFileState{"a padwrt.cfg that is not a registry file", kPortableFile, kJunk},
+             PortableFileState{"a padwrt.cfg removed while running", kPortableFile, {}, true},
+         })
+        RunOnPortableFile(file);
+}
+
+E2E_CASE("a user who names an empty, a non-registry or a missing file on the command line runs "
+         "in normal mode, and the file is left as it is") {
+    for (const PortableFileState& file : {
+             PortableFileState{"an empty empty.cfg", "empty.cfg", ""},
+             PortableFileState{"a notes.cfg that is not a registry file", "notes.cfg", kJunk},
+             PortableFileState{"a missing missing.cfg", "missing.cfg", std::nullopt},
+         })
+        RunOnPortableFile(file);
 }

@@ -1,6 +1,7 @@
 #include "tests/e2e/driver/program_windows.h"
 
 #include "tests/e2e/driver/case_runner.h"
+#include "tests/e2e/driver/program.h"
 
 namespace {
 
@@ -119,19 +120,23 @@ LRESULT SendMessageBounded(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             return static_cast<LRESULT>(result);
         const DWORD error = GetLastError();
         if (!IsWindow(window) || GetTickCount64() >= deadline)
-            Fail(Format("message 0x%X to window %p not answered within %lu ms (error %lu)",
-                        message, static_cast<void*>(window), timeoutMs, error));
+            Fail(Format("message 0x%X to window %p not answered within %lu ms (error %lu)", message,
+                        static_cast<void*>(window), timeoutMs, error));
         Sleep(20);
     }
 }
 
 // Only a box on screen counts: one found between its creation and its first showing has not
 // finished setting up its text and buttons.
-HWND FindMessageBox(DWORD processId) {
-    for (HWND box : FindTopLevel(kMessageBoxClass, kApplicationTitle, processId))
-        if (IsWindowVisible(box))
-            return box;
+HWND FindProgramDialog(DWORD processId, const char* caption) {
+    for (HWND dialog : FindTopLevel(kMessageBoxClass, caption, processId))
+        if (IsWindowVisible(dialog))
+            return dialog;
     return nullptr;
+}
+
+HWND FindMessageBox(DWORD processId) {
+    return FindProgramDialog(processId, kApplicationTitle);
 }
 
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
@@ -175,4 +180,20 @@ void AnswerMessageBox(DWORD processId, const std::string& expectedText, int butt
             Format("message box says '%s', expected '%s'", text.c_str(), expectedText.c_str()));
     ClickDialogButton(box, buttonId);
     WaitUntil(timeoutMs, "the message box to close", [&] { return !IsWindow(box); });
+}
+
+StartedProgram StartOnSlot(const std::string& arguments, char slotDigit) {
+    Program& program = StartPadwright(arguments);
+    HWND window = WaitForProgramWindow(MainWindowTitle(slotDigit), program.Id(), kStartTimeoutMs);
+    return {&program, window};
+}
+
+void RequireExitCodeZero(const StartedProgram& started, const char* how) {
+    const bool ended = PollUntil(kExitTimeoutMs, [&] { return !started.program->IsRunning(); });
+    Require(ended, Format("after %s the program still runs after %lu ms, titled '%s'", how,
+                          kExitTimeoutMs, WindowTitle(started.window).c_str()));
+    const DWORD code = started.program->WaitForExit(0);
+    Require(code == 0, Format("after %s the program ended with code 0x%lX, expected 0", how, code));
+    Require(!IsWindow(started.window),
+            Format("the main window outlived the program after %s", how));
 }

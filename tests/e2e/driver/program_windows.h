@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+class Program;
+
 constexpr char kProgramClass[] = "Padwright";
 constexpr char kApplicationTitle[] = "Padwright Tool v3.1";
 constexpr char kMessageBoxClass[] = "#32770";
@@ -44,6 +46,9 @@ void PostCommand(HWND window, WORD commandId);
 LRESULT SendMessageBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                            DWORD timeoutMs = 5000);
 
+// A dialog of `processId` captioned `caption` and shown on screen, or null.
+HWND FindProgramDialog(DWORD processId, const char* caption);
+
 // Message boxes captioned with the application title and shown on screen, of `processId` (any
 // process when 0).
 HWND FindMessageBox(DWORD processId = 0);
@@ -56,3 +61,14 @@ void ClickDialogButton(HWND dialog, int buttonId);
 // Waits for a box of `processId`, checks its text, presses `buttonId`, waits until it is gone.
 void AnswerMessageBox(DWORD processId, const std::string& expectedText, int buttonId,
                       DWORD timeoutMs = 10000);
+
+// A start that came up on its slot: the process and its hidden main window.
+struct StartedProgram {
+    Program* program;
+    HWND window;
+};
+// Starts the program with `arguments` and waits until it serves `slotDigit` with a window of
+// its own.
+StartedProgram StartOnSlot(const std::string& arguments, char slotDigit);
+// Waits until the program has ended after `how` and requires exit code 0 and no window left.
+void RequireExitCodeZero(const StartedProgram& started, const char* how);

@@ -1,5 +1,7 @@
 #include "tests/e2e/driver/registry_values.h"
 
+#include <algorithm>
+
 #include "tests/e2e/driver/case_runner.h"
 
 namespace {
@@ -15,6 +17,41 @@ const char* RootName(RegistryRoot root) {
 std::string KeyPath(const std::string& subKey) {
     return subKey.empty() ? std::string(kProgramBaseKey)
                           : std::string(kProgramBaseKey) + "\\" + subKey;
+}
+
+void ListTree(HKEY root, const std::string& path, std::vector<std::string>& lines,
+              const char* rootName) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+        return;
+    const std::string keyLine = std::string(rootName) + "\\" + path;
+    lines.push_back(keyLine);
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameSize = sizeof(name);
+        BYTE data[4096];
+        DWORD dataSize = sizeof(data);
+        DWORD type = 0;
+        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) !=
+            ERROR_SUCCESS)
+            break;
+        std::string line = Format("%s : %s = type %lu,", keyLine.c_str(), name, type);
+        for (DWORD b = 0; b < dataSize; ++b)
+            line += Format(" %02X", data[b]);
+        lines.push_back(line);
+    }
+    std::vector<std::string> subKeys;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameSize = sizeof(name);
+        if (RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        subKeys.push_back(name);
+    }
+    RegCloseKey(key);
+    for (const std::string& sub : subKeys)
+        ListTree(root, path + "\\" + sub, lines, rootName);
 }
 
 } // namespace
@@ -106,4 +143,28 @@ std::optional<uint32_t> ReadStoredUint32(RegistryRoot root, const std::string& s
         return std::nullopt;
     const std::vector<uint8_t>& b = value->data;
     return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+}
+
+std::vector<uint8_t> KeyMapBytes(const std::vector<StoredKey>& keys) {
+    std::vector<uint8_t> bytes;
+    for (const StoredKey& k : keys) {
+        for (int i = 0; i < 8; ++i)
+            bytes.push_back(uint8_t(k.chord >> (8 * i)));
+        bytes.insert(bytes.end(),
+                     {k.vk, k.scan, uint8_t(__builtin_popcountll(k.chord)), k.reserved});
+    }
+    return bytes;
+}
+
+void StoreKeyMap(RegistryRoot root, char digit, const std::vector<StoredKey>& keys) {
+    WriteStoredUint32(root, SlotSubKey(digit), "numkeys", uint32_t(keys.size()));
+    WriteStoredBytes(root, SlotSubKey(digit), "keymap", KeyMapBytes(keys));
+}
+
+std::vector<std::string> StoredTree(std::initializer_list<RegistryRoot> roots) {
+    std::vector<std::string> lines;
+    for (RegistryRoot root : roots)
+        ListTree(RootKey(root), "SOFTWARE\\Orvanelk", lines, RootName(root));
+    std::sort(lines.begin(), lines.end());
+    return lines;
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,3 +41,20 @@ void DeleteProgramRegistry();
 
 std::optional<uint32_t> ReadStoredUint32(RegistryRoot root, const std::string& subKey,
                                          const std::string& name);
+
+// One key map entry as a user's saved slot holds it: `chord` (input-word bits) types `vk`.
+struct StoredKey {
+    uint64_t chord;
+    uint8_t vk;
+    uint8_t scan; // bit 7: the extended-key flag
+    uint8_t reserved = 0;
+};
+// The "keymap" bytes: 12 per entry, mask low and high words little-endian, then vk, scan, the
+// chord's size and the reserved byte.
+std::vector<uint8_t> KeyMapBytes(const std::vector<StoredKey>& keys);
+// "numkeys" and "keymap" of slot `digit`, as a save leaves them.
+void StoreKeyMap(RegistryRoot root, char digit, const std::vector<StoredKey>& keys);
+
+// Every key and value under SOFTWARE\Orvanelk of `roots`, one line each ("HKLM\path" for a key,
+// "HKLM\path : name = type T, bytes" for a value), sorted.
+std::vector<std::string> StoredTree(std::initializer_list<RegistryRoot> roots);

@@ -11,18 +11,6 @@ namespace {
 
 constexpr DWORD kExitNoFreeSlot = 0xFFFFFFFF;
 
-struct Started {
-    Program* program;
-    HWND window;
-};
-
-// Starts the program and waits until it serves `slotDigit` with a window of its own.
-Started StartOnSlot(const std::string& arguments, char slotDigit) {
-    Program& program = StartPadwright(arguments);
-    HWND window = WaitForProgramWindow(MainWindowTitle(slotDigit), program.Id(), kStartTimeoutMs);
-    return {&program, window};
-}
-
 // Waits for a start that must give up, watching all the while that it never shows a window.
 void RequireGivesUp(Program& program) {
     bool sawWindow = false;
@@ -49,12 +37,6 @@ void RequireProgramWindowCount(size_t expected) {
                                                windows.size(), seen.c_str(), expected));
 }
 
-void RequireEndsWithCodeZero(Program& program, HWND window, const char* how) {
-    const DWORD code = program.WaitForExit(kExitTimeoutMs);
-    Require(code == 0, Format("after %s the program ended with code 0x%lX, expected 0", how, code));
-    Require(!IsWindow(window), Format("the main window outlived the program after %s", how));
-}
-
 } // namespace
 
 E2E_CASE("a user starts the program and it runs hidden as Padwright Config 1") {
@@ -69,8 +51,8 @@ E2E_CASE("a user starts the program and it runs hidden as Padwright Config 1") {
 }
 
 E2E_CASE("a user starts a second copy and it comes up as Padwright Config 2") {
-    const Started first = StartOnSlot("", '1');
-    const Started second = StartOnSlot("", '2');
+    const StartedProgram first = StartOnSlot("", '1');
+    const StartedProgram second = StartOnSlot("", '2');
     Require(!IsWindowVisible(second.window), "the second copy's window is visible");
     Require(WindowTitle(first.window) == "Padwright Config 1",
             "the first copy's title changed to '" + WindowTitle(first.window) + "'");
@@ -105,7 +87,7 @@ E2E_CASE("a user starts two copies at the same moment and they take slots 1 and 
 E2E_CASE("a user starts with id=3 and it comes up as Padwright Config 3, "
          "not on the slot chosen last") {
     WriteStoredBytes(RegistryRoot::Machine, "", "config", {'5'});
-    const Started started = StartOnSlot("id=3", '3');
+    const StartedProgram started = StartOnSlot("id=3", '3');
     Require(!IsWindowVisible(started.window), "the main window is visible");
     RequireProgramWindowCount(1);
 }
@@ -124,7 +106,7 @@ E2E_CASE("a user starts with id=3 while slot 3 runs and it comes up as Padwright
 }
 
 E2E_CASE("a user starts with id=7 while slot 7 runs and it gives up with code 0xFFFFFFFF") {
-    const Started first = StartOnSlot("id=7", '7');
+    const StartedProgram first = StartOnSlot("id=7", '7');
     Program& second = StartPadwright("id=7");
     RequireGivesUp(second);
     RequireProgramWindowCount(1);
@@ -141,21 +123,21 @@ E2E_CASE("a user starting on a busy slot 5 gets slot 6, and with 5 and 6 busy gi
 }
 
 E2E_CASE("a user double-clicks the tray icon and the program ends with code 0") {
-    const Started started = StartOnSlot("", '1');
+    const StartedProgram started = StartOnSlot("", '1');
     PostTrayCallback(started.window, WM_LBUTTONDBLCLK);
-    RequireEndsWithCodeZero(*started.program, started.window, "the double-click");
+    RequireExitCodeZero(started, "the double-click");
     // The slot is free again: the next start takes it.
     StartOnSlot("", '1');
 }
 
 E2E_CASE("a user chooses Exit from the tray menu and the program ends with code 0") {
-    const Started started = StartOnSlot("", '1');
+    const StartedProgram started = StartOnSlot("", '1');
     PostCommand(started.window, kCommandExit);
-    RequireEndsWithCodeZero(*started.program, started.window, "Exit");
+    RequireExitCodeZero(started, "Exit");
 }
 
 E2E_CASE("a user closes the main window and the program ends with code 0") {
-    const Started started = StartOnSlot("", '1');
+    const StartedProgram started = StartOnSlot("", '1');
     PostMessageA(started.window, WM_CLOSE, 0, 0);
-    RequireEndsWithCodeZero(*started.program, started.window, "closing the window");
+    RequireExitCodeZero(started, "closing the window");
 }

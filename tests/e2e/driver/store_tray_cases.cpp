@@ -11,6 +11,7 @@
 
 #include "tests/e2e/driver/case_runner.h"
 #include "tests/e2e/driver/input_observer.h"
+#include "tests/e2e/driver/joystick_typing.h"
 #include "tests/e2e/driver/program.h"
 #include "tests/e2e/driver/program_windows.h"
 #include "tests/e2e/driver/registry_values.h"
@@ -28,79 +29,14 @@ constexpr uint64_t ButtonBit(int n) {
     return uint64_t{1} << (15 + n);
 }
 
-// One 12-byte "keymap" record as stored: mask low and high words little-endian, then vk, scan
-// (bit 7 the extended flag), the chord size and a reserved byte.
-struct StoredEntry {
-    uint64_t mask;
-    uint8_t vk;
-    uint8_t scan;
-    uint8_t bitCount;
-    uint8_t reserved;
-};
-
-std::vector<uint8_t> KeyMapBytes(const std::vector<StoredEntry>& entries) {
-    std::vector<uint8_t> bytes;
-    for (const StoredEntry& e : entries) {
-        for (int i = 0; i < 8; ++i)
-            bytes.push_back(uint8_t(e.mask >> (8 * i)));
-        bytes.insert(bytes.end(), {e.vk, e.scan, e.bitCount, e.reserved});
-    }
-    return bytes;
-}
-
-// "numkeys" and "keymap" of `slot`, as a saved slot holds them.
-void StoreKeyMap(RegistryRoot root, char slot, const std::vector<StoredEntry>& entries) {
-    WriteStoredUint32(root, SlotSubKey(slot), "numkeys", uint32_t(entries.size()));
-    WriteStoredBytes(root, SlotSubKey(slot), "keymap", KeyMapBytes(entries));
-}
-
 constexpr uint8_t kVkA = 'A', kVkB = 'B', kVkC = 'C', kVkE = 'E';
 constexpr uint8_t kScanA = 0x1E, kScanB = 0x30, kScanC = 0x2E, kScanE = 0x12;
 constexpr uint8_t kScanUp = 0x48, kExtendedScan = 0x80;
 
-std::string KeyPress(uint8_t vk, uint8_t scan, bool extended = false) {
-    const char* ext = extended ? " extended" : "";
-    return Format("key down vk 0x%02X scan 0x%02X%s, key up vk 0x%02X scan 0x%02X%s", vk, scan, ext,
-                  vk, scan, ext);
-}
-
-// What a user gets from pressing `buttons` together and letting go: the keys and mouse buttons
-// the program injects while they are held for a few poll cycles and in the cycles after. Too
-// short a hold for any auto-repeat at the default pace.
-std::vector<ObservedInput> TypedByPressing(uint32_t buttons) {
-    StartInputObserver(true);
-    SetJoystickButtons(buttons);
-    WaitForJoystickReads(3, kShortTimeoutMs);
-    SetJoystickButtons(0);
-    WaitForJoystickReads(3, kShortTimeoutMs);
-    std::vector<ObservedInput> seen = ObservedInputs();
-    StopInputObserver();
-    return seen;
-}
-
 void RequireTyped(uint32_t buttons, const std::string& expected, const std::string& what) {
-    const std::string seen = Describe(TypedByPressing(buttons));
+    const std::string seen = TypedByButtons(buttons);
     Require(seen == expected,
             Format("%s gave %s; expected %s", what.c_str(), seen.c_str(), expected.c_str()));
-}
-
-struct Started {
-    Program* program;
-    HWND window;
-};
-
-Started StartOnSlot(const std::string& arguments, char slot) {
-    Program& program = StartPadwright(arguments);
-    HWND window = WaitForProgramWindow(MainWindowTitle(slot), program.Id(), kStartTimeoutMs);
-    return {&program, window};
-}
-
-void RequireEndsWithCodeZero(const Started& started, const char* how) {
-    const bool ended = PollUntil(kExitTimeoutMs, [&] { return !started.program->IsRunning(); });
-    Require(ended, Format("after %s the program still runs after %lu ms, titled '%s'", how,
-                          kExitTimeoutMs, WindowTitle(started.window).c_str()));
-    const DWORD code = started.program->WaitForExit(0);
-    Require(code == 0, Format("after %s the program ended with code 0x%lX, expected 0", how, code));
 }
 
 std::optional<std::vector<uint8_t>> StoredSlotChoice() {
@@ -118,97 +54,6 @@ void WaitForStoredSlotChoice(char slot) {
         const auto choice = StoredSlotChoice();
         return choice && *choice == std::vector<uint8_t>{uint8_t(slot)};
     });
-}
-
-std::string FallbackName(char slot) {
-    return std::string("Config ") + slot + std::string(25, ' ');
-}
-
-const TrayMenuItem& MenuItem(const TrayMenu& menu, size_t position) {
-    Require(position < menu.items.size(),
-            Format("the tray menu has no item %zu: %s", position, DescribeMenu(menu).c_str()));
-    return menu.items[position];
-}
-
-// The nine slots with `names` ("" for a fallback name) and the check on `current`, then a
-// separator, "Setup dialog" and "Exit", none grayed.
-void RequireSlotMenu(const TrayMenu& menu, const std::vector<std::string>& names, char current) {
-    const std::string all = DescribeMenu(menu);
-    Require(menu.items.size() == 12,
-            Format("the tray menu has %zu items, expected 12: %s", menu.items.size(), all.c_str()));
-    for (int i = 1; i <= 9; ++i) {
-        const TrayMenuItem& item = MenuItem(menu, size_t(i - 1));
-        const char slot = char('0' + i);
-        const std::string expected =
-            names[size_t(i - 1)].empty() ? FallbackName(slot) : names[size_t(i - 1)];
-        Require(!item.separator && item.id == UINT(4000 + i),
-                Format("item %d is not slot %c's (id %u): %s", i, slot, item.id, all.c_str()));
-        Require(item.text == expected && item.textChars == int(expected.size()),
-                Format("slot %c is listed as '%s' (%d characters), expected '%s' (%zu)", slot,
-                       item.text.c_str(), item.textChars, expected.c_str(), expected.size()));
-        Require(item.checked == (slot == current),
-                Format("slot %c %s the check mark; the current slot is %c", slot,
-                       item.checked ? "carries" : "lacks", current));
-        Require(!item.grayed, Format("slot %c is grayed with no setup dialog open", slot));
-    }
-    Require(MenuItem(menu, 9).separator, "no separator after the nine slots: " + all);
-    const TrayMenuItem& setup = MenuItem(menu, 10);
-    const TrayMenuItem& exit = MenuItem(menu, 11);
-    Require(setup.text == "Setup dialog" && setup.id == kCommandSetup && !setup.grayed &&
-                !setup.checked,
-            "the item after the separator is not an enabled 'Setup dialog' (4101): " + all);
-    Require(exit.text == "Exit" && exit.id == kCommandExit && !exit.grayed && !exit.checked,
-            "the last item is not an enabled 'Exit' (4100): " + all);
-}
-
-// Picks the slot's item with a click on the open tray menu.
-void PickSlotFromMenu(HWND mainWindow, char slot) {
-    const TrayMenu menu = ReadTrayMenu(OpenTrayMenu(mainWindow));
-    ClickMenuItem(menu, UINT(kCommandSlotBase + (slot - '0')));
-}
-
-// Every key and value under SOFTWARE\Orvanelk of both roots, one line each, sorted.
-void ListTree(HKEY root, const std::string& rootName, const std::string& path,
-              std::vector<std::string>& lines) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
-        return;
-    lines.push_back(rootName + "\\" + path);
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD nameSize = sizeof(name);
-        BYTE data[4096];
-        DWORD dataSize = sizeof(data);
-        DWORD type = 0;
-        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) !=
-            ERROR_SUCCESS)
-            break;
-        std::string line =
-            Format("%s\\%s : %s = type %lu,", rootName.c_str(), path.c_str(), name, type);
-        for (DWORD b = 0; b < dataSize; ++b)
-            line += Format(" %02X", data[b]);
-        lines.push_back(line);
-    }
-    std::vector<std::string> subKeys;
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD nameSize = sizeof(name);
-        if (RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        subKeys.push_back(name);
-    }
-    RegCloseKey(key);
-    for (const std::string& sub : subKeys)
-        ListTree(root, rootName, path + "\\" + sub, lines);
-}
-
-std::vector<std::string> ProgramRegistryTree() {
-    std::vector<std::string> lines;
-    ListTree(HKEY_LOCAL_MACHINE, "HKLM", "SOFTWARE\\Orvanelk", lines);
-    ListTree(HKEY_CURRENT_USER, "HKCU", "SOFTWARE\\Orvanelk", lines);
-    std::sort(lines.begin(), lines.end());
-    return lines;
 }
 
 void RequireSameTree(const std::vector<std::string>& before, const std::vector<std::string>& after,
@@ -248,16 +93,16 @@ E2E_CASE("a user whose slot 1 holds a key map presses its buttons and gets its k
          "not the defaults") {
     // Button 3 types A; button 4 the extended Up arrow; buttons 5 and 6 together type C.
     StoreKeyMap(RegistryRoot::Machine, '1',
-                {{ButtonBit(3), kVkA, kScanA, 1, 0},
-                 {ButtonBit(4), VK_UP, kScanUp | kExtendedScan, 1, 0},
-                 {ButtonBit(5) | ButtonBit(6), kVkC, kScanC, 2, 0x5A}});
+                {{ButtonBit(3), kVkA, kScanA},
+                 {ButtonBit(4), VK_UP, kScanUp | kExtendedScan},
+                 {ButtonBit(5) | ButtonBit(6), kVkC, kScanC, 0x5A}});
     // Under the other root, which only portable mode reads.
-    StoreKeyMap(RegistryRoot::User, '1', {{ButtonBit(3), kVkB, kScanB, 1, 0}});
+    StoreKeyMap(RegistryRoot::User, '1', {{ButtonBit(3), kVkB, kScanB}});
     StartOnSlot("", '1');
 
-    RequireTyped(Button(3), KeyPress(kVkA, kScanA), "button 3");
-    RequireTyped(Button(4), KeyPress(VK_UP, kScanUp, true), "button 4");
-    RequireTyped(Button(5) | Button(6), KeyPress(kVkC, kScanC), "buttons 5 and 6 together");
+    RequireTyped(Button(3), KeyTap(kVkA, kScanA), "button 3");
+    RequireTyped(Button(4), KeyTap(VK_UP, kScanUp, true), "button 4");
+    RequireTyped(Button(5) | Button(6), KeyTap(kVkC, kScanC), "buttons 5 and 6 together");
     // The default Return of button 1 sits beyond the three stored entries: not in force.
     RequireTyped(Button(1), "nothing", "button 1 (Return only by default)");
 }
@@ -269,7 +114,7 @@ E2E_CASE("a user whose slot 1 switches button 1 off presses it and nothing is ty
                      {0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
     StartOnSlot("", '1');
     RequireTyped(Button(1), "nothing", "button 1, switched off");
-    RequireTyped(Button(2), KeyPress(VK_TAB, uint8_t(MapVirtualKeyA(VK_TAB, MAPVK_VK_TO_VSC))),
+    RequireTyped(Button(2), KeyTap(VK_TAB, uint8_t(MapVirtualKeyA(VK_TAB, MAPVK_VK_TO_VSC))),
                  "button 2");
 }
 
@@ -340,8 +185,7 @@ E2E_CASE("a user whose slot 1 names joystick 2, a 10% threshold and no repeat nu
     WaitForJoystickReads(3, kShortTimeoutMs);
     const std::string seen = Describe(ObservedInputs());
     StopInputObserver();
-    const std::string expected =
-        KeyPress(VK_LEFT, uint8_t(MapVirtualKeyA(VK_LEFT, MAPVK_VK_TO_VSC)));
+    const std::string expected = KeyTap(VK_LEFT, uint8_t(MapVirtualKeyA(VK_LEFT, MAPVK_VK_TO_VSC)));
     Require(seen == expected, "nudging the stick left and holding it gave " + seen +
                                   "; expected one Left, pressed and released: " + expected);
 }
@@ -356,10 +200,10 @@ E2E_CASE("a user right-clicks the tray icon and sees the nine slots by name with
     const char flight[32] = "Flight\0leftover bytes";
     WriteStoredValue(RegistryRoot::Machine, "9", "configname", REG_SZ, flight, 32);
     // Slot 5 is saved but unnamed; slot 4's name lies under the other root.
-    StoreKeyMap(RegistryRoot::Machine, '5', {{ButtonBit(3), kVkE, kScanE, 1, 0}});
+    StoreKeyMap(RegistryRoot::Machine, '5', {{ButtonBit(3), kVkE, kScanE}});
     WriteStoredText(RegistryRoot::User, "4", "configname", "Other root", 32);
 
-    const Started started = StartOnSlot("id=3", '3');
+    const StartedProgram started = StartOnSlot("id=3", '3');
     const TrayMenu menu = ReadTrayMenu(OpenTrayMenu(started.window));
     SaveScreenshot("tray-menu", menu.popup);
     RequireSlotMenu(menu,
@@ -379,10 +223,10 @@ E2E_CASE("a user right-clicks the tray icon and sees the nine slots by name with
 E2E_CASE("a user picks Config 5 from the tray menu: it becomes Padwright Config 5, slot 5's "
          "keys are typed, the choice is remembered, and a copy started with id=5 takes "
          "slot 6") {
-    StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(3), kVkA, kScanA, 1, 0}});
-    StoreKeyMap(RegistryRoot::Machine, '5', {{ButtonBit(3), kVkE, kScanE, 1, 0}});
-    const Started started = StartOnSlot("", '1');
-    RequireTyped(Button(3), KeyPress(kVkA, kScanA), "button 3 on slot 1");
+    StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(3), kVkA, kScanA}});
+    StoreKeyMap(RegistryRoot::Machine, '5', {{ButtonBit(3), kVkE, kScanE}});
+    const StartedProgram started = StartOnSlot("", '1');
+    RequireTyped(Button(3), KeyTap(kVkA, kScanA), "button 3 on slot 1");
 
     PickSlotFromMenu(started.window, '5');
     WaitForStoredSlotChoice('5');
@@ -390,43 +234,43 @@ E2E_CASE("a user picks Config 5 from the tray menu: it becomes Padwright Config 
             "after picking Config 5 the window is titled '" + WindowTitle(started.window) + "'");
     Require(ReadStoredValue(RegistryRoot::Machine, "", "config")->data.size() == 1,
             "\"config\" is not one byte");
-    RequireTyped(Button(3), KeyPress(kVkE, kScanE), "button 3 on slot 5");
+    RequireTyped(Button(3), KeyTap(kVkE, kScanE), "button 3 on slot 5");
 
     const TrayMenu menu = ReadTrayMenu(OpenTrayMenu(started.window));
     RequireSlotMenu(menu, {"", "", "", "", "", "", "", "", ""}, '5');
     DismissMenuWithEscape(menu);
 
-    const Started second = StartOnSlot("id=5", '6');
+    const StartedProgram second = StartOnSlot("id=5", '6');
     Require(second.window != started.window && WindowTitle(started.window) == MainWindowTitle('5'),
             "the first copy did not keep slot 5 when the second started");
 }
 
 E2E_CASE("a user picks the slot already checked and it is read again from the registry") {
-    StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(3), kVkA, kScanA, 1, 0}});
-    const Started started = StartOnSlot("", '1');
+    StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(3), kVkA, kScanA}});
+    const StartedProgram started = StartOnSlot("", '1');
     WaitForJoystickReads(1, kStartTimeoutMs); // polling starts once the slot is loaded
     // Changed behind the program's back: nothing reads it until the slot is picked.
-    StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(3), kVkB, kScanB, 1, 0}});
-    RequireTyped(Button(3), KeyPress(kVkA, kScanA), "button 3 before picking the slot again");
+    StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(3), kVkB, kScanB}});
+    RequireTyped(Button(3), KeyTap(kVkA, kScanA), "button 3 before picking the slot again");
 
     PickSlotFromMenu(started.window, '1');
     WaitForStoredSlotChoice('1');
     Require(WindowTitle(started.window) == MainWindowTitle('1'),
             "the window is titled '" + WindowTitle(started.window) + "'");
-    RequireTyped(Button(3), KeyPress(kVkB, kScanB), "button 3 after picking Config 1 again");
+    RequireTyped(Button(3), KeyTap(kVkB, kScanB), "button 3 after picking Config 1 again");
 }
 
 E2E_CASE("a user picks a slot never saved and keeps the keys they had, under its default "
          "name") {
-    StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(3), kVkA, kScanA, 1, 0}});
+    StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(3), kVkA, kScanA}});
     WriteStoredText(RegistryRoot::Machine, "", "configname", "Main pad", 32);
-    const Started started = StartOnSlot("", '1');
+    const StartedProgram started = StartOnSlot("", '1');
 
     PickSlotFromMenu(started.window, '4');
     WaitForStoredSlotChoice('4');
     Require(WindowTitle(started.window) == MainWindowTitle('4'),
             "after picking Config 4 the window is titled '" + WindowTitle(started.window) + "'");
-    RequireTyped(Button(3), KeyPress(kVkA, kScanA), "button 3 on the unsaved slot 4");
+    RequireTyped(Button(3), KeyTap(kVkA, kScanA), "button 3 on the unsaved slot 4");
     RequireTyped(Button(1), "nothing", "button 1 (Return only by default)");
     Require(!ReadStoredValue(RegistryRoot::Machine, "4", "numkeys") &&
                 !ReadStoredValue(RegistryRoot::Machine, "4", "configname"),
@@ -439,26 +283,69 @@ E2E_CASE("a user picks a slot never saved and keeps the keys they had, under its
 
 E2E_CASE("a user exits from the tray menu or by double-click and the registry is left as "
          "it was") {
-    StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(3), kVkA, kScanA, 1, 0}});
+    StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(3), kVkA, kScanA}});
     WriteStoredUint32(RegistryRoot::Machine, "", "pollingspeed", 50);
     WriteStoredText(RegistryRoot::Machine, "5", "configname", "Five", 32);
     WriteStoredText(RegistryRoot::User, "", "configname", "Other root", 32);
 
     // On an unsaved slot, with the slot choice gone from the registry: memory now differs from
     // what is stored in every way a save at exit would show.
-    const Started first = StartOnSlot("", '1');
+    const StartedProgram first = StartOnSlot("", '1');
     PickSlotFromMenu(first.window, '4');
     WaitForStoredSlotChoice('4');
     DeleteStoredValue(RegistryRoot::Machine, "", "config");
-    const std::vector<std::string> before = ProgramRegistryTree();
+    const std::vector<std::string> before = StoredTree({RegistryRoot::Machine, RegistryRoot::User});
     const TrayMenu menu = ReadTrayMenu(OpenTrayMenu(first.window));
     ClickMenuItem(menu, kCommandExit);
-    RequireEndsWithCodeZero(first, "Exit from the tray menu");
-    RequireSameTree(before, ProgramRegistryTree(), "Exit from the tray menu");
+    RequireExitCodeZero(first, "Exit from the tray menu");
+    RequireSameTree(before, StoredTree({RegistryRoot::Machine, RegistryRoot::User}),
+                    "Exit from the tray menu");
 
-    const Started second = StartOnSlot("id=5", '5');
-    const std::vector<std::string> beforeSecond = ProgramRegistryTree();
+    const StartedProgram second = StartOnSlot("id=5", '5');
+    const std::vector<std::string> beforeSecond =
+        StoredTree({RegistryRoot::Machine, RegistryRoot::User});
     PostTrayCallback(second.window, WM_LBUTTONDBLCLK);
-    RequireEndsWithCodeZero(second, "a double-click on the tray icon");
-    RequireSameTree(beforeSecond, ProgramRegistryTree(), "a double-click on the tray icon");
+    RequireExitCodeZero(second, "a double-click on the tray icon");
+    RequireSameTree(beforeSecond, StoredTree({RegistryRoot::Machine, RegistryRoot::User}),
+                    "a double-click on the tray icon");
+}
+
+E2E_CASE("a user holds button 1 and picks Config 2 from the tray menu: slot 1's key is let go, "
+         "slot 2's is pressed, and once the button is let go nothing stays down") {
+    // No repeat, so that the held key sends nothing while the menu has the keyboard.
+    for (const char slot : {'1', '2'})
+        WriteStoredUint32(RegistryRoot::Machine, SlotSubKey(slot), "typematic", 0);
+    StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(1), kVkA, kScanA}});
+    StoreKeyMap(RegistryRoot::Machine, '2', {{ButtonBit(1), kVkB, kScanB}});
+    const StartedProgram started = StartOnSlot("", '1');
+    WaitForJoystickReads(1, kStartTimeoutMs);
+    StartInputObserver(false); // the click must reach the menu
+    const auto keys = [] {
+        std::vector<ObservedInput> keys;
+        for (const ObservedInput& input : ObservedInputs())
+            if (input.isKey)
+                keys.push_back(input);
+        return keys;
+    };
+    const auto waitForKeys = [&](size_t count, const char* what) {
+        if (!PollUntil(kShortTimeoutMs, [&] { return keys().size() >= count; }))
+            Fail(Format("%s: saw %s", what, Describe(keys()).c_str()));
+    };
+
+    SetJoystickButtons(Button(1));
+    waitForKeys(1, "holding button 1 typed nothing");
+    PickSlotFromMenu(started.window, '2');
+    WaitForStoredSlotChoice('2');
+    waitForKeys(3, "after the change to slot 2 with button 1 held");
+    SetJoystickButtons(0);
+    waitForKeys(4, "letting go of button 1 after the change");
+    WaitForJoystickReads(3, kShortTimeoutMs);
+    const std::string expected = "key down vk 0x41 scan 0x1E, key up vk 0x41 scan 0x1E, "
+                                 "key down vk 0x42 scan 0x30, key up vk 0x42 scan 0x30";
+    Require(Describe(keys()) == expected,
+            "holding button 1 across the change to slot 2 typed " + Describe(keys()) +
+                "; expected A pressed, A let go, B pressed, B let go");
+    Require(StillDown(ObservedInputs()).empty(), "left down: " + StillDown(ObservedInputs())[0]);
+    StopInputObserver();
+    RequireTyped(Button(1), KeyTap(kVkB, kScanB), "button 1 on slot 2");
 }

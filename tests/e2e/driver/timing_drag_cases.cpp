@@ -1,6 +1,7 @@
 // The timing dialog as a user works it from the setup dialog's "Timing setup" button, and a row
 // of the setup grid dragged to another place with the mouse.
 #include <windows.h>
+// after windows.h, which it needs
 #include <commctrl.h>
 
 #include <cstdint>
@@ -18,7 +19,6 @@
 namespace {
 
 // Written out from the documents, not taken from the program's headers.
-constexpr char kDialogClass[] = "#32770";
 constexpr char kSetupCaption[] = "PadwrightTool Setup";
 constexpr char kTimingCaption[] = "Timing Setup";
 constexpr int kTimingSetupButton = 13110;
@@ -39,18 +39,10 @@ constexpr char kResetQuestion[] = "Reset to default settings?";
 constexpr char kNotReleased[] = "A joystick key or axis is not released. Exit anyway?";
 constexpr ULONG_PTR kDriverKeyMark = 0x50574B31;
 
-HWND FindDialog(DWORD processId, const char* caption) {
-    HWND w = nullptr;
-    while ((w = FindWindowExA(nullptr, w, kDialogClass, caption)) != nullptr)
-        if (WindowProcessId(w) == processId && IsWindowVisible(w))
-            return w;
-    return nullptr;
-}
-
 HWND WaitForDialog(DWORD processId, const char* caption) {
     HWND dialog = nullptr;
     WaitUntil(kStartTimeoutMs, Format("\"%s\" to open", caption),
-              [&] { return (dialog = FindDialog(processId, caption)) != nullptr; });
+              [&] { return (dialog = FindProgramDialog(processId, caption)) != nullptr; });
     return dialog;
 }
 
@@ -343,7 +335,8 @@ E2E_CASE("a user drags row 2 with the mouse to below row 5: rows 3 to 5 move up,
     StoreLetterKeyMap(kRows);
     const Opened open = StartAndOpenSetup();
     HWND setup = open.setup;
-    Require(RowLetters(setup, kRows) == "ABCDEFGHIJ", "rows at opening: " + RowLetters(setup, kRows));
+    Require(RowLetters(setup, kRows) == "ABCDEFGHIJ",
+            "rows at opening: " + RowLetters(setup, kRows));
 
     DragRowBelow(setup, 2, 5);
 

@@ -232,3 +232,51 @@ std::string DescribeMenu(const TrayMenu& menu) {
     }
     return text.empty() ? "no items" : text;
 }
+
+namespace {
+
+std::string FallbackName(char slot) {
+    return std::string("Config ") + slot + std::string(25, ' ');
+}
+
+const TrayMenuItem& MenuItem(const TrayMenu& menu, size_t position) {
+    Require(position < menu.items.size(),
+            Format("the tray menu has no item %zu: %s", position, DescribeMenu(menu).c_str()));
+    return menu.items[position];
+}
+
+} // namespace
+
+void RequireSlotMenu(const TrayMenu& menu, const std::vector<std::string>& names, char current) {
+    const std::string all = DescribeMenu(menu);
+    Require(menu.items.size() == 12,
+            Format("the tray menu has %zu items, expected 12: %s", menu.items.size(), all.c_str()));
+    for (int i = 1; i <= 9; ++i) {
+        const TrayMenuItem& item = MenuItem(menu, size_t(i - 1));
+        const char slot = char('0' + i);
+        const std::string expected =
+            names[size_t(i - 1)].empty() ? FallbackName(slot) : names[size_t(i - 1)];
+        Require(!item.separator && item.id == UINT(kCommandSlotBase + i),
+                Format("item %d is not slot %c's (id %u): %s", i, slot, item.id, all.c_str()));
+        Require(item.text == expected && item.textChars == int(expected.size()),
+                Format("slot %c is listed as '%s' (%d characters), expected '%s' (%zu)", slot,
+                       item.text.c_str(), item.textChars, expected.c_str(), expected.size()));
+        Require(item.checked == (slot == current),
+                Format("slot %c %s the check mark; the current slot is %c", slot,
+                       item.checked ? "carries" : "lacks", current));
+        Require(!item.grayed, Format("slot %c is grayed with no setup dialog open", slot));
+    }
+    Require(MenuItem(menu, 9).separator, "no separator after the nine slots: " + all);
+    const TrayMenuItem& setup = MenuItem(menu, 10);
+    const TrayMenuItem& exit = MenuItem(menu, 11);
+    Require(setup.text == "Setup dialog" && setup.id == kCommandSetup && !setup.grayed &&
+                !setup.checked,
+            "the item after the separator is not an enabled 'Setup dialog' (4101): " + all);
+    Require(exit.text == "Exit" && exit.id == kCommandExit && !exit.grayed && !exit.checked,
+            "the last item is not an enabled 'Exit' (4100): " + all);
+}
+
+void PickSlotFromMenu(HWND mainWindow, char slot) {
+    const TrayMenu menu = ReadTrayMenu(OpenTrayMenu(mainWindow));
+    ClickMenuItem(menu, UINT(kCommandSlotBase + (slot - '0')));
+}

@@ -42,3 +42,10 @@ void DismissMenuWithEscape(const TrayMenu& menu);
 
 // "4001 'Config 1' checked | separator | ..." for failure messages.
 std::string DescribeMenu(const TrayMenu& menu);
+
+// The menu of a program with no setup dialog open: the nine slots, each under its stored name
+// (`names`, "" for the fallback "Config N" and 25 blanks), the check on the slot `current`
+// alone, then a separator, "Setup dialog" and "Exit", none grayed.
+void RequireSlotMenu(const TrayMenu& menu, const std::vector<std::string>& names, char current);
+// Opens the tray menu of the program and clicks the slot's item.
+void PickSlotFromMenu(HWND mainWindow, char slot);
