@@ -21,6 +21,8 @@
 # Prints one line per case and ends with exactly "N passed, N failed"; exits non-zero when a
 # case failed or the run itself broke (which counts as one failure).
 set -uo pipefail
+# shellcheck source=tests/e2e/wine_session.sh
+source "$(dirname "$0")/wine_session.sh"
 
 die_usage() {
     echo "run.sh: $*" >&2
@@ -89,12 +91,7 @@ for f in "$exe" "$stub" "$driver"; do
     [ -f "$f" ] || broken "missing $f (build the MinGW tree first)"
 done
 
-wine=$(command -v wine64 || true)
-[ -n "$wine" ] || wine=/usr/lib/wine/wine64
-wineserver=$(command -v wineserver || true)
-[ -n "$wineserver" ] || wineserver=/usr/lib/wine/wineserver
-[ -x "$wine" ] || broken "no wine64 (apt-get install wine64)"
-[ -x "$wineserver" ] || broken "no wineserver"
+session_find_wine || broken "$session_error"
 
 # Every winmm function the program imports must be one the stand-in exports; otherwise the
 # program cannot even load and every case would fail for a reason that is easy to miss.
@@ -113,19 +110,9 @@ if [ -n "$objdump" ]; then
 fi
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/padwright-e2e.XXXXXX") || broken "cannot make a temporary dir"
-xvfb_pid=""
 # shellcheck disable=SC2317 # called by the trap
 cleanup() {
-    [ -z "${watcher_pid:-}" ] || kill "$watcher_pid" 2>/dev/null
-    if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
-        timeout 20 "$wineserver" -k >/dev/null 2>&1
-        timeout 20 "$wineserver" -w >/dev/null 2>&1
-    fi
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null
-        for _ in $(seq 50); do kill -0 "$xvfb_pid" 2>/dev/null || break; sleep 0.1; done
-        kill -9 "$xvfb_pid" 2>/dev/null
-    fi
+    session_end
     if [ "$keep" -eq 1 ]; then
         echo "kept $tmp" >&2
     else
@@ -142,35 +129,11 @@ mkdir -p "$HOME"
 
 run_start=$(date +%s)
 if [ -z "$display" ]; then
-    # Xvfb picks a free display itself and writes its number once it accepts connections.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" \
-        >"$tmp/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do
-        [ -s "$tmp/display" ] && break
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    [ -s "$tmp/display" ] || broken "Xvfb did not start within 10 s: $(tail -n 3 "$tmp/xvfb.log")"
-    display=":$(tr -dc '0-9' <"$tmp/display")"
+    session_start_display "$tmp" || broken "$session_error"
+else
+    export DISPLAY="$display"
 fi
-export DISPLAY="$display"
-
-# mscoree and mshtml off: a fresh prefix would otherwise offer to install Mono and Gecko.
-if ! WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
-        timeout --kill-after=10 180 "$wine" wineboot -i >"$tmp/wineboot.log" 2>&1; then
-    broken "wineboot failed or ran over 180 s: $(tail -n 3 "$tmp/wineboot.log")"
-fi
-# A Wine virtual desktop: its taskbar holds a real notification area. Without it, Wine's
-# stand-in tray takes about 2 s to remove an icon and stalls the next process's start as long
-# after a process dies with its icon in place, enough to blur the one-second start-up rules.
-for value in "Explorer /v Desktop /d Default" "Explorer\\Desktops /v Default /d 1280x1024"; do
-    # shellcheck disable=SC2086
-    timeout 60 "$wine" reg add "HKCU\\Software\\Wine\\"$value /f >>"$tmp/wineboot.log" 2>&1 ||
-        broken "cannot configure the Wine desktop: $(tail -n 3 "$tmp/wineboot.log")"
-done
-timeout 20 "$wineserver" -k >/dev/null 2>&1 # the desktop takes the setting when it starts anew
-timeout 20 "$wineserver" -w >/dev/null 2>&1
+session_make_prefix "$tmp/wineboot.log" || broken "$session_error"
 prefix_seconds=$(( $(date +%s) - run_start ))
 echo "wine prefix ready in ${prefix_seconds} s (display $DISPLAY)"
 
@@ -183,14 +146,11 @@ cp "$driver" "$work/driver/padwright_e2e.exe"
 reader="$(dirname "$driver")/padwright_menu_reader.dll"
 [ ! -f "$reader" ] || cp "$reader" "$work/driver/padwright_menu_reader.dll"
 
-winpath() { echo "Z:${1//\//\\}"; } # Wine maps the Unix root to drive Z:
-
-args=(--exe "$(winpath "$work/app/padwright.exe")" --work "$(winpath "$work/cases")"
-      --group "$group")
+args=(--exe "$(session_winpath "$work/app/padwright.exe")"
+      --work "$(session_winpath "$work/cases")" --group "$group")
 for c in "${cases[@]}"; do args+=(--case "$c"); done
 [ -z "$match" ] || args+=(--match "$match")
 [ "$verbose" -eq 0 ] || args+=(--verbose)
-watcher_pid=""
 if [ -n "$artifacts" ] && ! command -v import >/dev/null; then
     echo "no ImageMagick import: no screenshots" >&2
     artifacts=""
@@ -198,45 +158,14 @@ fi
 if [ -n "$artifacts" ]; then
     mkdir -p "$artifacts"
     artifacts=$(cd "$artifacts" && pwd)
-    args+=(--artifacts "$(winpath "$artifacts")")
-    # Takes the screenshots the driver asks for (see tests/e2e/driver/screenshot.h).
-    watch_screenshots() {
-        while :; do
-            for request in "$artifacts"/*.request; do
-                [ -e "$request" ] || continue
-                x="" y="" w="" h=""
-                read -r x y w h <"$request"
-                crop=()
-                if [ -n "$h" ]; then
-                    [ "$x" -ge 0 ] || { w=$((w + x)); x=0; }
-                    [ "$y" -ge 0 ] || { h=$((h + y)); y=0; }
-                    crop=(-crop "${w}x${h}+${x}+${y}" +repage)
-                fi
-                timeout 20 import -display "$DISPLAY" -window root "${crop[@]}" \
-                    "${request%.request}.png" >/dev/null 2>&1
-                rm -f "$request"
-            done
-            sleep 0.1
-        done
-    }
-    watch_screenshots &
-    watcher_pid=$!
+    args+=(--artifacts "$(session_winpath "$artifacts")")
+    session_watch_screenshots "$artifacts"
 fi
 
 cases_start=$(date +%s)
-# The driver writes into a file, not a pipe: a Wine child left behind by a killed program can
-# hold a pipe open for ever, while a file is simply done when the driver is. Its lines are shown
-# as they come.
-(cd "$work/driver" &&
-    WINEDLLOVERRIDES="winmm=n,b;mscoree,mshtml=;winemenubuilder.exe=d" \
-    exec timeout --kill-after=10 "$driver_timeout" "$wine" padwright_e2e.exe "${args[@]}" \
-    >"$tmp/driver.raw" 2>"$tmp/driver.stderr" </dev/null) &
-driver_pid=$!
-tail -n +1 -s 0.2 -f --pid="$driver_pid" "$tmp/driver.raw" 2>/dev/null | tr -d '\r' &
-follower_pid=$!
-wait "$driver_pid"
+session_run_followed "$tmp/driver.raw" "$driver_timeout" "$work/driver" padwright_e2e.exe \
+    "${args[@]}"
 driver_status=$?
-wait "$follower_pid" 2>/dev/null || true
 tr -d '\r' <"$tmp/driver.raw" >"$tmp/driver.log"
 cases_seconds=$(( $(date +%s) - cases_start ))
 
@@ -247,16 +176,11 @@ if [ "$driver_status" -eq 124 ] || [ "$driver_status" -eq 137 ]; then
     failed=$((failed + 1))
 elif ! grep -q '^summary: ' "$tmp/driver.log"; then
     echo "FAIL  e2e run: the driver ended (status $driver_status) without a summary:" \
-         "$(tail -n 5 "$tmp/driver.stderr" | tr '\n' ' ')"
+         "$(tail -n 5 "$tmp/driver.raw.stderr" | tr '\n' ' ')"
     failed=$((failed + 1))
 elif [ "$driver_status" -ne 0 ] && [ "$failed" -eq 0 ]; then
     echo "FAIL  e2e run: the driver exited with status $driver_status"
     failed=$((failed + 1))
-fi
-
-if [ -n "$watcher_pid" ]; then
-    kill "$watcher_pid" 2>/dev/null
-    wait "$watcher_pid" 2>/dev/null
 fi
 
 echo "cases ran in ${cases_seconds} s; whole run $(( $(date +%s) - run_start )) s"

@@ -55,6 +55,11 @@ struct ScriptedJoystickShared {
     volatile LONG lastCapsId;
     volatile LONG loadCount;     // processes that loaded the stand-in with this mapping present
     volatile LONG lastLoaderPid; // process id of the latest of them
+    // The first read that answered from a script written under a new sequence count: that count
+    // and the read's QueryPerformanceCounter value, taken as the read began. The time is stored
+    // before the count, so a reader that sees its count sees its time.
+    alignas(8) volatile LONG64 changeSeenAt;
+    volatile LONG changeSeenSequence;
 };
 
 // A 6-axis joystick with a hat and 12 buttons, bounds 0..65535, centred and answering. The

@@ -34,6 +34,9 @@ uint64_t JoystickReadsSoFar() {
 }
 
 void Record(ObservedInput input) {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    input.observedTicks = now.QuadPart;
     input.joystickReads = JoystickReadsSoFar();
     Observer& o = TheObserver();
     EnterCriticalSection(&o.lock);

@@ -11,15 +11,16 @@
 enum class MouseButton { None, Left, Right, Middle, X1, X2 };
 
 struct ObservedInput {
-    bool isKey;           // a key event, otherwise a mouse-button event
-    bool down;            // press (otherwise release)
-    uint32_t vk;          // keys: virtual-key code
-    uint32_t scanCode;    // keys: scan code as reported by the hook
-    uint32_t flags;       // the hook's flags: LLKHF_* for keys, LLMHF_* for mouse buttons
-    MouseButton button;   // mouse events
-    ULONG_PTR extraInfo;  // dwExtraInfo of the injecting call
-    DWORD eventTime;      // the event's own time stamp (ms)
-    ULONGLONG observedAt; // GetTickCount64() when the hook saw it
+    bool isKey;             // a key event, otherwise a mouse-button event
+    bool down;              // press (otherwise release)
+    uint32_t vk;            // keys: virtual-key code
+    uint32_t scanCode;      // keys: scan code as reported by the hook
+    uint32_t flags;         // the hook's flags: LLKHF_* for keys, LLMHF_* for mouse buttons
+    MouseButton button;     // mouse events
+    ULONG_PTR extraInfo;    // dwExtraInfo of the injecting call
+    DWORD eventTime;        // the event's own time stamp (ms)
+    ULONGLONG observedAt;   // GetTickCount64() when the hook saw it
+    LONGLONG observedTicks; // QueryPerformanceCounter() when the hook saw it
     // The program's joystick reads so far when the hook saw the event. An injecting call
     // returns only once the low-level hooks have seen its event, so an event that a poll cycle
     // injects carries the number of that cycle's read.

@@ -58,6 +58,7 @@ void ResetScriptedJoystick() {
     InterlockedExchange(&m->lastCapsId, -1);
     InterlockedExchange(&m->loadCount, 0);
     InterlockedExchange(&m->lastLoaderPid, 0);
+    InterlockedExchange(&m->changeSeenSequence, 0);
 }
 
 ScriptedJoystickScript CurrentJoystickScript() {
@@ -94,6 +95,18 @@ void SetJoystickPlugged(bool plugged) {
         s.capsResult = plugged ? kJoyErrNoError : kJoyErrUnplugged;
         s.readResult = plugged ? kJoyErrNoError : kJoyErrUnplugged;
     });
+}
+
+int32_t ScriptSequence() {
+    return Shared()->sequence;
+}
+
+int64_t ChangeSeenAt(int32_t sequence) {
+    ScriptedJoystickShared* m = Shared();
+    if (m->changeSeenSequence != sequence)
+        return 0;
+    MemoryBarrier();
+    return m->changeSeenAt;
 }
 
 uint64_t JoystickReadCount() {

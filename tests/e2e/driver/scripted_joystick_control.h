@@ -23,6 +23,11 @@ void CentreJoystick(); // axes centred, hat centred, no button
 // "Unplugs" (reads and caps queries fail with JOYERR_UNPLUGGED) or plugs the joystick back in.
 void SetJoystickPlugged(bool plugged);
 
+// The sequence count the latest change left, and when the program's first read that answered
+// from it began (QueryPerformanceCounter), or 0 while no read has answered from it yet.
+int32_t ScriptSequence();
+int64_t ChangeSeenAt(int32_t sequence);
+
 uint64_t JoystickReadCount();
 uint64_t JoystickCapsCount();
 int32_t LastReadJoystickId();

@@ -73,13 +73,15 @@ ScriptedJoystickShared* Shared() {
 
 // One consistent copy of the script: retried while the driver is half-way through a write. A
 // driver that died mid-write cannot stall the program: after the last attempt the copy stands.
-ScriptedJoystickScript Snapshot() {
+// `sequence` receives the count the copy was taken under.
+ScriptedJoystickScript Snapshot(LONG* sequence = nullptr) {
     ScriptedJoystickShared* m = Shared();
     if (m == nullptr)
         return DefaultJoystickScript();
     ScriptedJoystickScript copy{};
+    LONG before = 0;
     for (int attempt = 0; attempt < kSnapshotAttempts; ++attempt) {
-        const LONG before = m->sequence;
+        before = m->sequence;
         MemoryBarrier();
         if (before & 1) {
             Sleep(0);
@@ -90,7 +92,19 @@ ScriptedJoystickScript Snapshot() {
         if (m->sequence == before)
             break;
     }
+    if (sequence != nullptr)
+        *sequence = before;
     return copy;
+}
+
+// Notes the read that first answers from a newly written script, so a measurer can tell how long
+// the program took from that read on, apart from the wait for the read itself.
+void NoteChangeSeen(LARGE_INTEGER readBegan, LONG sequence) {
+    ScriptedJoystickShared* m = Shared();
+    if (m == nullptr || m->changeSeenSequence == sequence)
+        return;
+    InterlockedExchange64(&m->changeSeenAt, readBegan.QuadPart);
+    InterlockedExchange(&m->changeSeenSequence, sequence);
 }
 
 UINT ResultForId(const ScriptedJoystickScript& s, UINT_PTR id, uint32_t result) {
@@ -161,13 +175,17 @@ UINT WINAPI joyGetDevCapsA(UINT_PTR id, JoyCapsA* caps, UINT size) {
 
 // Fills only what dwFlags asks for, as the system does, so a caller that forgets a flag sees it.
 UINT WINAPI joyGetPosEx(UINT id, JoyInfoEx* info) {
+    LARGE_INTEGER began;
+    QueryPerformanceCounter(&began);
     if (ScriptedJoystickShared* m = Shared()) {
         InterlockedIncrement64(&m->readCount);
         InterlockedExchange(&m->lastReadId, static_cast<LONG>(id));
     }
     if (info == nullptr)
         return kMmInvalidParam;
-    const ScriptedJoystickScript s = Snapshot();
+    LONG sequence = 0;
+    const ScriptedJoystickScript s = Snapshot(&sequence);
+    NoteChangeSeen(began, sequence);
     const UINT result = ResultForId(s, id, s.readResult);
     if (result != kJoyErrNoError)
         return result;

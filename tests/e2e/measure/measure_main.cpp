@@ -1,0 +1,203 @@
+// Figures of padwright.exe under Wine on the scripted joystick, for scripts/measure.
+//
+//   padwright_measure.exe --exe PATH --work DIR latency INTERVAL_MS CHANGES
+//   padwright_measure.exe --exe PATH --work DIR idle INTERVAL_MS SECONDS
+//
+// latency: slot 1 maps button 1 to A (no repeat) and polls every INTERVAL_MS. The button is
+// pressed and let go CHANGES times at random moments; for each change three times are taken on
+// one clock (QueryPerformanceCounter, shared by the processes of one Wine):
+//   written  - just before the measurer writes the change into the scripted joystick,
+//   read     - when the program's first read that answered from the change began (the stand-in
+//              notes it),
+//   arrived  - when the key's event reached the measurer's low-level keyboard hook.
+// It prints the raw latency (arrived - written), the wait for the poll (read - written) and the
+// latency the program adds after its poll (arrived - read), p50, p99 and the largest.
+//
+// idle: the program with the default key map, polling every INTERVAL_MS, the joystick centred.
+// Prints "ready" once it polls, then leaves it alone for SECONDS (the caller measures its CPU
+// use meanwhile), prints how often it read the joystick, and ends it through its Exit command.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver/case_runner.h"
+#include "tests/e2e/driver/input_observer.h"
+#include "tests/e2e/driver/program.h"
+#include "tests/e2e/driver/program_windows.h"
+#include "tests/e2e/driver/registry_values.h"
+#include "tests/e2e/driver/scripted_joystick_control.h"
+
+namespace {
+
+constexpr uint8_t kVkA = 'A', kScanA = 0x1E;
+constexpr uint64_t kInputButton1 = 1ull << 16;
+constexpr uint32_t kJoyButton1 = 0x1;
+constexpr int kWarmUpChanges = 10; // not counted: the first events warm Wine's paths up
+constexpr DWORD kEventTimeoutMs = 3000;
+
+LARGE_INTEGER ticksPerSecond;
+
+double Ms(LONGLONG ticks) {
+    return 1000.0 * double(ticks) / double(ticksPerSecond.QuadPart);
+}
+
+LONGLONG Ticks() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+void StoreTiming(uint32_t intervalMs) {
+    WriteStoredUint32(RegistryRoot::Machine, SlotSubKey('1'), "pollingspeed", intervalMs);
+}
+
+struct Running {
+    Program* program;
+    HWND window;
+};
+
+Running Start(const std::string& work) {
+    const uint64_t readsBefore = JoystickReadCount();
+    Program& program = StartPadwright("", work);
+    HWND window = WaitForProgramWindow(MainWindowTitle('1'), program.Id(), kStartTimeoutMs);
+    WaitForJoystickReads(readsBefore, 3, kStartTimeoutMs);
+    return {&program, window};
+}
+
+void End(const Running& running) {
+    PostCommand(running.window, kCommandExit);
+    running.program->WaitForExit(kExitTimeoutMs);
+}
+
+// Nearest rank: the smallest value with at least `percent` of the values at or below it.
+double Percentile(std::vector<double> values, double percent) {
+    std::sort(values.begin(), values.end());
+    size_t rank = size_t(percent / 100.0 * double(values.size()) + 0.999999);
+    rank = std::clamp<size_t>(rank, 1, values.size());
+    return values[rank - 1];
+}
+
+void PrintFigures(const char* what, const std::vector<double>& values) {
+    std::printf("  %-44s p50 %7.2f ms   p99 %7.2f ms   max %7.2f ms\n", what,
+                Percentile(values, 50), Percentile(values, 99),
+                *std::max_element(values.begin(), values.end()));
+}
+
+int MeasureLatency(const std::string& work, uint32_t intervalMs, int changes) {
+    std::vector<uint8_t> keyMap;
+    for (int i = 0; i < 8; ++i)
+        keyMap.push_back(uint8_t(kInputButton1 >> (8 * i)));
+    keyMap.insert(keyMap.end(), {kVkA, kScanA, 1, 0});
+    WriteStoredUint32(RegistryRoot::Machine, SlotSubKey('1'), "numkeys", 1);
+    WriteStoredBytes(RegistryRoot::Machine, SlotSubKey('1'), "keymap", keyMap);
+    WriteStoredUint32(RegistryRoot::Machine, SlotSubKey('1'), "typematic", 0);
+    StoreTiming(intervalMs);
+    StartInputObserver(true); // the keys stop at the hook
+    const Running running = Start(work);
+
+    std::vector<double> raw, pollWait, added;
+    unsigned random = 12345;
+    bool down = false;
+    const int total = kWarmUpChanges + changes + (kWarmUpChanges + changes) % 2; // ends let go
+    const uint64_t readsAtStart = JoystickReadCount();
+    const LONGLONG startedAt = Ticks();
+    for (int i = 0; i < total; ++i) {
+        // A moment at random within a poll cycle, at least one cycle after the last event.
+        random = random * 1103515245u + 12345u;
+        Sleep(intervalMs + (random >> 16) % intervalMs);
+        ClearObservedInputs();
+        down = !down;
+        const LONGLONG written = Ticks();
+        SetJoystickButtons(down ? kJoyButton1 : 0);
+        const int32_t sequence = ScriptSequence();
+        const std::vector<ObservedInput> seen = WaitForObservedInputs(1, kEventTimeoutMs);
+        const ObservedInput& event = seen.front();
+        Require(event.isKey && event.vk == kVkA && event.down == down,
+                Format("change %d (button 1 %s) brought %s", i, down ? "pressed" : "let go",
+                       Describe(seen).c_str()));
+        const LONGLONG read = ChangeSeenAt(sequence);
+        Require(read != 0, Format("change %d: no read of the program was noted", i));
+        if (i < kWarmUpChanges)
+            continue;
+        raw.push_back(Ms(event.observedTicks - written));
+        pollWait.push_back(Ms(read - written));
+        added.push_back(Ms(event.observedTicks - read));
+    }
+    const double readPeriod = Ms(Ticks() - startedAt) / double(JoystickReadCount() - readsAtStart);
+    End(running);
+
+    std::printf("latency at %u ms polling: %zu changes (button 1 pressed or let go, A pressed or "
+                "released at a low-level keyboard hook); the program read the joystick every "
+                "%.2f ms on average\n",
+                intervalMs, raw.size(), readPeriod);
+    PrintFigures("raw: change written -> key at the hook", raw);
+    PrintFigures("wait for the poll: written -> read seeing it", pollWait);
+    PrintFigures("added: read seeing it -> key at the hook", added);
+    std::fflush(stdout);
+    return 0;
+}
+
+int MeasureIdle(const std::string& work, uint32_t intervalMs, int seconds) {
+    StoreTiming(intervalMs);
+    const Running running = Start(work);
+    const uint64_t readsBefore = JoystickReadCount();
+    const LONGLONG from = Ticks();
+    std::printf("ready: padwright.exe (process %lu) polls every %u ms, idle\n",
+                running.program->Id(), intervalMs);
+    std::fflush(stdout);
+    Sleep(DWORD(seconds) * 1000);
+    const uint64_t reads = JoystickReadCount() - readsBefore;
+    const double elapsedMs = Ms(Ticks() - from);
+    End(running);
+    std::printf("idle at %u ms polling: %llu reads in %.1f s, one every %.2f ms\n", intervalMs,
+                static_cast<unsigned long long>(reads), elapsedMs / 1000.0,
+                reads ? elapsedMs / double(reads) : 0.0);
+    std::fflush(stdout);
+    return 0;
+}
+
+std::string FullPath(const std::string& path) {
+    char full[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
+    return length > 0 && length < sizeof(full) ? std::string(full) : path;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: padwright_measure.exe --exe PATH --work DIR "
+                         "(latency INTERVAL_MS CHANGES | idle INTERVAL_MS SECONDS)\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QueryPerformanceFrequency(&ticksPerSecond);
+    if (argc != 8 || std::string(argv[1]) != "--exe" || std::string(argv[3]) != "--work")
+        return Usage();
+    const std::string mode = argv[5];
+    const long interval = std::strtol(argv[6], nullptr, 10);
+    const long count = std::strtol(argv[7], nullptr, 10);
+    if ((mode != "latency" && mode != "idle") || interval < 1 || interval > 1000 || count < 1 ||
+        count > 100000)
+        return Usage();
+    SetProgramPath(FullPath(argv[2]));
+    const std::string work = FullPath(argv[4]);
+    try {
+        CreateScriptedJoystick();
+        DeleteProgramRegistry();
+        return mode == "latency" ? MeasureLatency(work, uint32_t(interval), int(count))
+                                 : MeasureIdle(work, uint32_t(interval), int(count));
+    } catch (const CaseFailure& failure) {
+        std::printf("measurement failed: %s\n", failure.reason.c_str());
+        try {
+            EndStartedPrograms();
+        } catch (const CaseFailure&) {
+        }
+        return 1;
+    }
+}
