@@ -72,7 +72,7 @@ int32_t Word(int32_t before, const std::vector<uint8_t>* stored) {
 }
 
 // What the documents promise for each field after a load over `before`.
-void CheckLoadedValues(const ProgramState& before, const ProgramState& s, RegistryHive hive,
+FUZZ_NO_COVERAGE void CheckLoadedValues(const ProgramState& before, const ProgramState& s, RegistryHive hive,
                        const char* path) {
     const int32_t count = Word(before.keyMap.keyCount, Stored(hive, path, kValueNumKeys));
     FUZZ_CHECK(s.keyMap.keyCount == (count >= 1 && count <= kMaxKeys ? count
@@ -117,7 +117,7 @@ void CheckLoadedValues(const ProgramState& before, const ProgramState& s, Regist
 }
 
 // What the rest of the program relies on, whatever was stored.
-void CheckInvariants(const ProgramState& s) {
+FUZZ_NO_COVERAGE void CheckInvariants(const ProgramState& s) {
     FUZZ_CHECK(s.keyMap.keyCount >= 1 && s.keyMap.keyCount <= kMaxKeys);
     FUZZ_CHECK(std::memchr(s.configName, '\0', kConfigNameSize) != nullptr);
     FUZZ_CHECK(s.slotDigit != '\0');
