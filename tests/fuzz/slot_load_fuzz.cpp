@@ -12,7 +12,7 @@
 // After ReadSelectedSlot, LoadSlot and ReadSlotName the state must hold what the rest of the
 // program relies on and what the stored values say (a value longer than its read buffer keeps
 // the field, a shorter one replaces only its own bytes), every key must be closed again, and a
-// save of the loaded slot must load back unchanged.
+// save of the loaded slot and of its digit must load back unchanged.
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -201,10 +201,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(std::strcmp(name, s.configName) == 0 || std::strcmp(name, kFallbackName) == 0);
     CheckKeysClosed();
 
-    // What the program saves of the loaded slot it loads back unchanged.
+    // What the program saves of the loaded slot it loads back unchanged, the slot digit too.
     SaveSlot(s);
     SaveTiming(s);
+    SaveSelectedSlot(s);
     CheckKeysClosed();
+    const auto selected = FreshState(0);
+    SetPortable(*selected, portable);
+    ReadSelectedSlot(*selected);
+    FUZZ_CHECK(selected->slotDigit == s.slotDigit);
     if (Stored(hive, slot.path, kValueNumKeys) == nullptr)
         return 0; // a digit that names no key the system can create: nothing was stored
     const auto reloaded = FreshState(kMaxKeys);
