@@ -58,8 +58,10 @@ int32_t RowPitch(int32_t keyButtonHeight) {
 }
 
 int32_t PageRows(const PixelRect& workArea, int32_t rowPitch) {
-    const int32_t rows = Height(workArea) / std::max<int32_t>(rowPitch, 1) - kPageRowsReserve;
-    return std::clamp<int32_t>(rows, 0, kMaxGridRows);
+    // The work area is the system's: its height is taken in 64 bits, so no rectangle overflows.
+    const int64_t height = int64_t{workArea.bottom} - workArea.top;
+    const int64_t rows = height / std::max<int32_t>(rowPitch, 1) - kPageRowsReserve;
+    return static_cast<int32_t>(std::clamp<int64_t>(rows, 0, kMaxGridRows));
 }
 
 int32_t MaxScrollPos(int32_t keyCount, int32_t pageRows) {

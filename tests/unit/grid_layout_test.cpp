@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 
 #include "app/key_map.h"
@@ -79,6 +80,10 @@ TEST(GridArithmetic, RowPitchAndPageRowsFromTheMeasuredKeyButtonAndWorkArea) {
     EXPECT_EQ(PageRows({0, 0, 800, 149}, 25), 0) << "below six pitches: no rows";
     EXPECT_EQ(PageRows({0, 0, 800, 60}, 25), 0);
     EXPECT_EQ(PageRows({0, 0, 2160, 3840}, 25), kMaxGridRows);
+    constexpr int32_t kLow = std::numeric_limits<int32_t>::min();
+    constexpr int32_t kHigh = std::numeric_limits<int32_t>::max();
+    EXPECT_EQ(PageRows({kLow, kLow, kHigh, kHigh}, 25), kMaxGridRows) << "height beyond 32 bits";
+    EXPECT_EQ(PageRows({0, kHigh, 0, kLow}, 1), 0) << "upside down";
     EXPECT_LT(SeparatorId(kMaxGridRows - 1), KeyButtonId(0)) << "identifiers stay apart";
 }
 
