@@ -1,12 +1,51 @@
-// The command-line parser on arbitrary bytes. The text lives in a heap block of exactly its
-// length plus the NUL, so AddressSanitizer stops any read or write past the terminator; the
-// result must point into the text, and the parser may only cut the text at quotes, at spaces
-// and right after the slot digit.
+// The command-line parser on arbitrary bytes, and start-up taking its results. The text lives
+// in a heap block of exactly its length plus the NUL, so AddressSanitizer stops any read or
+// write past the terminator; the result must point into the text, and the parser may only cut
+// the text at quotes, at spaces and right after the slot digit. Then, as at start-up, the file
+// argument names an existing file and becomes the portable file, and the slot digit steps past
+// slots '1' to '7', which other instances hold.
 #include <cstring>
 #include <memory>
 
 #include "app/command_line.h"
+#include "app/startup.h"
+#include "store/portable_mode.h"
+#include "tests/fakes/fake_process.h"
 #include "tests/fuzz/fuzz_bytes.h"
+
+namespace {
+bool IsSlotTaken(const char* title) {
+    const unsigned char digit = title[std::strlen(title) - 1];
+    return digit >= '1' && digit <= '7';
+}
+
+// What start-up does with the parsed command line.
+void StartWith(const CommandLine& line) {
+    // Any name can exist, except one with a quote, which no file system takes (a file argument
+    // holds one only when "id=" and a quote as its digit cut it short).
+    ResetFakeProcess();
+    const char* name = line.fileArgument;
+    const bool exists = name != nullptr && name[0] != '\0' && std::strchr(name, '"') == nullptr;
+    if (exists)
+        TheFakeProcess().files.insert(name);
+    const auto state = std::make_unique<ProgramState>();
+    ProgramState& s = *state;
+    DecidePortableModeAtStart(s);
+    ImportFileAtStart(s, name);
+    const bool fits = exists && std::strlen(name) < sizeof(s.portableFile);
+    FUZZ_CHECK(s.portableOn == fits);
+    FUZZ_CHECK(std::memchr(s.portableFile, '\0', sizeof(s.portableFile)) != nullptr);
+    FUZZ_CHECK(!fits || std::strcmp(s.portableFile, name) == 0);
+
+    if (line.hasSlot)
+        s.slotDigit = line.slotDigit;
+    const bool started = StepToFreeSlot(s, IsSlotTaken);
+    FUZZ_CHECK(std::strlen(s.windowTitle) == std::strlen("Padwright Config 1"));
+    FUZZ_CHECK(s.windowTitle[std::strlen(s.windowTitle) - 1] == s.slotDigit);
+    FUZZ_CHECK(started == !IsSlotTaken(s.windowTitle));
+    FUZZ_CHECK(started || static_cast<unsigned char>(s.slotDigit) >= '6');
+}
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto text = std::make_unique<char[]>(size + 1);
@@ -43,5 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const char token[] = {'i', 'd', '=', line.slotDigit, '\0'};
         FUZZ_CHECK(std::strstr(original.get(), token) != nullptr);
     }
+
+    StartWith(line);
     return 0;
 }

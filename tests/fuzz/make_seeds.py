@@ -22,6 +22,7 @@ for name, text in {
     "unterminated_quote": b'padwright.exe "half open id=2',
     "token_without_digit": b"padwright.exe file id=",
     "token_inside_word": b"padwright.exe grid=5 other",
+    "file_argument_too_long": b'padwright.exe "' + b"long name " * 30 + b'" id=5',
 }.items():
     write("command_line", name, text)
 
