@@ -5,8 +5,6 @@
 struct ClickReceiver::Shared {
     CRITICAL_SECTION lock;
     std::vector<ReceivedClick> clicks;
-    HANDLE ready = nullptr;
-    volatile HWND window = nullptr;
 };
 
 namespace {
@@ -76,33 +74,16 @@ LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-DWORD WINAPI ReceiverThread(void* param) {
-    auto* shared = static_cast<ClickReceiver::Shared*>(param);
-    HMODULE module = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = ReceiverProc;
-    windowClass.hInstance = module;
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = kReceiverClass;
-    RegisterClassA(&windowClass); // fails harmlessly when an earlier case registered it
+HWND MakeReceiver(void* context) {
+    RegisterReceiverClass(kReceiverClass, ReceiverProc);
     HWND window = CreateWindowExA(WS_EX_TOPMOST, kReceiverClass, "click receiver",
                                   WS_POPUP | WS_VISIBLE | WS_BORDER, kLeft, kTop, kSize, kSize,
-                                  nullptr, nullptr, module, shared);
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), context);
     if (window != nullptr) {
         SetForegroundWindow(window);
         UpdateWindow(window);
     }
-    shared->window = window;
-    SetEvent(shared->ready);
-    if (window == nullptr)
-        return 1;
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return 0;
+    return window;
 }
 
 } // namespace
@@ -119,19 +100,14 @@ std::string Describe(const std::vector<ReceivedClick>& clicks) {
 
 ClickReceiver::ClickReceiver() : shared_(new Shared) {
     InitializeCriticalSection(&shared_->lock);
-    shared_->ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    thread_ = CreateThread(nullptr, 0, ReceiverThread, shared_, 0, nullptr);
     try {
-        const bool opened = thread_ != nullptr &&
-                            WaitForSingleObject(shared_->ready, kShortTimeoutMs) == WAIT_OBJECT_0 &&
-                            shared_->window != nullptr;
-        Require(opened, "the click receiver window did not open");
+        Require(thread_.Start(MakeReceiver, shared_), "the click receiver window did not open");
         const POINT middle{kLeft + kSize / 2, kTop + kSize / 2};
         const bool under = PollUntil(kShortTimeoutMs, [&] {
             SetCursorPos(middle.x, middle.y);
             POINT now{};
             return GetCursorPos(&now) && now.x == middle.x && now.y == middle.y &&
-                   WindowFromPoint(middle) == shared_->window;
+                   WindowFromPoint(middle) == thread_.Window();
         });
         Require(under, "the mouse pointer could not be put over the click receiver window");
     } catch (...) {
@@ -147,16 +123,7 @@ ClickReceiver::~ClickReceiver() {
 void ClickReceiver::Close() {
     if (shared_ == nullptr)
         return;
-    bool ended = true;
-    if (thread_ != nullptr) {
-        if (shared_->window != nullptr)
-            PostMessageA(shared_->window, WM_CLOSE, 0, 0);
-        ended = WaitForSingleObject(thread_, kShortTimeoutMs) == WAIT_OBJECT_0;
-        CloseHandle(thread_);
-        thread_ = nullptr;
-    }
-    if (ended) {
-        CloseHandle(shared_->ready);
+    if (thread_.Stop()) {
         DeleteCriticalSection(&shared_->lock);
         delete shared_;
     } else {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/driver/window_thread.h"
+
 struct ReceivedClick {
     UINT message; // WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, ...
     POINT at;     // client coordinates
@@ -33,5 +35,5 @@ class ClickReceiver {
     void Close();
 
     Shared* shared_;
-    HANDLE thread_ = nullptr;
+    WindowThread thread_;
 };

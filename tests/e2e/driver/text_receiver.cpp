@@ -4,8 +4,6 @@
 
 struct TextReceiver::Shared {
     std::string title;
-    HANDLE ready = nullptr;
-    volatile HWND window = nullptr;
     volatile HWND edit = nullptr;
 };
 
@@ -33,63 +31,43 @@ LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     }
 }
 
-DWORD WINAPI ReceiverThread(void* param) {
-    auto* shared = static_cast<TextReceiver::Shared*>(param);
+HWND MakeReceiver(void* context) {
+    auto* shared = static_cast<TextReceiver::Shared*>(context);
     HMODULE module = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = ReceiverProc;
-    windowClass.hInstance = module;
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = kReceiverClass;
-    RegisterClassA(&windowClass); // fails harmlessly when registered before
+    RegisterReceiverClass(kReceiverClass, ReceiverProc);
     HWND window = CreateWindowExA(0, kReceiverClass, shared->title.c_str(),
                                   WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, kLeft, kTop, kWidth,
                                   kHeight, nullptr, nullptr, module, nullptr);
-    HWND edit = nullptr;
-    if (window != nullptr) {
-        RECT client{};
-        GetClientRect(window, &client);
-        edit = CreateWindowExA(0, "EDIT", "",
-                               WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL,
-                               0, 0, client.right, client.bottom, window, nullptr, module, nullptr);
-        if (edit != nullptr) {
-            SendMessageA(edit, WM_SETFONT,
-                         reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), TRUE);
-            SendMessageA(edit, EM_SETLIMITTEXT, kTextLimit, 0);
-        }
-        SetForegroundWindow(window);
-        SetFocus(edit);
-        UpdateWindow(window);
-    }
-    shared->window = window;
-    shared->edit = edit;
-    SetEvent(shared->ready);
     if (window == nullptr)
-        return 1;
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message); // key-downs become the characters the edit box takes
-        DispatchMessageA(&message);
+        return nullptr;
+    RECT client{};
+    GetClientRect(window, &client);
+    HWND edit = CreateWindowExA(
+        0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL, 0, 0,
+        client.right, client.bottom, window, nullptr, module, nullptr);
+    if (edit != nullptr) {
+        SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)),
+                     TRUE);
+        SendMessageA(edit, EM_SETLIMITTEXT, kTextLimit, 0);
     }
-    return 0;
+    SetForegroundWindow(window);
+    SetFocus(edit);
+    UpdateWindow(window);
+    shared->edit = edit;
+    return window;
 }
 
 } // namespace
 
 TextReceiver::TextReceiver(const char* title) : shared_(new Shared) {
     shared_->title = title;
-    shared_->ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    thread_ = CreateThread(nullptr, 0, ReceiverThread, shared_, 0, nullptr);
     try {
-        const bool opened = thread_ != nullptr &&
-                            WaitForSingleObject(shared_->ready, kShortTimeoutMs) == WAIT_OBJECT_0 &&
-                            shared_->window != nullptr && shared_->edit != nullptr;
+        const bool opened = thread_.Start(MakeReceiver, shared_) && shared_->edit != nullptr;
         Require(opened, "the text receiver window did not open");
         const bool inFront = PollUntil(kShortTimeoutMs, [&] {
-            if (GetForegroundWindow() == shared_->window)
+            if (GetForegroundWindow() == Window())
                 return true;
-            SetForegroundWindow(shared_->window);
+            SetForegroundWindow(Window());
             return false;
         });
         Require(inFront, "the text receiver window could not be brought to the front");
@@ -104,7 +82,7 @@ TextReceiver::~TextReceiver() {
 }
 
 HWND TextReceiver::Window() const {
-    return shared_->window;
+    return thread_.Window();
 }
 
 std::string TextReceiver::Text() const {
@@ -118,19 +96,9 @@ std::string TextReceiver::Text() const {
 void TextReceiver::Close() {
     if (shared_ == nullptr)
         return;
-    bool ended = true;
-    if (thread_ != nullptr) {
-        if (shared_->window != nullptr)
-            PostMessageA(shared_->window, WM_CLOSE, 0, 0);
-        ended = WaitForSingleObject(thread_, kShortTimeoutMs) == WAIT_OBJECT_0;
-        CloseHandle(thread_);
-        thread_ = nullptr;
-    }
-    if (ended) {
-        CloseHandle(shared_->ready);
+    if (thread_.Stop())
         delete shared_;
-    } else {
+    else
         Trace("the text receiver's thread did not end in time"); // it keeps its state
-    }
     shared_ = nullptr;
 }

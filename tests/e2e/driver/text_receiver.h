@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "tests/e2e/driver/window_thread.h"
+
 class TextReceiver {
   public:
     // Opens the window on a thread of its own, brings it to the front and focuses the edit box;
@@ -25,5 +27,5 @@ class TextReceiver {
     void Close();
 
     Shared* shared_;
-    HANDLE thread_ = nullptr;
+    WindowThread thread_;
 };
