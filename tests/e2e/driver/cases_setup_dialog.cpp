@@ -16,6 +16,7 @@
 #include "tests/e2e/driver/registry_values.h"
 #include "tests/e2e/driver/screenshot.h"
 #include "tests/e2e/driver/scripted_joystick_control.h"
+#include "tests/e2e/driver/user_input.h"
 
 namespace {
 
@@ -45,7 +46,6 @@ constexpr int kButton1Column = 16;
 constexpr char kChooseKey[] = "-- Choose key --";
 constexpr char kNotReleased[] = "A joystick key or axis is not released. Exit anyway?";
 constexpr char kResetQuestion[] = "Reset to default settings?";
-constexpr ULONG_PTR kDriverKeyMark = 0x50574B31; // "PWK1": keys this driver types itself
 constexpr uint32_t kButton1 = 1;
 
 int HeaderId(int column) {
@@ -323,24 +323,6 @@ void RequireNothingInjectedByTheProgram(const char* when) {
     for (const ObservedInput& input : ObservedInputs())
         Require(input.extraInfo == kDriverKeyMark,
                 Format("the program injected %s %s", Describe(input).c_str(), when));
-}
-
-// The driver types a key into whatever window is in the foreground.
-void TypeKey(UINT vk, bool down, bool extended = false) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = static_cast<WORD>(vk);
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = (down ? 0 : KEYEVENTF_KEYUP) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
-    input.ki.dwExtraInfo = kDriverKeyMark;
-    Require(SendInput(1, &input, sizeof input) == 1, "SendInput failed");
-}
-
-void BringToFront(HWND dialog) {
-    if (GetForegroundWindow() != dialog)
-        SetForegroundWindow(dialog);
-    WaitUntil(kShortTimeoutMs, "the setup dialog to be the foreground window",
-              [&] { return GetForegroundWindow() == dialog; });
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "tests/e2e/driver/registry_values.h"
 #include "tests/e2e/driver/screenshot.h"
 #include "tests/e2e/driver/scripted_joystick_control.h"
+#include "tests/e2e/driver/user_input.h"
 
 namespace {
 
@@ -37,7 +38,6 @@ constexpr int kSlider = 2211;
 constexpr int kThresholdText = 2212;
 constexpr char kResetQuestion[] = "Reset to default settings?";
 constexpr char kNotReleased[] = "A joystick key or axis is not released. Exit anyway?";
-constexpr ULONG_PTR kDriverKeyMark = 0x50574B31;
 
 HWND WaitForDialog(DWORD processId, const char* caption) {
     HWND dialog = nullptr;
@@ -123,25 +123,6 @@ void WaitUntilClosed(HWND dialog, const char* how) {
               [&] { return !IsWindow(dialog); });
 }
 
-void BringToFront(HWND dialog) {
-    if (GetForegroundWindow() != dialog)
-        SetForegroundWindow(dialog);
-    WaitUntil(kShortTimeoutMs, "the dialog to be the foreground window",
-              [&] { return GetForegroundWindow() == dialog; });
-}
-
-void TypeKey(UINT vk) {
-    INPUT input[2]{};
-    for (int i = 0; i < 2; ++i) {
-        input[i].type = INPUT_KEYBOARD;
-        input[i].ki.wVk = static_cast<WORD>(vk);
-        input[i].ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-        input[i].ki.dwFlags = i == 0 ? 0 : KEYEVENTF_KEYUP;
-        input[i].ki.dwExtraInfo = kDriverKeyMark;
-    }
-    Require(SendInput(2, input, sizeof(INPUT)) == 2, "SendInput failed");
-}
-
 void WaitForFocus(HWND dialog, int id) {
     WaitUntil(kShortTimeoutMs, Format("control %d to have the focus", id), [&] {
         GUITHREADINFO info{};
@@ -184,15 +165,7 @@ LONG SurfaceX(HWND dialog, const std::vector<LONG>& ys) {
 void SendMouse(HWND dialog, POINT client, DWORD flags) {
     POINT at = client;
     ClientToScreen(dialog, &at);
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = LONG((at.x * 65535LL + width / 2) / (width - 1));
-    input.mi.dy = LONG((at.y * 65535LL + height / 2) / (height - 1));
-    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    input.mi.dwExtraInfo = kDriverKeyMark;
-    Require(SendInput(1, &input, sizeof input) == 1, "SendInput failed for the mouse");
+    SendUserInput({MouseAt(flags | MOUSEEVENTF_MOVE, at)}, "move or press the mouse");
 }
 
 std::string PlatformKeyName(UINT vk) {
@@ -282,14 +255,14 @@ E2E_CASE("a user opens Timing setup and sees the stored values; a typed 0 for po
 
     BringToFront(timing);
     WaitForFocus(timing, kPollingBox);
-    TypeKey('0');
+    TapKey('0');
     WaitUntil(kShortTimeoutMs, "the polling box to show the typed 0",
               [&] { return TextOf(Control(timing, kPollingBox)) == "0"; });
-    TypeKey(VK_TAB);
+    TapKey(VK_TAB);
     RequireShown(timing, "3 250 40 70 slider 70", "after Tab");
     // Escape closes nothing: the Tab typed after it still reaches the open dialog.
-    TypeKey(VK_ESCAPE);
-    TypeKey(VK_TAB);
+    TapKey(VK_ESCAPE);
+    TapKey(VK_TAB);
     WaitForFocus(timing, kIntervalBox);
     Require(IsWindowVisible(timing), "Escape closed the timing dialog");
 
@@ -400,12 +373,12 @@ E2E_CASE("a user spins the stored typematic delay 5 down with the arrow key: it 
     HWND timing = OpenTiming(open);
     BringToFront(timing);
     WaitForFocus(timing, kPollingBox);
-    TypeKey(VK_TAB);
+    TapKey(VK_TAB);
     WaitForFocus(timing, kDelayBox);
     for (int step = 0; step < 4; ++step)
-        TypeKey(VK_DOWN);
+        TapKey(VK_DOWN);
     // The Tab after the arrows reaches the dialog only once they have been handled.
-    TypeKey(VK_TAB);
+    TapKey(VK_TAB);
     WaitForFocus(timing, kIntervalBox);
     RequireShown(timing, "20 3 40 50 slider 50", "after four steps down");
 }
@@ -417,10 +390,10 @@ E2E_CASE("a user types 7 as the polling interval and presses Enter: the dialog c
     HWND timing = OpenTiming(open);
     BringToFront(timing);
     WaitForFocus(timing, kPollingBox);
-    TypeKey('7');
+    TapKey('7');
     WaitUntil(kShortTimeoutMs, "the polling box to show the typed 7",
               [&] { return TextOf(Control(timing, kPollingBox)) == "7"; });
-    TypeKey(VK_RETURN);
+    TapKey(VK_RETURN);
     WaitUntilClosed(timing, "Enter");
     Require(StoredTiming() == "7 250 40 50", "Enter stored " + StoredTiming());
 }

@@ -3,6 +3,7 @@
 #include "tests/e2e/common/popup_menu_snapshot.h"
 #include "tests/e2e/driver/case_runner.h"
 #include "tests/e2e/driver/program_windows.h"
+#include "tests/e2e/driver/user_input.h"
 
 namespace {
 
@@ -66,34 +67,6 @@ BOOL CALLBACK FindPopupOf(HWND window, LPARAM param) {
 
 POINT Centre(const RECT& r) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-INPUT MouseInput(DWORD flags, POINT at) {
-    // Absolute coordinates run from 0 to 65535 across the primary screen.
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = LONG((at.x * 65535LL + width / 2) / (width - 1));
-    input.mi.dy = LONG((at.y * 65535LL + height / 2) / (height - 1));
-    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
-    return input;
-}
-
-INPUT KeyInput(WORD vk, bool down) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = WORD(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    return input;
-}
-
-void Send(std::vector<INPUT> inputs, const char* what) {
-    const UINT sent = SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
-    if (sent != inputs.size())
-        Fail(Format("cannot %s: SendInput took %u of %zu events (error %lu)", what, sent,
-                    inputs.size(), GetLastError()));
 }
 
 void WaitForMenuToClose(const TrayMenu& menu, const char* after) {
@@ -187,7 +160,7 @@ void ClickMenuItem(const TrayMenu& menu, UINT id) {
     const POINT at = Centre(r);
     // Point first and click once the item is lit, as a hand does: the click then lands on the
     // item the menu itself holds under the pointer.
-    Send({MouseInput(MOUSEEVENTF_MOVE, at)}, "move the pointer onto the menu item");
+    SendUserInput({MouseAt(MOUSEEVENTF_MOVE, at)}, "move the pointer onto the menu item");
     std::string lit;
     const bool underPointer = PollUntil(kShortTimeoutMs, [&] {
         const TrayMenu now = ReadTrayMenu(menu.popup);
@@ -202,14 +175,14 @@ void ClickMenuItem(const TrayMenu& menu, UINT id) {
     });
     Require(underPointer, Format("item %u did not light up with the pointer at %ld,%ld (lit:%s)",
                                  id, at.x, at.y, lit.empty() ? " none" : lit.c_str()));
-    Send({MouseInput(MOUSEEVENTF_LEFTDOWN, at), MouseInput(MOUSEEVENTF_LEFTUP, at)},
-         "click the menu item");
+    SendUserInput({MouseAt(MOUSEEVENTF_LEFTDOWN, at), MouseAt(MOUSEEVENTF_LEFTUP, at)},
+                  "click the menu item");
     Trace("clicked item %u '%s' at %ld,%ld", id, target->text.c_str(), at.x, at.y);
     WaitForMenuToClose(menu, Format("a click on item %u", id).c_str());
 }
 
 void DismissMenuWithEscape(const TrayMenu& menu) {
-    Send({KeyInput(VK_ESCAPE, true), KeyInput(VK_ESCAPE, false)}, "press Escape");
+    SendUserInput({KeyStroke(VK_ESCAPE, true), KeyStroke(VK_ESCAPE, false)}, "press Escape");
     WaitForMenuToClose(menu, "Escape");
 }
 
