@@ -5,14 +5,14 @@
 #include <cstring>
 
 #include "app/command_line.h"
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "app/main_window_win32.h"
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "app/startup.h"
 #include "app/tray.h"
 #include "engine/calibration.h"
 #include "engine/chords.h"
-#include "engine/poll_thread.h"
+#include "app/poll_thread.h"
 #include "platform/fine_timer.h"
 #include "platform/tray.h"
 #include "store/portable_mode.h"

@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "engine/poll_loop.h"
-#include "engine/poll_thread.h"
+#include "app/poll_thread.h"
 
 namespace {
 DWORD WINAPI PollThread(LPVOID) {

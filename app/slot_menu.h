@@ -2,7 +2,7 @@
 // The tray icon's menu: the nine slots by name, then "Setup dialog" and "Exit".
 #include <cstdint>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 constexpr int kMenuSlots = 9;
 constexpr int kSlotItemTextSize = 34; // "Config N" and 25 blanks, NUL

@@ -1,7 +1,7 @@
 #pragma once
 // The decisions of start-up: the window title that names the slot, and stepping past slots
 // that other running instances already serve.
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 // "Padwright Config 1" with its last character replaced by the slot digit.
 void FormatWindowTitle(char slotDigit, char (&title)[kWindowTitleSize]);

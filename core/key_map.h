@@ -1,6 +1,6 @@
 #pragma once
 // The default key map and timing, and the values derived from the key map.
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 // Default key map: arrows on the stick, Return and Tab on buttons 1 and 2, ten rows.
 void ResetKeyMapDefaults(ProgramState& s);

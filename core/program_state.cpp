@@ -1,4 +1,4 @@
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 #include <bit>
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/version.h"
+#include "core/version.h"
 #include "platform/joystick.h"
 
 using InputWord = uint64_t;

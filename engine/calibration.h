@@ -1,7 +1,7 @@
 #pragma once
 // Per-axis center, range and threshold, and the grid's button count, from the joystick's
 // capabilities and the threshold percentage.
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 constexpr int kMaxButtonColumns = 32;
 constexpr char kJoystickNotInstalled[] = "Selected joystick not installed";

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "engine/key_events.h"
 #include "platform/clock.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // Chord resolution with typematic repeat, and lifting what the engine holds down.
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "engine/cycle.h"
 
 // Poll thread, once per cycle in which events may be produced, after zone selection. Larger

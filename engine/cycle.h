@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 // Both live for one cycle: the working word loses the bits of whatever fired, the consumed mask
 // collects them.

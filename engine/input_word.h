@@ -1,6 +1,6 @@
 #pragma once
 // One joystick sample as an input word: axes as direction bits, the hat, 32 buttons.
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "platform/joystick.h"
 
 constexpr int kHatFirstBit = 12; // up, right, down, left

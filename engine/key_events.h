@@ -3,7 +3,7 @@
 // to its release, and the injection of that press and release.
 #include <cstdint>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 // HeldPress packing: bits 0..7 vk, bits 8..15 the whole scan byte (bit 15 is the extended-key
 // flag), bit 16 kCounterBiased. Bits 0..15 say what was pressed.

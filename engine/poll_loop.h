@@ -3,7 +3,7 @@
 // inactive states.
 #include <atomic>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "platform/joystick.h"
 
 constexpr uint32_t kInactiveRetryMilliseconds = 5000;

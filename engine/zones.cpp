@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "engine/chords.h"
 #include "engine/key_events.h"
 

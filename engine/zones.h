@@ -1,7 +1,7 @@
 #pragma once
 // Axis-zone selection: an entry holding both directions of X or of Y turns that axis into a
 // selector that taps one of several keys as the stick crosses from zone to zone.
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "engine/cycle.h"
 #include "platform/joystick.h"
 

@@ -2,7 +2,7 @@
 // Modal message boxes, always captioned with the application title.
 #include <cstdint>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 constexpr uint32_t kMbOk = 0x0;
 constexpr uint32_t kMbOkCancel = 0x1;

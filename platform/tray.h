@@ -1,6 +1,6 @@
 #pragma once
 // The notification-area icon. The record itself lives in platform/win32/.
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 void TrayAdd(WindowHandle window, const char* tip, bool activeIcon); // NIM_ADD
 void TrayModify(const char* tip, bool activeIcon);                   // NIM_MODIFY

@@ -1,5 +1,5 @@
 #pragma once
 // Small window operations the program's decisions need.
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 void SetWindowTitle(WindowHandle window, const char* title); // SetWindowTextA

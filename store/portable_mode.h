@@ -1,7 +1,7 @@
 #pragma once
 // Portable mode: the settings travel in a file that the system's registry editor writes from
 // and reads into the registry under the current user.
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 constexpr char kPortableFileName[] = "padwrt.cfg";
 constexpr char kImportTemplate[] = "regedit.exe /s \"%1\"";

@@ -1,7 +1,7 @@
 #pragma once
 // Where the settings live: the registry root, the key of each slot, the value names, and the
 // name a slot carries until one is stored.
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "platform/registry.h"
 
 constexpr char kBaseKeyPath[] = "SOFTWARE\\Orvanelk\\Padwright";

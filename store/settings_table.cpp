@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "store/registry_layout.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <limits>
 #include <span>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 enum class SettingField : uint8_t {
     KeyCount,

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "platform/registry.h"
 #include "store/portable_mode.h"
 #include "store/registry_layout.h"

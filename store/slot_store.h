@@ -2,7 +2,7 @@
 // Loading and saving the settings of a slot. All run on the user-interface thread. What cannot be
 // read keeps its value in memory. The saves tell whether every value was stored, so that a user
 // without the right to write the store hears of it instead of losing the edits unawares.
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 // Key map, options, name and timing of the current slot, then the values derived from them.
 void LoadSlot(ProgramState& s);

@@ -1,6 +1,6 @@
 #include "ui/grid_drag.h"
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "ui/grid_layout.h"
 
 uint32_t PressedRow(uint32_t y, int32_t keyButtonTop, int32_t rowPitch) {

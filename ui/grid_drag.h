@@ -3,7 +3,7 @@
 // Pointer y is the client y the mouse message carries, taken as unsigned.
 #include <cstdint>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 // Row band hit by a press: row r when keyButtonTop + (r-1)*rowPitch < y <= keyButtonTop +
 // r*rowPitch. Computed unsigned, so a pointer above row 0's band gives a huge row, never row 0.

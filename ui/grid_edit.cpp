@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "ui/grid_layout.h"
 
 namespace {

@@ -4,8 +4,8 @@
 // "-" and "+".
 #include <cstdint>
 
-#include "app/program_state.h"
-#include "ui/setup_dialog_ids.h"
+#include "core/program_state.h"
+#include "res/setup_dialog_ids.h"
 
 struct GridCell {
     int row;

@@ -4,9 +4,9 @@
 // writes what PlanRefresh lists. Neither decides anything itself.
 #include <cstdint>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "engine/calibration.h"
-#include "ui/setup_dialog_ids.h"
+#include "res/setup_dialog_ids.h"
 
 struct PixelRect {
     int32_t left, top, right, bottom;

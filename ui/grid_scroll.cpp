@@ -1,6 +1,6 @@
 #include "ui/grid_scroll.h"
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "ui/grid_layout.h"
 
 int32_t ScrollTarget(int32_t request, int32_t thumb, int32_t scrollPos, int32_t keyCount,

@@ -2,7 +2,7 @@
 // Scrolling the setup grid over the key map (ScrollGrid's decisions).
 #include <cstdint>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 // Request codes of WM_VSCROLL.
 constexpr int32_t kSbLineUp = 0;

@@ -1,6 +1,6 @@
 #include "ui/key_capture.h"
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "engine/chords.h"
 #include "platform/input.h"
 #include "ui/grid_edit.h"

@@ -5,7 +5,7 @@
 // entry. The dialog supplies the controls through CaptureView.
 #include <cstdint>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 constexpr char kChooseKeyText[] = "-- Choose key --";
 constexpr uint32_t kHighestCapturedKey = 246; // the key search runs from here down to 1

@@ -1,6 +1,6 @@
 #include "ui/key_capture_win32.h"
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "ui/setup_dialog_win32.h"
 #include "ui/setup_grid_win32.h"
 

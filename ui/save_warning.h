@@ -2,7 +2,7 @@
 // What the user hears when a dialog's OK could not store its settings. Writing under
 // HKEY_LOCAL_MACHINE needs an administrator; without a word the reload after OK would silently
 // put back what the registry still holds.
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 constexpr char kNotSavedText[] =
     "The settings could not be stored in the registry.\n"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "engine/calibration.h"
 #include "platform/message_box.h"
 #include "store/portable_mode.h"

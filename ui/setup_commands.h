@@ -3,8 +3,8 @@
 // controls, calls these, and writes its controls from the result.
 #include <cstdint>
 
-#include "app/program_state.h"
-#include "app/version.h"
+#include "core/program_state.h"
+#include "core/version.h"
 #include "ui/key_capture.h"
 
 constexpr char kSetupNotReleasedQuestion[] = "A joystick key or axis is not released. Exit anyway?";

@@ -1,6 +1,6 @@
 #include "ui/setup_grid_win32.h"
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "ui/grid_edit.h"
 #include "ui/grid_layout.h"
 #include "ui/grid_scroll.h"

@@ -4,14 +4,14 @@
 
 #include <commctrl.h>
 
-#include "app/key_map.h"
-#include "app/program_state.h"
+#include "core/key_map.h"
+#include "core/program_state.h"
 #include "engine/calibration.h"
 #include "platform/message_box.h"
 #include "store/slot_store.h"
 #include "ui/save_warning.h"
-#include "ui/resource_ids.h"
-#include "ui/timing_dialog_ids.h"
+#include "res/resource_ids.h"
+#include "res/timing_dialog_ids.h"
 #include "ui/timing_rules.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "platform/tray.h"
-#include "ui/resource_ids.h"
+#include "res/resource_ids.h"
 
 namespace {
 NOTIFYICONDATAA trayRecord;

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "engine/calibration.h"
 #include "engine/poll_loop.h"
 #include "tests/fakes/fake_input.h"

@@ -21,8 +21,8 @@
 # Prints one line per case and ends with exactly "N passed, N failed"; exits non-zero when a
 # case failed or the run itself broke (which counts as one failure).
 set -uo pipefail
-# shellcheck source=tests/e2e/wine_session.sh
-source "$(dirname "$0")/wine_session.sh"
+# shellcheck source=tools/wine_session.sh
+source "$(dirname "$0")/../../tools/wine_session.sh"
 
 die_usage() {
     echo "run.sh: $*" >&2

@@ -19,7 +19,7 @@
 #include <iterator>
 #include <memory>
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "engine/calibration.h"
 #include "tests/fakes/fake_joystick.h"
 #include "tests/fakes/fake_message_box.h"

@@ -19,7 +19,7 @@
 #include <memory>
 #include <string>
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "store/portable_mode.h"
 #include "store/registry_layout.h"
 #include "store/slot_store.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "engine/chords.h"
 #include "platform/input.h"
 #include "tests/fakes/fake_clock.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "ui/grid_layout.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <limits>
 #include <memory>
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "ui/grid_drag.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "engine/chords.h"
 #include "engine/cycle.h"
 #include "tests/fakes/fake_input.h"

@@ -1,4 +1,4 @@
-#include "app/key_map.h"
+#include "core/key_map.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "store/registry_layout.h"
 #include "store/slot_store.h"
 #include "tests/fakes/fake_message_box.h"

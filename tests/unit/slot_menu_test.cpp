@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "tests/fakes/fake_joystick.h"
 #include "tests/fakes/fake_message_box.h"
 #include "tests/fakes/fake_registry.h"

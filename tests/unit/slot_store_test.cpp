@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/key_map.h"
+#include "core/key_map.h"
 #include "store/registry_layout.h"
 #include "tests/fakes/fake_registry.h"
 

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "tests/e2e/common/scripted_joystick.h"
+#include "tools/winmm_stub/scripted_joystick.h"
 
 namespace {
 

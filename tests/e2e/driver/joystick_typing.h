@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/common/scripted_joystick.h"
+#include "tools/winmm_stub/scripted_joystick.h"
 #include "tests/e2e/driver/input_observer.h"
 
 using JoystickHold = std::function<void(ScriptedJoystickScript&)>;

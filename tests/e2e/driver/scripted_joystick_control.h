@@ -3,7 +3,7 @@
 // answers from, changes what the joystick reports, and counts the program's reads.
 #include <cstdint>
 
-#include "tests/e2e/common/scripted_joystick.h"
+#include "tools/winmm_stub/scripted_joystick.h"
 
 // Creates the mapping (once per run) and keeps it open until the driver ends.
 void CreateScriptedJoystick();
