@@ -14,8 +14,10 @@
 #include "engine/chords.h"
 #include "app/poll_thread.h"
 #include "platform/fine_timer.h"
+#include "platform/message_box.h"
 #include "platform/tray.h"
 #include "store/portable_mode.h"
+#include "res/resource_ids.h"
 #include "store/slot_store.h"
 #include "ui/setup_dialog_win32.h"
 
@@ -44,6 +46,7 @@ void RunMessageLoop() {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
+    SetMessageBoxCaption(kAppTitle);
     ProgramState& s = State();
     s.enabledMask = ~InputWord{0};
 
@@ -71,7 +74,7 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     ResetTimingDefaults(s);
     LoadSlot(s);
 
-    TrayAdd(mainWindow, kActiveTip, true);
+    TrayAdd(mainWindow, kActiveTip, true, {IDI_ACTIVE, IDI_INACTIVE});
     Calibrate(s, mainWindow);
     StartPollThread();
     InstallExtendedKeyHook();

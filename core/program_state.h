@@ -9,6 +9,7 @@
 
 #include "core/version.h"
 #include "platform/joystick.h"
+#include "platform/window.h"
 
 using InputWord = uint64_t;
 
@@ -105,8 +106,6 @@ struct GridState {
     int32_t dragSourceRow = 0;
     int32_t dropRow = 0;
 };
-
-using WindowHandle = void*;
 
 struct ProgramState {
     // Key map and its options.

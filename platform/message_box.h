@@ -1,8 +1,8 @@
 #pragma once
-// Modal message boxes, always captioned with the application title.
+// Modal message boxes, all with the one caption start-up gives.
 #include <cstdint>
 
-#include "core/program_state.h"
+#include "platform/window.h"
 
 constexpr uint32_t kMbOk = 0x0;
 constexpr uint32_t kMbOkCancel = 0x1;
@@ -12,5 +12,7 @@ constexpr int kIdCancel = 2;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
 
-// MessageBoxA(owner, text, kAppTitle, buttons); returns the button chosen.
+// The caption of every message box from now on; start-up sets it before anything can ask.
+void SetMessageBoxCaption(const char* caption);
+// MessageBoxA(owner, text, caption, buttons); returns the button chosen.
 int ShowMessageBox(WindowHandle owner, const char* text, uint32_t buttons);

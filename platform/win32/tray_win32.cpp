@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "platform/tray.h"
-#include "res/resource_ids.h"
 
 namespace {
 NOTIFYICONDATAA trayRecord;
@@ -20,10 +19,10 @@ void CopyTip(const char* tip) {
 }
 } // namespace
 
-void TrayAdd(WindowHandle window, const char* tip, bool active) {
+void TrayAdd(WindowHandle window, const char* tip, bool active, TrayIconIds icons) {
     HINSTANCE module = GetModuleHandleA(nullptr);
-    activeIcon = LoadIconA(module, MAKEINTRESOURCEA(IDI_ACTIVE));
-    inactiveIcon = LoadIconA(module, MAKEINTRESOURCEA(IDI_INACTIVE));
+    activeIcon = LoadIconA(module, MAKEINTRESOURCEA(icons.active));
+    inactiveIcon = LoadIconA(module, MAKEINTRESOURCEA(icons.inactive));
     std::memset(&trayRecord, 0, sizeof(trayRecord));
     trayRecord.cbSize = NOTIFYICONDATAA_V1_SIZE;
     trayRecord.hWnd = static_cast<HWND>(window);

@@ -5,6 +5,8 @@ FakeMessageBox& TheFakeMessageBox() {
     return box;
 }
 
+void SetMessageBoxCaption(const char*) {}
+
 int ShowMessageBox(WindowHandle owner, const char* text, uint32_t buttons) {
     TheFakeMessageBox().shown.push_back({owner, text, buttons});
     return TheFakeMessageBox().answer;

@@ -7,7 +7,7 @@ FakeTray& TheFakeTray() {
     return tray;
 }
 
-void TrayAdd(WindowHandle, const char* tip, bool activeIcon) {
+void TrayAdd(WindowHandle, const char* tip, bool activeIcon, TrayIconIds) {
     FakeTray& t = TheFakeTray();
     t.present = true;
     t.tip = tip;
