@@ -10,7 +10,6 @@
 #include "core/program_state.h"
 #include "app/startup.h"
 #include "app/tray.h"
-#include "engine/calibration.h"
 #include "engine/chords.h"
 #include "app/poll_thread.h"
 #include "platform/fine_timer.h"
@@ -19,6 +18,7 @@
 #include "store/portable_mode.h"
 #include "res/resource_ids.h"
 #include "store/slot_store.h"
+#include "ui/joystick_warning.h"
 #include "ui/setup_dialog_win32.h"
 
 namespace {
@@ -75,7 +75,7 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     LoadSlot(s);
 
     TrayAdd(mainWindow, kActiveTip, true, {IDI_ACTIVE, IDI_INACTIVE});
-    Calibrate(s, mainWindow);
+    CalibrateOrWarn(s, mainWindow);
     StartPollThread();
     InstallExtendedKeyHook();
 

@@ -4,10 +4,10 @@
 
 #include "app/main_window.h"
 #include "app/startup.h"
-#include "engine/calibration.h"
 #include "platform/window.h"
 #include "store/portable_mode.h"
 #include "store/slot_store.h"
+#include "ui/joystick_warning.h"
 
 namespace {
 // The fallback name keeps its blanks when no name is stored: they widen the menu.
@@ -40,7 +40,7 @@ void ChangeSlot(ProgramState& s, char slotDigit) {
     FormatWindowTitle(slotDigit, s.windowTitle);
     SetWindowTitle(s.mainWindow, s.windowTitle);
     LoadSlot(s);
-    Calibrate(s, s.mainWindow);
+    CalibrateOrWarn(s, s.mainWindow);
     SaveSelectedSlot(s);
     ExportPortableFile(s);
 }

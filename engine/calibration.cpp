@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/joystick.h"
-#include "platform/message_box.h"
 
 namespace {
 void ApplyCaps(ProgramState& s, const JoystickCaps& caps) {
@@ -29,14 +28,13 @@ void ApplyCaps(ProgramState& s, const JoystickCaps& caps) {
 }
 } // namespace
 
-void Calibrate(ProgramState& s, WindowHandle owner) {
+bool Calibrate(ProgramState& s) {
     Calibration& c = s.calibration;
     c.numButtons.store(0, std::memory_order_relaxed);
-    if (ReadJoystickCaps(s.joystickId.load(std::memory_order_relaxed), c.caps) != kJoyNoError) {
-        ShowMessageBox(owner, kJoystickNotInstalled, kMbOk);
-        return;
-    }
+    if (ReadJoystickCaps(s.joystickId.load(std::memory_order_relaxed), c.caps) != kJoyNoError)
+        return false;
     ApplyCaps(s, c.caps);
+    return true;
 }
 
 void CalibrateIfNeverCalibrated(ProgramState& s) {

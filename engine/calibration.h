@@ -4,11 +4,10 @@
 #include "core/program_state.h"
 
 constexpr int kMaxButtonColumns = 32;
-constexpr char kJoystickNotInstalled[] = "Selected joystick not installed";
 
-// Runs on the user-interface thread only. A failed capability query shows a message owned by
-// `owner`, leaves numButtons 0 and keeps every other value of the last good calibration.
-void Calibrate(ProgramState& s, WindowHandle owner);
+// Runs on the user-interface thread only. Returns whether the capability query succeeded; a
+// failed one leaves numButtons 0 and keeps every other value of the last good calibration.
+bool Calibrate(ProgramState& s);
 
 // Poll thread, when the joystick starts answering: if no calibration has succeeded yet (the pad
 // was plugged in after start-up), calibrate now, without a message. Uncalibrated axes would read

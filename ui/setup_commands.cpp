@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "core/key_map.h"
-#include "engine/calibration.h"
 #include "platform/message_box.h"
 #include "store/portable_mode.h"
 #include "store/slot_store.h"
+#include "ui/joystick_warning.h"
 #include "ui/save_warning.h"
 
 void OpenSetup(ProgramState& s, WindowHandle dialog) {
@@ -66,7 +66,7 @@ bool CloseSetup(ProgramState& s, WindowHandle dialog, CaptureView& view,
         return false;
     RestoreSetupSnapshot(s, opened);
     LoadSlot(s);
-    Calibrate(s, dialog);
+    CalibrateOrWarn(s, dialog);
     s.setupDialog = nullptr;
     s.dialogActive.store(false, std::memory_order_relaxed);
     return true;
@@ -88,7 +88,7 @@ bool ChooseJoystick(ProgramState& s, int32_t selection, WindowHandle dialog) {
     if (selection < 0)
         return false;
     s.joystickId.store(static_cast<uint32_t>(selection), std::memory_order_relaxed);
-    Calibrate(s, dialog);
+    CalibrateOrWarn(s, dialog);
     return true;
 }
 

@@ -6,9 +6,9 @@
 
 #include "core/key_map.h"
 #include "core/program_state.h"
-#include "engine/calibration.h"
 #include "platform/message_box.h"
 #include "store/slot_store.h"
+#include "ui/joystick_warning.h"
 #include "ui/save_warning.h"
 #include "res/resource_ids.h"
 #include "res/timing_dialog_ids.h"
@@ -89,7 +89,7 @@ void OnThresholdMoved(HWND dialog) {
         static_cast<int32_t>(SendDlgItemMessageA(dialog, IDC_THRESHOLD_SLIDER, TBM_GETPOS, 0, 0));
     s.timing.thresholdPercent.store(position);
     SetDlgItemInt(dialog, IDC_THRESHOLD_TEXT, static_cast<UINT>(position), FALSE);
-    Calibrate(s, dialog);
+    CalibrateOrWarn(s, dialog);
 }
 
 void OnCommand(HWND dialog, WPARAM wParam) {

@@ -18,7 +18,7 @@ std::unique_ptr<ProgramState> FreshState() {
     ResetFakeJoystick();
     ResetKeyMapDefaults(*s);
     ResetTimingDefaults(*s);
-    Calibrate(*s, nullptr);
+    Calibrate(*s);
     return s;
 }
 

@@ -75,7 +75,7 @@ void Recalibrate(FuzzBytes& in, ProgramState& s) {
     joystick.caps.numAxes = in.U32();
     joystick.caps.caps = in.U32();
     joystick.capsResult = in.Byte() & 1;
-    Calibrate(s, nullptr);
+    Calibrate(s);
     TheFakeMessageBox().shown.clear();
 }
 

@@ -1,6 +1,7 @@
 #include "engine/calibration.h"
 
 #include "tests/unit/engine_fixture.h"
+#include "ui/joystick_warning.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ TEST_F(CalibrationTest, ButtonColumns_OddCountsRoundUpAndAtMost32) {
                                                   {32, 32}, {40, 32}, {255, 32}, {~0u, 32}};
     for (const auto& [reported, columns] : cases) {
         TheFakeJoystick().caps.numButtons = reported;
-        Calibrate(s, nullptr);
+        Calibrate(s);
         EXPECT_EQ(s.calibration.numButtons, columns) << reported;
     }
 }
@@ -31,7 +32,7 @@ TEST_F(CalibrationTest, Axes_CenterRangeThresholdInUnsignedArithmetic) {
     SetBounds(2, 100, 300);
     SetBounds(3, 0xFFFFFF00u, 0xFFFFFFFFu); // the sum wraps in 32 bits
     TheFakeJoystick().caps.numAxes = 9;
-    Calibrate(s, nullptr);
+    Calibrate(s);
 
     EXPECT_EQ(Axis(0), (std::vector<uint32_t>{500, 1000, 250}));
     EXPECT_EQ(Axis(1), (std::vector<uint32_t>{500, 1001, 250}));
@@ -40,26 +41,28 @@ TEST_F(CalibrationTest, Axes_CenterRangeThresholdInUnsignedArithmetic) {
     EXPECT_EQ(s.calibration.numAxes, 6u) << "never more axes than the sample holds";
 
     s.timing.thresholdPercent = 0;
-    Calibrate(s, nullptr);
+    Calibrate(s);
     for (int k = 0; k < kAxisCount; ++k)
         EXPECT_EQ(Axis(k)[2], 0u) << k;
 }
 
-TEST_F(CalibrationTest, FailedQuery_ShowsMessageEveryCallAndKeepsLastGoodValues) {
+TEST_F(CalibrationTest, FailedQuery_IsReportedAndWarnedEveryCallAndKeepsLastGoodValues) {
     s.joystickId = 2;
     SetBounds(0, 0, 1000);
     TheFakeJoystick().caps.numAxes = 2;
     TheFakeJoystick().caps.caps = kJoyCapsHasPov;
-    Calibrate(s, nullptr);
+    EXPECT_TRUE(CalibrateOrWarn(s, nullptr));
     EXPECT_TRUE(TheFakeMessageBox().shown.empty());
     EXPECT_EQ(TheFakeJoystick().lastCapsId, 2u);
 
     TheFakeJoystick().capsResult = 165;
     SetBounds(0, 0, 4000);
     s.timing.thresholdPercent = 10;
+    EXPECT_FALSE(Calibrate(s));
+    EXPECT_TRUE(TheFakeMessageBox().shown.empty()) << "the calibration itself shows nothing";
     const WindowHandle owner = reinterpret_cast<WindowHandle>(0x1234);
-    Calibrate(s, owner);
-    Calibrate(s, owner);
+    EXPECT_FALSE(CalibrateOrWarn(s, owner));
+    CalibrateOrWarn(s, owner);
 
     ASSERT_EQ(TheFakeMessageBox().shown.size(), 2u);
     EXPECT_EQ(TheFakeMessageBox().shown[0].text, "Selected joystick not installed");

@@ -40,7 +40,7 @@ namespace {
 struct EngineAllocationTest : EngineTest {
     EngineAllocationTest() {
         ResetKeyMapDefaults(s);
-        Calibrate(s, nullptr);
+        Calibrate(s);
     }
     // Alternates two joystick states so that presses, repeats and releases all happen.
     uint64_t AllocationsOverCycles(uint32_t buttons) {

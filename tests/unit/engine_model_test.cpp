@@ -21,6 +21,7 @@
 #include "ui/grid_drag.h"
 #include "ui/grid_edit.h"
 #include "ui/grid_layout.h"
+#include "ui/joystick_warning.h"
 #include "ui/setup_commands.h"
 
 namespace {
@@ -298,7 +299,7 @@ struct EngineModelTest : EngineTest {
         s.timing.typematicInterval = static_cast<int32_t>(random.Below(900));
         if (random.Percent(20)) {
             s.timing.thresholdPercent = static_cast<int32_t>(random.Below(101));
-            Calibrate(s, kDialog);
+            CalibrateOrWarn(s, kDialog);
         }
         Note("timing poll " + std::to_string(s.timing.pollingInterval.load()) + " delay " +
              std::to_string(s.timing.typematicDelay.load()) + " interval " +
@@ -438,7 +439,7 @@ TEST_F(EngineModelTest, RandomUseNeverLeavesAKeyDownOrReleasesOneThatIsUp) {
     stepsWanted = EnvNumber("PADWRIGHT_MODEL_STEPS", kDefaultSteps);
     random.state = seed;
     StoreRandomSlots();
-    Calibrate(s, nullptr);
+    Calibrate(s);
     stick = TheFakeJoystick().sample;
 
     TheFakeClock().onSleep = [this](uint32_t ms) { RunStep(ms); };

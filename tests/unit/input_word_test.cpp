@@ -13,7 +13,7 @@ struct InputWordTest : EngineTest {
     InputWordTest() {
         for (uint32_t& max : TheFakeJoystick().caps.axisMax)
             max = 1000;
-        Calibrate(s, nullptr);
+        Calibrate(s);
     }
     InputWord Word() const { return BuildInputWord(sample, s.calibration); }
 };
@@ -32,7 +32,7 @@ TEST_F(InputWordTest, Axes_StrictlyBeyondThresholdSetLowOrHigh) {
         sample.pos[k] = 500;
     }
     s.timing.thresholdPercent = 0;
-    Calibrate(s, nullptr);
+    Calibrate(s);
     sample.pos[0] = 501;
     sample.pos[1] = 499;
     EXPECT_EQ(Word(), InputWord{0b0110});
@@ -45,7 +45,7 @@ TEST_F(InputWordTest, AxisCount_LimitsWhichPositionsAreRead) {
         {0, 0}, {2, 0b1010}, {3, 0b101010}, {6, 0b101010101010}};
     for (const auto& [axes, bits] : cases) {
         TheFakeJoystick().caps.numAxes = axes;
-        Calibrate(s, nullptr);
+        Calibrate(s);
         EXPECT_EQ(Word(), bits) << axes;
     }
 }
@@ -77,7 +77,7 @@ TEST_F(InputWordTest, Hat_SectorsWithTheirBoundaries_OnlyWithHasPov) {
         EXPECT_EQ(Word(), bits) << "pov " << pov;
     }
     TheFakeJoystick().caps.caps = 0;
-    Calibrate(s, nullptr);
+    Calibrate(s);
     for (uint32_t pov : {0u, 4500u, 9000u, 18000u, 27000u}) {
         sample.pov = pov;
         EXPECT_EQ(Word(), 0u) << "no hat: pov " << pov;

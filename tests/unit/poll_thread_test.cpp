@@ -30,7 +30,7 @@ struct PollThreadTest : EngineTest {
         SetEntry(6, Button(1) | Button(2), 'P');
         SetEntry(7, Button(3), 1);
         RecomputeMaxChordSize(s);
-        Calibrate(s, nullptr);
+        Calibrate(s);
         s.grid.pageRows = 6;
         TheFakeClock().onSleep = [this](uint32_t) { sleeps.fetch_add(1); };
     }
@@ -96,7 +96,7 @@ TEST_F(PollThreadTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
         s.timing.typematicInterval = Next() % 80;
         if (round % 10 == 0) {
             s.timing.thresholdPercent = Next() % 101;
-            Calibrate(s, nullptr);
+            Calibrate(s);
         }
         s.dialogActive = Next() % 7 == 0;
         (void)InputSnapshot(s);
