@@ -1,11 +1,12 @@
 #include <windows.h>
 
-#include "engine/poll_loop.h"
 #include "app/poll_thread.h"
+#include "app/tray.h"
+#include "engine/poll_loop.h"
 
 namespace {
 DWORD WINAPI PollThread(LPVOID) {
-    RunPollLoop(State());
+    RunPollLoop(State(), ShowTrayState);
     return 0;
 }
 } // namespace

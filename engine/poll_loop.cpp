@@ -1,6 +1,5 @@
 #include "engine/poll_loop.h"
 
-#include "app/tray.h"
 #include "engine/calibration.h"
 #include "engine/chords.h"
 #include "engine/cycle.h"
@@ -37,14 +36,14 @@ bool PollCycle(ProgramState& s, JoystickSample& sample) {
     return readOk;
 }
 
-void RunPollLoop(ProgramState& s, const std::atomic<bool>* stop) {
+void RunPollLoop(ProgramState& s, ShowActiveState showState, const std::atomic<bool>* stop) {
     JoystickSample sample{};
     PollWait wait;
     const auto stopped = [stop] { return stop != nullptr && stop->load(); };
     while (!stopped()) {
         if (ReadSelectedJoystick(s, sample)) {
             CalibrateIfNeverCalibrated(s);
-            ShowTrayState(true);
+            showState(true);
             bool readOk = true;
             while (readOk) {
                 readOk = PollCycle(s, sample);
@@ -53,7 +52,7 @@ void RunPollLoop(ProgramState& s, const std::atomic<bool>* stop) {
                     return;
             }
         }
-        ShowTrayState(false);
+        showState(false);
         WaitMilliseconds(wait, kInactiveRetryMilliseconds);
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The poll thread's body as neutral code: one cycle, and the loop with the tray's active and
-// inactive states.
+// The poll thread's body as neutral code: one cycle, and the loop that reports whether the joystick
+// is read (active) or not (inactive) to whoever shows it.
 #include <atomic>
 
 #include "core/program_state.h"
@@ -13,5 +13,9 @@ constexpr uint32_t kInactiveRetryMilliseconds = 5000;
 // whose read failed publishes the word of the sample as the read left it but injects nothing.
 bool PollCycle(ProgramState& s, JoystickSample& sample);
 
+// Told, on the poll thread, each time the loop finds the joystick readable or unreadable.
+using ShowActiveState = void (*)(bool active);
+
 // Runs for the life of the process. Tests pass `stop`, which is looked at after every sleep.
-void RunPollLoop(ProgramState& s, const std::atomic<bool>* stop = nullptr);
+void RunPollLoop(ProgramState& s, ShowActiveState showState,
+                 const std::atomic<bool>* stop = nullptr);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/slot_menu.h"
+#include "app/tray.h"
 #include "engine/calibration.h"
 #include "engine/key_events.h"
 #include "engine/poll_loop.h"
@@ -443,7 +444,7 @@ TEST_F(EngineModelTest, RandomUseNeverLeavesAKeyDownOrReleasesOneThatIsUp) {
     stick = TheFakeJoystick().sample;
 
     TheFakeClock().onSleep = [this](uint32_t ms) { RunStep(ms); };
-    RunPollLoop(s, &stop);
+    RunPollLoop(s, ShowTrayState, &stop);
     TheFakeClock().onSleep = nullptr;
 
     if (failure.empty()) {

@@ -33,7 +33,7 @@ struct PollLoopTest : EngineTest {
             sleeps.push_back(ms);
             stop = script(sleeps.size());
         };
-        RunPollLoop(s, &stop);
+        RunPollLoop(s, ShowTrayState, &stop);
     }
 };
 
@@ -139,7 +139,7 @@ TEST_F(PlugInLaterTest, APadPluggedInAfterAFailedStartIsCalibratedAndHoldsNothin
 
     std::atomic<bool> stop{false};
     TheFakeClock().onSleep = [&](uint32_t) { stop = TheFakeClock().totalSlept >= 300; };
-    RunPollLoop(s, &stop);
+    RunPollLoop(s, ShowTrayState, &stop);
 
     EXPECT_EQ(s.calibration.center[0], 32767u);
     EXPECT_EQ(s.engine.currentInput.load(), 0u) << "a centred stick reads as centred";
@@ -149,7 +149,7 @@ TEST_F(PlugInLaterTest, APadPluggedInAfterAFailedStartIsCalibratedAndHoldsNothin
     TheFakeJoystick().caps.axisMax[0] = 1000; // a later calibration is the user's to ask for
     stop = false;
     TheFakeClock().totalSlept = 0;
-    RunPollLoop(s, &stop);
+    RunPollLoop(s, ShowTrayState, &stop);
     EXPECT_EQ(s.calibration.range[0], 65535u);
 }
 } // namespace

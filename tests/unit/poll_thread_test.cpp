@@ -3,6 +3,7 @@
 #include <atomic>
 #include <thread>
 
+#include "app/tray.h"
 #include "engine/calibration.h"
 #include "engine/poll_loop.h"
 #include "tests/unit/engine_fixture.h"
@@ -42,7 +43,7 @@ struct PollThreadTest : EngineTest {
 };
 
 TEST_F(PollThreadTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
-    std::thread poll([this] { RunPollLoop(s, &stop); });
+    std::thread poll([this] { RunPollLoop(s, ShowTrayState, &stop); });
     // Every round lets at least one cycle run, so the loop works on every edited state; with a
     // second core free, cycles also run in the middle of the edits.
     for (int round = 0; round < 1500; ++round) {
