@@ -13,6 +13,7 @@
 #include "engine/chords.h"
 #include "app/poll_thread.h"
 #include "platform/fine_timer.h"
+#include "platform/input.h"
 #include "platform/message_box.h"
 #include "platform/tray.h"
 #include "store/portable_mode.h"
@@ -70,7 +71,7 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     if (mainWindow == nullptr)
         return 1;
 
-    ResetKeyMapDefaults(s);
+    ResetKeyMapDefaults(s, ScanCodeOfKey);
     ResetTimingDefaults(s);
     LoadSlot(s);
 

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/input.h"
-
 namespace {
 struct DefaultEntry {
     int index;
@@ -20,7 +18,7 @@ constexpr DefaultEntry kDefaults[] = {
 };
 } // namespace
 
-void ResetKeyMapDefaults(ProgramState& s) {
+void ResetKeyMapDefaults(ProgramState& s, ScanCodeLookup scanCodeOf) {
     s.keyMap.keyCount = kDefaultKeyCount;
     s.grid.scrollPos = 0;
     s.typematicOn = 1;
@@ -41,7 +39,7 @@ void ResetKeyMapDefaults(ProgramState& s) {
     for (KeyMapEntry& shared : s.keyMap.entries) {
         KeyMapEntry e = ReadEntry(shared);
         e.bitCount = ChordMask(e) != 0 ? 1 : 0;
-        e.scan = static_cast<uint8_t>(ScanCodeOfKey(e.vk));
+        e.scan = static_cast<uint8_t>(scanCodeOf(e.vk));
         WriteEntry(shared, e);
     }
     s.enabledMask = ~InputWord{0};

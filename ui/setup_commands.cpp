@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/key_map.h"
+#include "platform/input.h"
 #include "platform/message_box.h"
 #include "store/portable_mode.h"
 #include "store/slot_store.h"
@@ -76,7 +77,7 @@ bool ResetSetupToDefaults(ProgramState& s, WindowHandle dialog, CaptureView& vie
     EndKeyCapture(s, view);
     if (ShowMessageBox(dialog, kSetupResetQuestion, kMbOkCancel) != kIdOk)
         return false;
-    ResetKeyMapDefaults(s);
+    ResetKeyMapDefaults(s, ScanCodeOfKey);
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "core/key_map.h"
 #include "engine/calibration.h"
 #include "engine/poll_loop.h"
+#include "platform/input.h"
 #include "tests/fakes/fake_input.h"
 #include "tests/fakes/fake_joystick.h"
 
@@ -16,7 +17,7 @@ std::unique_ptr<ProgramState> FreshState() {
     auto s = std::make_unique<ProgramState>();
     ResetFakeInput();
     ResetFakeJoystick();
-    ResetKeyMapDefaults(*s);
+    ResetKeyMapDefaults(*s, ScanCodeOfKey);
     ResetTimingDefaults(*s);
     Calibrate(*s);
     return s;

@@ -21,6 +21,7 @@
 
 #include "core/key_map.h"
 #include "engine/calibration.h"
+#include "platform/input.h"
 #include "tests/fakes/fake_joystick.h"
 #include "tests/fakes/fake_message_box.h"
 #include "tests/fuzz/fuzz_bytes.h"
@@ -318,7 +319,7 @@ struct GridFuzz {
             Build();
             break;
         case 9: // "Default settings"
-            ResetKeyMapDefaults(s);
+            ResetKeyMapDefaults(s, ScanCodeOfKey);
             TagEntries(s);
             Build();
             break;
@@ -343,7 +344,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzBytes in(data, size);
     GridFuzz fuzz;
     ProgramState& s = fuzz.s;
-    ResetKeyMapDefaults(s);
+    ResetKeyMapDefaults(s, ScanCodeOfKey);
     TagEntries(s);
     Recalibrate(in, s);
     s.keyMap.keyCount = in.I32();

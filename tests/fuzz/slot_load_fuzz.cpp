@@ -20,6 +20,7 @@
 #include <string>
 
 #include "core/key_map.h"
+#include "platform/input.h"
 #include "store/portable_mode.h"
 #include "store/registry_layout.h"
 #include "store/slot_store.h"
@@ -38,7 +39,7 @@ constexpr char kFallbackName[kConfigNameSize] = "fallback";
 
 std::unique_ptr<ProgramState> FreshState(int32_t keyCount) {
     auto s = std::make_unique<ProgramState>();
-    ResetKeyMapDefaults(*s);
+    ResetKeyMapDefaults(*s, ScanCodeOfKey);
     ResetTimingDefaults(*s);
     if (keyCount != 0)
         s->keyMap.keyCount = keyCount;

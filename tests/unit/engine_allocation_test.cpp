@@ -39,7 +39,7 @@ namespace {
 
 struct EngineAllocationTest : EngineTest {
     EngineAllocationTest() {
-        ResetKeyMapDefaults(s);
+        ResetKeyMapDefaults(s, ScanCodeOfKey);
         Calibrate(s);
     }
     // Alternates two joystick states so that presses, repeats and releases all happen.

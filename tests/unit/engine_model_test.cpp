@@ -99,7 +99,7 @@ struct EngineModelTest : EngineTest {
 
     EngineModelTest() {
         ResetFakeRegistry();
-        ResetKeyMapDefaults(s);
+        ResetKeyMapDefaults(s, ScanCodeOfKey);
         ResetTimingDefaults(s);
         s.grid.pageRows = kPageRows;
         s.grid.keyButtonTop = kKeyButtonTop;
@@ -318,7 +318,7 @@ struct EngineModelTest : EngineTest {
     void StoreRandomSlots() {
         auto other = std::make_unique<ProgramState>();
         for (char digit = '2'; digit <= '4'; ++digit) {
-            ResetKeyMapDefaults(*other);
+            ResetKeyMapDefaults(*other, ScanCodeOfKey);
             other->slotDigit = digit;
             other->keyMap.keyCount = digit == '4' ? 100 + static_cast<int32_t>(random.Below(29))
                                                   : 1 + static_cast<int32_t>(random.Below(12));

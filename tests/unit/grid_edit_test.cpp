@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/key_map.h"
+#include "platform/input.h"
 #include "ui/grid_layout.h"
 
 namespace {
@@ -14,7 +15,7 @@ struct GridEditTest : ::testing::Test {
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
     ProgramState& s = *state;
     void SetUp() override {
-        ResetKeyMapDefaults(s);
+        ResetKeyMapDefaults(s, ScanCodeOfKey);
         s.grid.pageRows = 30;
     }
     KeyMapEntry Entry(int i) { return ReadEntry(s.keyMap.entries[i]); }

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/key_map.h"
+#include "platform/input.h"
 #include "ui/grid_drag.h"
 
 namespace {
@@ -53,7 +54,7 @@ struct GridLayoutTest : ::testing::Test {
     ProgramState& s = *state;
     GridMeasurements m = TemplateDialog();
     void SetUp() override {
-        ResetKeyMapDefaults(s);
+        ResetKeyMapDefaults(s, ScanCodeOfKey);
         SetJoystick(kFullStick);
     }
     void SetJoystick(const JoystickColumns& j) {

@@ -10,6 +10,7 @@
 #include "core/key_map.h"
 #include "engine/chords.h"
 #include "engine/cycle.h"
+#include "platform/input.h"
 #include "tests/fakes/fake_input.h"
 #include "ui/grid_layout.h"
 
@@ -64,7 +65,7 @@ struct KeyCaptureTest : ::testing::Test {
 
     KeyCaptureTest() {
         ResetFakeInput();
-        ResetKeyMapDefaults(s);
+        ResetKeyMapDefaults(s, ScanCodeOfKey);
         s.grid.pageRows = 30;
     }
     void Hold(InputWord joystick) { s.engine.currentInput = joystick; }

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/input.h"
 #include "tests/fakes/fake_input.h"
 
 namespace {
@@ -22,7 +23,7 @@ struct KeyMapTest : ::testing::Test {
 };
 
 TEST_F(KeyMapTest, Defaults_ArrowsReturnAndTabWithNonExtendedScanCodes) {
-    ResetKeyMapDefaults(s);
+    ResetKeyMapDefaults(s, ScanCodeOfKey);
     struct Expected {
         uint32_t mask;
         uint8_t vk;
@@ -60,7 +61,7 @@ TEST_F(KeyMapTest, Reset_ClearsEntriesBeyondTenButKeepsReservedByteTimingAndName
     s.grid.scrollPos = 40;
     s.engine.chordCounter[5] = 300;
 
-    ResetKeyMapDefaults(s);
+    ResetKeyMapDefaults(s, ScanCodeOfKey);
 
     for (int i = 10; i < kMaxKeys; ++i) {
         SCOPED_TRACE(i);
@@ -76,7 +77,7 @@ TEST_F(KeyMapTest, Reset_ClearsEntriesBeyondTenButKeepsReservedByteTimingAndName
 }
 
 TEST_F(KeyMapTest, LoweringKeyCountKeepsEntriesForWhenItIsRaisedAgain) {
-    ResetKeyMapDefaults(s);
+    ResetKeyMapDefaults(s, ScanCodeOfKey);
     s.keyMap.keyCount = 3;
     EXPECT_EQ(Entry(4).vk, 13);
     s.keyMap.keyCount = 10;
@@ -84,7 +85,7 @@ TEST_F(KeyMapTest, LoweringKeyCountKeepsEntriesForWhenItIsRaisedAgain) {
 }
 
 TEST_F(KeyMapTest, MaxChordSize_LooksOnlyAtTheFirstKeyCountEntries) {
-    ResetKeyMapDefaults(s);
+    ResetKeyMapDefaults(s, ScanCodeOfKey);
     SetEntry(2, 0x70000, 65); // three buttons
     SetEntry(12, 0xF0000, 66); // four, beyond keyCount
     RecomputeMaxChordSize(s);
@@ -100,7 +101,7 @@ TEST_F(KeyMapTest, MaxChordSize_LooksOnlyAtTheFirstKeyCountEntries) {
 }
 
 TEST_F(KeyMapTest, ZoneMode_BothDirectionsOfXOrYInMaskLowOnly) {
-    ResetKeyMapDefaults(s);
+    ResetKeyMapDefaults(s, ScanCodeOfKey);
     RecomputeZoneMode(s);
     EXPECT_EQ(s.zoneMode, 0);
 

@@ -17,7 +17,7 @@ struct PollLoopTest : EngineTest {
     std::atomic<bool> stop{false};
 
     PollLoopTest() {
-        ResetKeyMapDefaults(s);
+        ResetKeyMapDefaults(s, ScanCodeOfKey);
         s.typematicOn = 0;
         Calibrate(s);
     }
@@ -132,7 +132,7 @@ namespace {
 struct PlugInLaterTest : EngineTest {};
 
 TEST_F(PlugInLaterTest, APadPluggedInAfterAFailedStartIsCalibratedAndHoldsNothing) {
-    ResetKeyMapDefaults(s);
+    ResetKeyMapDefaults(s, ScanCodeOfKey);
     TheFakeJoystick().capsResult = 165; // not there at start-up
     ASSERT_FALSE(Calibrate(s));
     TheFakeJoystick().capsResult = kJoyNoError;

@@ -27,7 +27,7 @@ struct PollThreadTest : EngineTest {
     } view;
 
     PollThreadTest() {
-        ResetKeyMapDefaults(s);
+        ResetKeyMapDefaults(s, ScanCodeOfKey);
         SetEntry(6, Button(1) | Button(2), 'P');
         SetEntry(7, Button(3), 1);
         RecomputeMaxChordSize(s);
@@ -81,7 +81,7 @@ TEST_F(PollThreadTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
             break;
         case 5:
             if (Next() % 8 == 0)
-                ResetKeyMapDefaults(s);
+                ResetKeyMapDefaults(s, ScanCodeOfKey);
             RecomputeMaxChordSize(s);
             break;
         default:

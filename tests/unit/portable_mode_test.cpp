@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/key_map.h"
+#include "platform/input.h"
 #include "store/registry_layout.h"
 #include "store/slot_store.h"
 #include "tests/fakes/fake_message_box.h"
@@ -30,7 +31,7 @@ struct PortableModeTest : ::testing::Test {
         ResetFakeProcess();
         ResetFakeRegistry();
         TheFakeMessageBox() = FakeMessageBox{};
-        ResetKeyMapDefaults(s);
+        ResetKeyMapDefaults(s, ScanCodeOfKey);
     }
     std::string PortableFile() const { return s.portableOn ? s.portableFile : "<off>"; }
 };

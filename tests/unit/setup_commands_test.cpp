@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/key_map.h"
+#include "platform/input.h"
 #include "store/portable_mode.h"
 #include "store/registry_layout.h"
 #include "store/slot_store.h"
@@ -44,7 +45,7 @@ struct SetupCommandsTest : ::testing::Test {
         ResetFakeJoystick();
         ResetFakeProcess();
         box = FakeMessageBox{};
-        ResetKeyMapDefaults(s);
+        ResetKeyMapDefaults(s, ScanCodeOfKey);
         ResetTimingDefaults(s);
         LoadSlot(s);
         s.grid.pageRows = 30;

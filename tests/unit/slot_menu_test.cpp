@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/key_map.h"
+#include "platform/input.h"
 #include "tests/fakes/fake_joystick.h"
 #include "tests/fakes/fake_message_box.h"
 #include "tests/fakes/fake_registry.h"
@@ -32,7 +33,7 @@ struct SlotMenuTest : ::testing::Test {
         ResetFakeRegistry();
         ResetFakeJoystick();
         TheFakeMessageBox().shown.clear();
-        ResetKeyMapDefaults(s);
+        ResetKeyMapDefaults(s, ScanCodeOfKey);
         ResetTimingDefaults(s);
     }
 };
@@ -101,7 +102,7 @@ TEST_F(SlotMenuTest, ChangeSlot_RetitlesLoadsRecalibratesAndRemembersTheSlot) {
 }
 
 TEST_F(SlotMenuTest, ChangeSlot_ToANeverSavedSlotKeepsTheLoadedSettings) {
-    ResetKeyMapDefaults(s);
+    ResetKeyMapDefaults(s, ScanCodeOfKey);
     s.keyMap.keyCount = 4;
     s.timing.typematicDelay = 250;
     ChangeSlot(s, '8');

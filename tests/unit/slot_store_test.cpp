@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/key_map.h"
+#include "platform/input.h"
 #include "store/registry_layout.h"
 #include "tests/fakes/fake_registry.h"
 
@@ -31,7 +32,7 @@ struct SlotStoreTest : ::testing::Test {
 
     SlotStoreTest() {
         ResetFakeRegistry();
-        ResetKeyMapDefaults(s);
+        ResetKeyMapDefaults(s, ScanCodeOfKey);
         ResetTimingDefaults(s);
     }
     ~SlotStoreTest() override {
@@ -188,7 +189,7 @@ TEST_F(SlotStoreTest, NumKeysOutsideOneTo128IsIgnoredOnLoad) {
         SCOPED_TRACE(stored);
         ResetFakeRegistry();
         auto fresh = std::make_unique<ProgramState>();
-        ResetKeyMapDefaults(*fresh);
+        ResetKeyMapDefaults(*fresh, ScanCodeOfKey);
         reg.Put(kMachine, kBase, "numkeys", Word(uint32_t(stored)));
         reg.Put(kMachine, kBase, "keymap", Bytes(12, 0));
         LoadSlot(*fresh);

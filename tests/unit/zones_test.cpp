@@ -8,7 +8,7 @@ constexpr InputWord kXBoth = 0x3;
 
 struct ZonesTest : EngineTest {
     ZonesTest() {
-        ResetKeyMapDefaults(s);
+        ResetKeyMapDefaults(s, ScanCodeOfKey);
         Calibrate(0, 0, 1000); // X: center 500, range 1000
     }
     void Calibrate(int axis, uint32_t min, uint32_t max) {
