@@ -20,7 +20,6 @@ constexpr DefaultEntry kDefaults[] = {
 
 void ResetKeyMapDefaults(ProgramState& s, ScanCodeLookup scanCodeOf) {
     s.keyMap.keyCount = kDefaultKeyCount;
-    s.grid.scrollPos = 0;
     s.typematicOn = 1;
     s.maxChordSize = 1;
     for (KeyMapEntry& shared : s.keyMap.entries) {

@@ -91,22 +91,6 @@ struct EngineMemory {
     std::atomic<uint32_t> eventGate{0};
 };
 
-struct GridState {
-    int32_t scrollPos = 0;
-    int32_t pageRows = 0;
-    int32_t builtKeyCount = 0;
-    int32_t rowPitch = 0;
-    int32_t keyButtonTop = 0;
-    int32_t frameDx = 0;
-    int32_t frameDy = 0;
-    struct {
-        int32_t left, top, right, bottom;
-    } workArea{};
-    int32_t dragActive = 0;
-    int32_t dragSourceRow = 0;
-    int32_t dropRow = 0;
-};
-
 struct ProgramState {
     // Key map and its options.
     KeyMap keyMap;
@@ -130,14 +114,12 @@ struct ProgramState {
     bool portableOn = false; // portableFile is set
     char portableFile[kPortableFileSize]{};
 
-    // User-interface state.
+    // User-interface state that the poll thread or several layers look at; the setup dialog
+    // keeps the rest of its own (ui/setup_dialog_state.h).
     WindowHandle mainWindow = nullptr;
     WindowHandle setupDialog = nullptr;
     std::atomic<bool> dialogActive{false};
-    std::atomic<bool> captureActive{false};
-    int32_t captureTarget = 0;
-    bool extendedKeyFlag = false;
-    GridState grid;
+    std::atomic<bool> captureActive{false}; // key capture runs: the poll thread injects nothing
 };
 
 // The process-wide record.

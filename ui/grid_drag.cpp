@@ -8,19 +8,18 @@ uint32_t PressedRow(uint32_t y, int32_t keyButtonTop, int32_t rowPitch) {
     return (y - static_cast<uint32_t>(keyButtonTop) + pitch - 1) / pitch;
 }
 
-bool BeginPress(ProgramState& s, uint32_t y) {
-    GridState& g = s.grid;
+bool BeginPress(const ProgramState& s, GridState& g, uint32_t y) {
     if (g.dragActive)
         return false;
     const uint32_t row = PressedRow(y, g.keyButtonTop, g.rowPitch);
     g.dragSourceRow = static_cast<int32_t>(row);
-    return row < static_cast<uint32_t>(VisibleRows(s));
+    return row < static_cast<uint32_t>(VisibleRows(s, g));
 }
 
-void SetDragDetected(ProgramState& s, bool dragging) {
-    s.grid.dragActive = dragging ? 1 : 0;
+void SetDragDetected(GridState& g, bool dragging) {
+    g.dragActive = dragging ? 1 : 0;
     if (dragging)
-        s.grid.dropRow = s.grid.dragSourceRow;
+        g.dropRow = g.dragSourceRow;
 }
 
 DropLine DropLineAt(uint32_t y, int32_t keyButtonTop, int32_t rowPitch, int32_t visibleRows) {
@@ -41,12 +40,11 @@ int32_t DropMarkerY(int32_t dropRow, int32_t keyButtonTop, int32_t rowPitch) {
     return dropRow * rowPitch + keyButtonTop - rowPitch / 8;
 }
 
-TrackResult TrackPointer(ProgramState& s, uint32_t y, bool leftButtonDown) {
-    GridState& g = s.grid;
+TrackResult TrackPointer(const ProgramState& s, GridState& g, uint32_t y, bool leftButtonDown) {
     TrackResult t{};
     if (!g.dragActive)
         return t;
-    const DropLine line = DropLineAt(y, g.keyButtonTop, g.rowPitch, VisibleRows(s));
+    const DropLine line = DropLineAt(y, g.keyButtonTop, g.rowPitch, VisibleRows(s, g));
     g.dropRow = line.dropRow;
     t.dragging = true;
     t.scroll = line.scroll;
@@ -74,12 +72,11 @@ DropMove PlanDrop(int32_t scrollPos, int32_t sourceRow, int32_t dropRow, int32_t
     return {true, from, to};
 }
 
-ReleaseResult ReleaseDrag(ProgramState& s) {
-    const GridState& g = s.grid;
+ReleaseResult ReleaseDrag(ProgramState& s, const GridState& g) {
     if (!g.dragActive)
         return {false, false};
     const DropMove drop =
-        PlanDrop(g.scrollPos, g.dragSourceRow, g.dropRow, VisibleRows(s), KeyCount(s));
+        PlanDrop(g.scrollPos, g.dragSourceRow, g.dropRow, VisibleRows(s, g), KeyCount(s));
     if (drop.move)
         MoveEntry(s, drop.from, drop.to);
     return {true, drop.move};

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/program_state.h"
+#include "ui/setup_dialog_state.h"
 
 // Row band hit by a press: row r when keyButtonTop + (r-1)*rowPitch < y <= keyButtonTop +
 // r*rowPitch. Computed unsigned, so a pointer above row 0's band gives a huge row, never row 0.
@@ -11,11 +12,11 @@ uint32_t PressedRow(uint32_t y, int32_t keyButtonTop, int32_t rowPitch);
 
 // WM_LBUTTONDOWN: records dragSourceRow and returns whether to ask DragDetect (no drag running
 // and the press lies in a visible row).
-bool BeginPress(ProgramState& s, uint32_t y);
+bool BeginPress(const ProgramState& s, GridState& g, uint32_t y);
 // DragDetect's answer. A drag starts with the line at the source row, so a release that comes
 // before any tracked move drops nothing. The key button of dragSourceRow shows pushed while
 // dragging.
-void SetDragDetected(ProgramState& s, bool dragging);
+void SetDragDetected(GridState& g, bool dragging);
 
 enum class TrackScroll { None, LineUp, LineDown };
 
@@ -34,7 +35,7 @@ struct TrackResult {
     int32_t sourceRow;
 };
 // WM_MOUSEMOVE, and the end of every release.
-TrackResult TrackPointer(ProgramState& s, uint32_t y, bool leftButtonDown);
+TrackResult TrackPointer(const ProgramState& s, GridState& g, uint32_t y, bool leftButtonDown);
 
 struct DropMove {
     bool move;
@@ -52,7 +53,7 @@ struct ReleaseResult {
 };
 // WM_LBUTTONUP: drops the dragged entry. When dragging, the dialog then refreshes the rows and
 // tracks the release point, which ends the drag.
-ReleaseResult ReleaseDrag(ProgramState& s);
+ReleaseResult ReleaseDrag(ProgramState& s, const GridState& g);
 
 // Takes entry from out and puts it back at index to, the others keeping their order. Whole
 // records move, the reserved byte with them; nothing else changes.

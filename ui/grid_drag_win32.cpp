@@ -12,7 +12,8 @@ void ShowSourcePushed(HWND dialog, int32_t row, bool pushed) {
 }
 
 void TrackPointerAt(HWND dialog, WPARAM keyState, uint32_t y) {
-    const TrackResult t = TrackPointer(State(), y, (keyState & MK_LBUTTON) != 0);
+    const TrackResult t =
+        TrackPointer(State(), SetupDialog().grid, y, (keyState & MK_LBUTTON) != 0);
     if (!t.dragging)
         return;
     if (t.scroll == TrackScroll::LineUp)
@@ -32,13 +33,13 @@ void TrackPointerAt(HWND dialog, WPARAM keyState, uint32_t y) {
 } // namespace
 
 void OnGridPress(HWND dialog, uint32_t x, uint32_t y) {
-    ProgramState& s = State();
-    if (!BeginPress(s, y))
+    GridState& g = SetupDialog().grid;
+    if (!BeginPress(State(), g, y))
         return;
     const POINT press{static_cast<LONG>(x), static_cast<LONG>(y)};
     const bool dragging = DragDetect(dialog, press) != FALSE;
-    SetDragDetected(s, dragging);
-    ShowSourcePushed(dialog, s.grid.dragSourceRow, dragging);
+    SetDragDetected(g, dragging);
+    ShowSourcePushed(dialog, g.dragSourceRow, dragging);
 }
 
 void OnGridPointerMove(HWND dialog, WPARAM keyState, uint32_t y) {
@@ -46,7 +47,7 @@ void OnGridPointerMove(HWND dialog, WPARAM keyState, uint32_t y) {
 }
 
 void OnGridRelease(HWND dialog, WPARAM keyState, uint32_t y) {
-    if (!ReleaseDrag(State()).dragging)
+    if (!ReleaseDrag(State(), SetupDialog().grid).dragging)
         return;
     RefreshRows(dialog);
     TrackPointerAt(dialog, keyState, y);

@@ -43,10 +43,10 @@ InputWord ChordMaskFromChecks(const bool (&checked)[IDC_ROW_BLOCK]) {
     return mask & kInputBitsMask;
 }
 
-bool ApplyChordEdit(ProgramState& s, int row, InputWord mask) {
-    if (row < 0 || row >= VisibleRows(s))
+bool ApplyChordEdit(ProgramState& s, const GridState& g, int row, InputWord mask) {
+    if (row < 0 || row >= VisibleRows(s, g))
         return false;
-    const int32_t entry = s.grid.scrollPos + row;
+    const int32_t entry = g.scrollPos + row;
     if (entry < 0 || entry >= KeyCount(s))
         return false;
     KeyMapEntry e = ReadEntry(s.keyMap.entries[entry]);
@@ -65,11 +65,11 @@ bool ToggleInputEnabled(ProgramState& s, int column) {
     return (mask & bit) != 0;
 }
 
-bool RemoveRow(ProgramState& s) {
+bool RemoveRow(ProgramState& s, GridState& g) {
     const int32_t before = KeyCount(s);
     const int32_t after = std::max(before - 1, 1);
     s.keyMap.keyCount = after;
-    s.grid.scrollPos = ClampScrollPos(s.grid.scrollPos, after, s.grid.pageRows);
+    g.scrollPos = ClampScrollPos(g.scrollPos, after, g.pageRows);
     RecomputeZoneMode(s);
     return after != before;
 }

@@ -6,6 +6,7 @@
 
 #include "core/program_state.h"
 #include "res/setup_dialog_ids.h"
+#include "ui/setup_dialog_state.h"
 
 struct GridCell {
     int row;
@@ -25,7 +26,7 @@ bool DecodeKeyButtonId(int id, int& row);
 InputWord ChordMaskFromChecks(const bool (&checked)[IDC_ROW_BLOCK]);
 // Entry scrollPos + row takes the mask and its bitCount, then the zone mode is recomputed.
 // False when the row shows no entry of the key map.
-bool ApplyChordEdit(ProgramState& s, int row, InputWord mask);
+bool ApplyChordEdit(ProgramState& s, const GridState& g, int row, InputWord mask);
 
 // Flips the column's bit of EnabledMask; returns whether the input is now enabled.
 bool ToggleInputEnabled(ProgramState& s, int column);
@@ -33,7 +34,7 @@ bool ToggleInputEnabled(ProgramState& s, int column);
 // "-": one row fewer, never below 1; the page stays full. The removed entry keeps its contents.
 // "+": one row more, never above 128; the entry shows whatever it held. Both recompute the zone
 // mode; each returns whether keyCount changed.
-bool RemoveRow(ProgramState& s);
+bool RemoveRow(ProgramState& s, GridState& g);
 bool AddRow(ProgramState& s);
 
 // Joystick list item for joystick number n (1-based): " 1".." 9", then "10", "11", ...

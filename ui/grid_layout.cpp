@@ -77,8 +77,8 @@ int32_t VisibleRows(int32_t keyCount, int32_t pageRows) {
     return std::clamp<int32_t>(std::min(keyCount, pageRows), 0, kMaxGridRows);
 }
 
-int32_t VisibleRows(const ProgramState& s) {
-    return VisibleRows(KeyCount(s), s.grid.pageRows);
+int32_t VisibleRows(const ProgramState& s, const GridState& g) {
+    return VisibleRows(KeyCount(s), g.pageRows);
 }
 
 int32_t BelowGridY(int32_t controlTop, int32_t clientTop, int32_t rowPitch, int32_t rowDelta) {
@@ -101,9 +101,9 @@ uint32_t SeparatorStyle(uint32_t templateSeparatorStyle) {
     return templateSeparatorStyle | kWsVisible;
 }
 
-GridInputs GridInputsOf(const ProgramState& s) {
-    return {KeyCount(s),      s.grid.builtKeyCount, s.grid.pageRows,
-            s.grid.scrollPos, JoystickColumnsOf(s), s.enabledMask.load(std::memory_order_relaxed)};
+GridInputs GridInputsOf(const ProgramState& s, const GridState& g) {
+    return {KeyCount(s), g.builtKeyCount,      g.pageRows,
+            g.scrollPos, JoystickColumnsOf(s), s.enabledMask.load(std::memory_order_relaxed)};
 }
 
 GridPlan PlanGrid(const GridInputs& in, const GridMeasurements& m) {
@@ -176,8 +176,7 @@ GridPlan PlanGrid(const GridInputs& in, const GridMeasurements& m) {
     return p;
 }
 
-void StoreGridPlan(ProgramState& s, const GridPlan& plan) {
-    GridState& g = s.grid;
+void StoreGridPlan(GridState& g, const GridPlan& plan) {
     g.frameDx = plan.frameDx;
     g.frameDy = plan.frameDy;
     g.keyButtonTop = plan.keyButtonTop;
@@ -203,9 +202,9 @@ ControlRect RowCheckBoxRect(const GridPlan& p, int row, int column) {
     return {p.checkX[column], row * p.rowPitch + p.checkY, p.checkWidth, p.checkHeight};
 }
 
-int PlanRefresh(const ProgramState& s, RowView (&rows)[kMaxGridRows]) {
-    const int32_t visible = VisibleRows(s);
-    const int32_t scrollPos = s.grid.scrollPos;
+int PlanRefresh(const ProgramState& s, const GridState& g, RowView (&rows)[kMaxGridRows]) {
+    const int32_t visible = VisibleRows(s, g);
+    const int32_t scrollPos = g.scrollPos;
     int count = 0;
     for (int r = 0; r < visible; ++r) {
         const int32_t entry = scrollPos + r;

@@ -7,6 +7,7 @@
 #include "core/program_state.h"
 #include "engine/calibration.h"
 #include "res/setup_dialog_ids.h"
+#include "ui/setup_dialog_state.h"
 
 struct PixelRect {
     int32_t left, top, right, bottom;
@@ -67,7 +68,7 @@ int32_t PageRows(const PixelRect& workArea, int32_t rowPitch);
 int32_t MaxScrollPos(int32_t keyCount, int32_t pageRows);
 int32_t ClampScrollPos(int32_t scrollPos, int32_t keyCount, int32_t pageRows);
 int32_t VisibleRows(int32_t keyCount, int32_t pageRows);
-int32_t VisibleRows(const ProgramState& s);
+int32_t VisibleRows(const ProgramState& s, const GridState& g);
 // New client y of a control below the grid (controlTop and clientTop in screen pixels): on the
 // whole row pitch nearest to it, moved by the rows added or removed. The template stacks these
 // controls closer than a pitch; the pitch lines part them into two lines below the rows.
@@ -94,7 +95,7 @@ struct GridMeasurements {
     PixelRect workArea;
 };
 
-// What the build reads from the program state.
+// What the build reads from the program state and the grid.
 struct GridInputs {
     int32_t keyCount;
     int32_t builtKeyCount;
@@ -103,10 +104,10 @@ struct GridInputs {
     JoystickColumns joystick;
     InputWord enabledMask;
 };
-GridInputs GridInputsOf(const ProgramState& s);
+GridInputs GridInputsOf(const ProgramState& s, const GridState& g);
 
 struct GridPlan {
-    // Stored into the program state.
+    // Stored into the grid's state.
     int32_t frameDx, frameDy, keyButtonTop, rowPitch, pageRows, scrollPos, keyCount;
     PixelRect workArea;
 
@@ -142,7 +143,7 @@ struct GridPlan {
 
 GridPlan PlanGrid(const GridInputs& in, const GridMeasurements& m);
 // Writes the measured geometry, pageRows, the clamped scrollPos and builtKeyCount.
-void StoreGridPlan(ProgramState& s, const GridPlan& plan);
+void StoreGridPlan(GridState& g, const GridPlan& plan);
 
 ControlRect SeparatorRect(const GridPlan& plan, int row);
 ControlRect KeyButtonRect(const GridPlan& plan, int row);
@@ -157,4 +158,4 @@ struct RowView {
     uint8_t scan;
 };
 // Fills rows[0..V-1] from scrollPos on and returns V.
-int PlanRefresh(const ProgramState& s, RowView (&rows)[kMaxGridRows]);
+int PlanRefresh(const ProgramState& s, const GridState& g, RowView (&rows)[kMaxGridRows]);

@@ -35,8 +35,8 @@ int32_t ScrollTarget(int32_t request, int32_t thumb, int32_t scrollPos, int32_t 
     return ClampScrollPos(p, keyCount, pageRows);
 }
 
-bool ApplyScroll(ProgramState& s, int32_t request, int32_t thumb) {
-    const int32_t old = s.grid.scrollPos;
-    s.grid.scrollPos = ScrollTarget(request, thumb, old, KeyCount(s), s.grid.pageRows);
-    return s.grid.scrollPos != old;
+bool ApplyScroll(const ProgramState& s, GridState& g, int32_t request, int32_t thumb) {
+    const int32_t old = g.scrollPos;
+    g.scrollPos = ScrollTarget(request, thumb, old, KeyCount(s), g.pageRows);
+    return g.scrollPos != old;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/program_state.h"
+#include "ui/setup_dialog_state.h"
 
 // Request codes of WM_VSCROLL.
 constexpr int32_t kSbLineUp = 0;
@@ -20,4 +21,4 @@ int32_t ScrollTarget(int32_t request, int32_t thumb, int32_t scrollPos, int32_t 
 
 // Moves scrollPos; returns whether it changed, that is whether the rows need RefreshRows. The
 // scroll bar's position is set to scrollPos either way.
-bool ApplyScroll(ProgramState& s, int32_t request, int32_t thumb);
+bool ApplyScroll(const ProgramState& s, GridState& g, int32_t request, int32_t thumb);

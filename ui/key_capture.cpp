@@ -47,29 +47,30 @@ bool FinishesMessage(uint32_t vk) {
     return vk == kVkReturn || vk == kVkLeftButton || vk == kVkRightButton;
 }
 
-bool CapturedRow(const ProgramState& s, int& row) {
-    return DecodeKeyButtonId(s.captureTarget, row);
+bool CapturedRow(const SetupDialogState& d, int& row) {
+    return DecodeKeyButtonId(d.captureTarget, row);
 }
 } // namespace
 
-void BeginKeyCapture(ProgramState& s, KeyMessageMemory& memory, int keyButtonId) {
-    s.captureTarget = keyButtonId;
+void BeginKeyCapture(ProgramState& s, SetupDialogState& d, KeyMessageMemory& memory,
+                     int keyButtonId) {
+    d.captureTarget = keyButtonId;
     ReleaseAllKeys(s);
     memory = KeyMessageMemory{};
     s.captureActive.store(true, std::memory_order_relaxed);
 }
 
-void EndKeyCapture(ProgramState& s, CaptureView& view) {
+void EndKeyCapture(ProgramState& s, const SetupDialogState& d, CaptureView& view) {
     if (!s.captureActive.exchange(false, std::memory_order_relaxed))
         return;
     int row = 0;
-    if (!CapturedRow(s, row))
+    if (!CapturedRow(d, row))
         return;
-    const int32_t entry = s.grid.scrollPos + row;
+    const int32_t entry = d.grid.scrollPos + row;
     if (entry < 0 || entry >= kMaxKeys)
         return;
     const KeyMapEntry e = ReadEntry(s.keyMap.entries[entry]);
-    view.ShowKeyName(e.vk, e.scan, s.captureTarget);
+    view.ShowKeyName(e.vk, e.scan, d.captureTarget);
 }
 
 uint32_t FindKeyDown() {
@@ -79,11 +80,12 @@ uint32_t FindKeyDown() {
     return 0;
 }
 
-bool StepKeyCapture(ProgramState& s, KeyMessageMemory& memory, CaptureView& view, bool timerTick) {
+bool StepKeyCapture(ProgramState& s, const SetupDialogState& d, KeyMessageMemory& memory,
+                    CaptureView& view, bool timerTick) {
     const InputWord held = s.engine.currentInput.load(std::memory_order_relaxed);
-    const int target = s.captureTarget;
+    const int target = d.captureTarget;
     int row = 0;
-    if (!CapturedRow(s, row)) {
+    if (!CapturedRow(d, row)) {
         s.captureActive.store(false, std::memory_order_relaxed);
         return false;
     }
@@ -96,9 +98,9 @@ bool StepKeyCapture(ProgramState& s, KeyMessageMemory& memory, CaptureView& view
         s.captureActive.store(false, std::memory_order_relaxed);
         memory = KeyMessageMemory{};
         scan = static_cast<uint8_t>(ScanCodeOfKey(vk));
-        if (s.extendedKeyFlag)
+        if (d.extendedKeyFlag)
             scan |= kScanExtended;
-        const int32_t entry = s.grid.scrollPos + row;
+        const int32_t entry = d.grid.scrollPos + row;
         if (entry >= 0 && entry < kMaxKeys) {
             KeyMapEntry e = ReadEntry(s.keyMap.entries[entry]);
             SetChordMask(e, held);
@@ -121,10 +123,10 @@ bool StepKeyCapture(ProgramState& s, KeyMessageMemory& memory, CaptureView& view
     return FinishesMessage(vk);
 }
 
-void NoteKeyMessage(ProgramState& s, KeyMessageMemory& memory, uint32_t message, uint64_t wParam,
-                    uint64_t lParam) {
+void NoteKeyMessage(SetupDialogState& d, KeyMessageMemory& memory, uint32_t message,
+                    uint64_t wParam, uint64_t lParam) {
     if (message != kWmKeyDown && message != kWmSysKeyDown)
         return;
-    s.extendedKeyFlag = (lParam & kKeyMessageExtendedBit) != 0;
+    d.extendedKeyFlag = (lParam & kKeyMessageExtendedBit) != 0;
     memory.keyDownSeen = static_cast<uint32_t>(wParam & 0xFF);
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/program_state.h"
+#include "ui/setup_dialog_state.h"
 
 constexpr char kChooseKeyText[] = "-- Choose key --";
 constexpr uint32_t kHighestCapturedKey = 246; // the key search runs from here down to 1
@@ -37,21 +38,23 @@ constexpr int kTicksToWaitForKeyMessage = 2;
 
 // Targets the key button, lifts what chords hold down, forgets key-down messages from before, and
 // arms the capture. The caller then writes kChooseKeyText on the button.
-void BeginKeyCapture(ProgramState& s, KeyMessageMemory& memory, int keyButtonId);
+void BeginKeyCapture(ProgramState& s, SetupDialogState& d, KeyMessageMemory& memory,
+                     int keyButtonId);
 // Ends a running capture without writing an entry; the key button gets its entry's name back.
-void EndKeyCapture(ProgramState& s, CaptureView& view);
+void EndKeyCapture(ProgramState& s, const SetupDialogState& d, CaptureView& view);
 // One step, run only while the capture is armed; `timerTick` when it runs for the 50 ms timer.
 // The key is the highest key down, or else the key of a key-down message the dialog has
 // received. While the dialog is the active window, a key found down is taken once a key-down
 // message has passed the hook (or after kTicksToWaitForKeyMessage ticks); mouse buttons at once.
 // Returns whether the message it ran for is finished (the key was Enter or the left or right
 // mouse button): Enter taken while its own message is handled would otherwise press "OK".
-bool StepKeyCapture(ProgramState& s, KeyMessageMemory& memory, CaptureView& view, bool timerTick);
+bool StepKeyCapture(ProgramState& s, const SetupDialogState& d, KeyMessageMemory& memory,
+                    CaptureView& view, bool timerTick);
 
 // The highest virtual key down now, or 0 when none is.
 uint32_t FindKeyDown();
 
 // The message hook's view of a message: a key-down leaves the keyboard's extended bit, kept until
 // the next key-down, and its key.
-void NoteKeyMessage(ProgramState& s, KeyMessageMemory& memory, uint32_t message, uint64_t wParam,
-                    uint64_t lParam);
+void NoteKeyMessage(SetupDialogState& d, KeyMessageMemory& memory, uint32_t message,
+                    uint64_t wParam, uint64_t lParam);

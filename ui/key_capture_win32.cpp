@@ -14,7 +14,7 @@ KeyMessageMemory keyMessages;
 LRESULT CALLBACK ExtendedKeyHook(int code, WPARAM wParam, LPARAM lParam) {
     const MSG* message = reinterpret_cast<const MSG*>(lParam);
     if (code >= 0 && message != nullptr)
-        NoteKeyMessage(State(), keyMessages, message->message, message->wParam,
+        NoteKeyMessage(SetupDialog(), keyMessages, message->message, message->wParam,
                        static_cast<uint64_t>(message->lParam));
     return CallNextHookEx(extendedKeyHook, code, wParam, lParam);
 }
@@ -39,13 +39,13 @@ bool DialogCaptureView::KeyDownWaiting() {
 }
 
 void StartKeyCapture(HWND dialog, int keyButtonId) {
-    BeginKeyCapture(State(), keyMessages, keyButtonId);
+    BeginKeyCapture(State(), SetupDialog(), keyMessages, keyButtonId);
     SetDlgItemTextA(dialog, keyButtonId, kChooseKeyText);
 }
 
 bool CaptureStep(HWND dialog, bool timerTick) {
     DialogCaptureView view(dialog);
-    return StepKeyCapture(State(), keyMessages, view, timerTick);
+    return StepKeyCapture(State(), SetupDialog(), keyMessages, view, timerTick);
 }
 
 void InstallExtendedKeyHook() {

@@ -10,9 +10,9 @@
 #include "ui/joystick_warning.h"
 #include "ui/save_warning.h"
 
-void OpenSetup(ProgramState& s, WindowHandle dialog) {
+void OpenSetup(ProgramState& s, SetupDialogState& d, WindowHandle dialog) {
     s.setupDialog = dialog;
-    s.grid.builtKeyCount = 0;
+    d.grid.builtKeyCount = 0;
 }
 
 SetupSnapshot TakeSetupSnapshot(const ProgramState& s) {
@@ -59,9 +59,9 @@ bool SaveSetup(ProgramState& s, WindowHandle dialog) {
     return true;
 }
 
-bool CloseSetup(ProgramState& s, WindowHandle dialog, CaptureView& view,
+bool CloseSetup(ProgramState& s, const SetupDialogState& d, WindowHandle dialog, CaptureView& view,
                 const SetupSnapshot& opened) {
-    EndKeyCapture(s, view);
+    EndKeyCapture(s, d, view);
     const InputWord held = s.enabledMask.load(std::memory_order_relaxed) & InputSnapshot(s);
     if (held != 0 && ShowMessageBox(dialog, kSetupNotReleasedQuestion, kMbOkCancel) != kIdOk)
         return false;
@@ -73,11 +73,13 @@ bool CloseSetup(ProgramState& s, WindowHandle dialog, CaptureView& view,
     return true;
 }
 
-bool ResetSetupToDefaults(ProgramState& s, WindowHandle dialog, CaptureView& view) {
-    EndKeyCapture(s, view);
+bool ResetSetupToDefaults(ProgramState& s, SetupDialogState& d, WindowHandle dialog,
+                          CaptureView& view) {
+    EndKeyCapture(s, d, view);
     if (ShowMessageBox(dialog, kSetupResetQuestion, kMbOkCancel) != kIdOk)
         return false;
     ResetKeyMapDefaults(s, ScanCodeOfKey);
+    d.grid.scrollPos = 0;
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "core/program_state.h"
 #include "core/version.h"
 #include "ui/key_capture.h"
+#include "ui/setup_dialog_state.h"
 
 constexpr char kSetupNotReleasedQuestion[] = "A joystick key or axis is not released. Exit anyway?";
 constexpr char kSetupResetQuestion[] = "Reset to default settings?";
@@ -21,7 +22,7 @@ constexpr int32_t kNoListSelection = -1; // CB_ERR
 constexpr int kConfigNameLimit = kConfigNameSize - 1;
 
 // The dialog is open: its handle is known and it has no grid rows yet.
-void OpenSetup(ProgramState& s, WindowHandle dialog);
+void OpenSetup(ProgramState& s, SetupDialogState& d, WindowHandle dialog);
 
 // What the dialog edits, as it was when the dialog opened.
 struct SetupSnapshot {
@@ -52,12 +53,13 @@ bool SaveSetup(ProgramState& s, WindowHandle dialog);
 // dialog and its edits and returns false. Otherwise the edits give way to what the dialog opened
 // with and then to what the slot has stored, the joystick is recalibrated and the dialog's flags
 // and handle are cleared; the dialog then ends.
-bool CloseSetup(ProgramState& s, WindowHandle dialog, CaptureView& view,
+bool CloseSetup(ProgramState& s, const SetupDialogState& d, WindowHandle dialog, CaptureView& view,
                 const SetupSnapshot& opened);
 
 // "Default settings": ends a running capture, then asks. True when the user agreed and the key
-// map is back at its defaults (the grid is then rebuilt).
-bool ResetSetupToDefaults(ProgramState& s, WindowHandle dialog, CaptureView& view);
+// map is back at its defaults, shown from its first entry (the grid is then rebuilt).
+bool ResetSetupToDefaults(ProgramState& s, SetupDialogState& d, WindowHandle dialog,
+                          CaptureView& view);
 
 void SetTypematic(ProgramState& s, bool checked);
 

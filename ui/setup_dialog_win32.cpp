@@ -36,7 +36,7 @@ const SetupSnapshot& OpenedWith(HWND dialog) {
 
 BOOL OnInitDialog(HWND dialog, LPARAM opened) {
     SetWindowLongPtrA(dialog, DWLP_USER, opened);
-    OpenSetup(State(), dialog);
+    OpenSetup(State(), SetupDialog(), dialog);
     FillJoystickList(dialog);
     SelectJoystick(dialog);
     BuildGrid(dialog);
@@ -89,7 +89,7 @@ void OnChordClick(HWND dialog, int id) {
     bool checked[IDC_ROW_BLOCK];
     for (int j = 0; j < IDC_ROW_BLOCK; ++j)
         checked[j] = IsDlgButtonChecked(dialog, block + j) == BST_CHECKED;
-    ApplyChordEdit(s, cell.row, ChordMaskFromChecks(checked));
+    ApplyChordEdit(s, SetupDialog().grid, cell.row, ChordMaskFromChecks(checked));
 }
 
 void OnKeyButtonClick(HWND dialog, int id) {
@@ -98,7 +98,7 @@ void OnKeyButtonClick(HWND dialog, int id) {
 
 void OnCancel(HWND dialog) {
     DialogCaptureView view(dialog);
-    if (!CloseSetup(State(), dialog, view, OpenedWith(dialog)))
+    if (!CloseSetup(State(), SetupDialog(), dialog, view, OpenedWith(dialog)))
         return;
     KillTimer(dialog, kLiveDisplayTimerId);
     EndDialog(dialog, 0);
@@ -115,7 +115,7 @@ void OnTypematic(HWND dialog) {
 
 void OnDefaults(HWND dialog) {
     DialogCaptureView view(dialog);
-    if (ResetSetupToDefaults(State(), dialog, view))
+    if (ResetSetupToDefaults(State(), SetupDialog(), dialog, view))
         BuildGrid(dialog);
     OnTypematic(dialog);
 }
@@ -151,7 +151,7 @@ void OnConfigName(HWND dialog, WORD notification) {
 }
 
 void OnRemoveRow(HWND dialog) {
-    RemoveRow(State());
+    RemoveRow(State(), SetupDialog().grid);
     BuildGrid(dialog);
 }
 

@@ -155,22 +155,23 @@ void UpdateHeaders(HWND dialog, const GridPlan& plan) {
 } // namespace
 
 void BuildGrid(HWND dialog) {
-    ProgramState& s = State();
+    const ProgramState& s = State();
+    GridState& g = SetupDialog().grid;
     ApplyNonGridValues(dialog, s);
-    const GridPlan plan = PlanGrid(GridInputsOf(s), Measure(dialog));
+    const GridPlan plan = PlanGrid(GridInputsOf(s, g), Measure(dialog));
     RemoveRows(dialog, plan);
     CreateRows(dialog, plan);
     SetUpScrollBar(dialog, plan);
     MoveControlsBelowGrid(dialog, plan);
     PlaceDialogAndScrollBar(dialog, plan);
     UpdateHeaders(dialog, plan);
-    StoreGridPlan(s, plan);
+    StoreGridPlan(g, plan);
     RefreshRows(dialog);
 }
 
 void RefreshRows(HWND dialog) {
     RowView rows[kMaxGridRows];
-    const int count = PlanRefresh(State(), rows);
+    const int count = PlanRefresh(State(), SetupDialog().grid, rows);
     for (int r = 0; r < count; ++r) {
         const RowView& row = rows[r];
         ShowKeyName(dialog, row.vk, row.scan, KeyButtonId(r));
@@ -194,12 +195,12 @@ void ShowKeyName(HWND dialog, uint8_t vk, uint8_t scan, int controlId) {
 }
 
 void ScrollGrid(HWND dialog, int32_t request, int32_t thumb) {
-    ProgramState& s = State();
-    const bool moved = ApplyScroll(s, request, thumb);
+    GridState& g = SetupDialog().grid;
+    const bool moved = ApplyScroll(State(), g, request, thumb);
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_POS;
-    info.nPos = s.grid.scrollPos;
+    info.nPos = g.scrollPos;
     SetScrollInfo(GetDlgItem(dialog, IDC_GRID_SCROLL), SB_CTL, &info, TRUE);
     if (moved)
         RefreshRows(dialog);

@@ -90,17 +90,16 @@ void TagEntries(ProgramState& s) {
 }
 
 // What the program relies on between any two steps.
-FUZZ_NO_COVERAGE void CheckState(const ProgramState& s) {
-    const GridState& g = s.grid;
+FUZZ_NO_COVERAGE void CheckState(const ProgramState& s, const GridState& g) {
     const int32_t keyCount = KeyCount(s);
     FUZZ_CHECK(g.pageRows >= 0 && g.pageRows <= kMaxGridRows);
     FUZZ_CHECK(g.scrollPos >= 0 && g.scrollPos <= MaxScrollPos(keyCount, g.pageRows));
-    const int32_t visible = VisibleRows(s);
+    const int32_t visible = VisibleRows(s, g);
     FUZZ_CHECK(visible >= 0 && visible <= kMaxGridRows && visible <= g.pageRows);
     FUZZ_CHECK(g.scrollPos + visible <= keyCount);
 
     RowView rows[kMaxGridRows];
-    FUZZ_CHECK(PlanRefresh(s, rows) == visible);
+    FUZZ_CHECK(PlanRefresh(s, g, rows) == visible);
     for (int r = 0; r < visible; ++r)
         FUZZ_CHECK(rows[r].entry == g.scrollPos + r && (r >= 1 || !rows[r].separatorShown));
 
@@ -114,7 +113,7 @@ FUZZ_NO_COVERAGE void CheckState(const ProgramState& s) {
 }
 
 // The plan of a build: rows, identifiers and positions.
-FUZZ_NO_COVERAGE void CheckPlan(const ProgramState& s, const GridPlan& p) {
+FUZZ_NO_COVERAGE void CheckPlan(const ProgramState& s, const GridState& g, const GridPlan& p) {
     FUZZ_CHECK(p.rowPitch >= 1);
     FUZZ_CHECK(p.keyCount == KeyCount(s));
     FUZZ_CHECK(p.visibleRows == std::min(p.keyCount, p.pageRows));
@@ -150,8 +149,8 @@ FUZZ_NO_COVERAGE void CheckPlan(const ProgramState& s, const GridPlan& p) {
         }
         const int32_t middle = key.y + key.height / 2;
         if (key.height >= 2 && middle >= 0 && middle <= 0xFFFF)
-            FUZZ_CHECK(PressedRow(static_cast<uint32_t>(middle), s.grid.keyButtonTop,
-                                  s.grid.rowPitch) == static_cast<uint32_t>(r));
+            FUZZ_CHECK(PressedRow(static_cast<uint32_t>(middle), g.keyButtonTop, g.rowPitch) ==
+                       static_cast<uint32_t>(r));
     }
     for (int32_t y : p.belowGridY)
         FUZZ_CHECK(y % p.rowPitch == 0);
@@ -227,15 +226,16 @@ FUZZ_NO_COVERAGE void CheckIdentifiers() {
 struct GridFuzz {
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
     ProgramState& s = *state;
+    SetupDialogState d;
     GridMeasurements opened{}; // the dialog as its template opens
     GridMeasurements m{};      // the dialog as the last build left it
     std::unique_ptr<GridControls> controls = std::make_unique<GridControls>();
 
     // BuildGrid, then the dialog as the plan leaves it.
     void Build() {
-        const GridPlan p = PlanGrid(GridInputsOf(s), m);
-        StoreGridPlan(s, p);
-        CheckPlan(s, p);
+        const GridPlan p = PlanGrid(GridInputsOf(s, d.grid), m);
+        StoreGridPlan(d.grid, p);
+        CheckPlan(s, d.grid, p);
         controls->Apply(p);
         const int32_t clientLeft = m.window.left + p.frameDx;
         m.window.right = Limit(int64_t{m.window.left} + std::max(p.dialogWidth, 0));
@@ -252,7 +252,7 @@ struct GridFuzz {
     }
 
     void Open() {
-        s.grid.builtKeyCount = 0;
+        d.grid.builtKeyCount = 0;
         controls->Open();
         const PixelRect workArea = m.workArea;
         m = opened;
@@ -261,15 +261,16 @@ struct GridFuzz {
     }
 
     void Scroll(int32_t request, int32_t thumb) {
-        const int32_t before = s.grid.scrollPos;
-        FUZZ_CHECK(ApplyScroll(s, request, thumb) == (s.grid.scrollPos != before));
+        const int32_t before = d.grid.scrollPos;
+        FUZZ_CHECK(ApplyScroll(s, d.grid, request, thumb) == (d.grid.scrollPos != before));
     }
 
     void Track(uint32_t y, bool leftButtonDown) {
-        const TrackResult t = TrackPointer(s, y, leftButtonDown);
+        const TrackResult t = TrackPointer(s, d.grid, y, leftButtonDown);
         if (!t.dragging)
             return;
-        FUZZ_CHECK(s.grid.dropRow >= -1 && s.grid.dropRow <= std::max(VisibleRows(s) - 1, -1));
+        FUZZ_CHECK(d.grid.dropRow >= -1 &&
+                   d.grid.dropRow <= std::max(VisibleRows(s, d.grid) - 1, -1));
         if (t.scroll != TrackScroll::None)
             Scroll(t.scroll == TrackScroll::LineUp ? kSbLineUp : kSbLineDown, 0);
     }
@@ -282,8 +283,8 @@ struct GridFuzz {
         case 1: { // a press, and whether the platform sees a drag
             const uint16_t y = in.U16();
             const bool dragging = in.Byte() & 1;
-            if (BeginPress(s, y))
-                SetDragDetected(s, dragging);
+            if (BeginPress(s, d.grid, y))
+                SetDragDetected(d.grid, dragging);
             break;
         }
         case 2: { // the pointer moves
@@ -293,7 +294,7 @@ struct GridFuzz {
         }
         case 3: { // the button comes up
             const uint16_t y = in.U16();
-            if (ReleaseDrag(s).dragging)
+            if (ReleaseDrag(s, d.grid).dragging)
                 Track(y, false);
             break;
         }
@@ -302,12 +303,12 @@ struct GridFuzz {
                 Build();
             break;
         case 5:
-            if (RemoveRow(s))
+            if (RemoveRow(s, d.grid))
                 Build();
             break;
         case 6: { // a check box of a row
             const int row = in.Byte();
-            ApplyChordEdit(s, row, in.U64());
+            ApplyChordEdit(s, d.grid, row, in.U64());
             break;
         }
         case 7: // the work area changes while the dialog is open
@@ -320,6 +321,7 @@ struct GridFuzz {
             break;
         case 9: // "Default settings"
             ResetKeyMapDefaults(s, ScanCodeOfKey);
+            d.grid.scrollPos = 0;
             TagEntries(s);
             Build();
             break;
@@ -328,7 +330,7 @@ struct GridFuzz {
             Open();
             break;
         }
-        CheckState(s);
+        CheckState(s, d.grid);
     }
 };
 
@@ -344,17 +346,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzBytes in(data, size);
     GridFuzz fuzz;
     ProgramState& s = fuzz.s;
+    SetupDialogState& d = fuzz.d;
     ResetKeyMapDefaults(s, ScanCodeOfKey);
     TagEntries(s);
     Recalibrate(in, s);
     s.keyMap.keyCount = in.I32();
-    s.grid.scrollPos = in.I32();
-    s.grid.pageRows = in.I32();
+    d.grid.scrollPos = in.I32();
+    d.grid.pageRows = in.I32();
     fuzz.opened = ReadDialog(in);
     ReadWorkArea(in, fuzz.opened);
     fuzz.m = fuzz.opened;
     fuzz.Open();
-    CheckState(s);
+    CheckState(s, d.grid);
     for (int i = 0; i < kMaxOperations && !in.Empty(); ++i)
         fuzz.Operate(in);
     return 0;

@@ -93,6 +93,7 @@ struct EngineModelTest : EngineTest {
     JoystickSample stick{};
     bool setupOpen = false;
     SetupSnapshot opened{};
+    SetupDialogState d;
     KeyMessageMemory keyMessages;
     NoControls view;
     int quietCycles = 0;
@@ -101,9 +102,9 @@ struct EngineModelTest : EngineTest {
         ResetFakeRegistry();
         ResetKeyMapDefaults(s, ScanCodeOfKey);
         ResetTimingDefaults(s);
-        s.grid.pageRows = kPageRows;
-        s.grid.keyButtonTop = kKeyButtonTop;
-        s.grid.rowPitch = kRowPitch;
+        d.grid.pageRows = kPageRows;
+        d.grid.keyButtonTop = kKeyButtonTop;
+        d.grid.rowPitch = kRowPitch;
     }
 
     void Note(const std::string& what) {
@@ -186,8 +187,8 @@ struct EngineModelTest : EngineTest {
     // --- the setup dialog ---
     void OpenSetupDialog() {
         opened = TakeSetupSnapshot(s);
-        OpenSetup(s, kDialog);
-        s.grid.scrollPos = ClampScrollPos(s.grid.scrollPos, KeyCount(s), kPageRows);
+        OpenSetup(s, d, kDialog);
+        d.grid.scrollPos = ClampScrollPos(d.grid.scrollPos, KeyCount(s), kPageRows);
         s.dialogActive = true;
         setupOpen = true;
         Note("setup dialog opened");
@@ -196,19 +197,21 @@ struct EngineModelTest : EngineTest {
         TheFakeMessageBox().answer = random.Percent(70) ? kIdOk : kIdCancel;
         if (ok && !SaveSetup(s, kDialog))
             return; // as the dialog does: it stays open with the edits
-        const bool closed = CloseSetup(s, kDialog, view, opened);
+        const bool closed = CloseSetup(s, d, kDialog, view, opened);
         setupOpen = !closed;
         Note(std::string(ok ? "OK" : "Cancel") + (closed ? ": dialog closed" : ": stays open"));
     }
-    int RandomRow() { return static_cast<int>(random.Below(static_cast<uint32_t>(VisibleRows(s)))); }
+    int RandomRow() {
+        return static_cast<int>(random.Below(static_cast<uint32_t>(VisibleRows(s, d.grid))));
+    }
     void EditChord() {
         const int row = RandomRow();
         const int column = random.Pick(kChordBits);
-        const int entry = s.grid.scrollPos + row;
+        const int entry = d.grid.scrollPos + row;
         Note("check box row " + std::to_string(row) + " column " + std::to_string(column));
         ReleaseAllKeysFirst();
         const InputWord mask = ChordMask(ReadEntry(s.keyMap.entries[entry])) ^ (InputWord{1} << column);
-        ApplyChordEdit(s, row, mask);
+        ApplyChordEdit(s, d.grid, row, mask);
     }
     void ToggleEnable() {
         const int column = random.Pick(kChordBits);
@@ -222,7 +225,7 @@ struct EngineModelTest : EngineTest {
         if (plus)
             AddRow(s);
         else
-            RemoveRow(s);
+            RemoveRow(s, d.grid);
     }
     void DragRow() {
         const int from = RandomRow();
@@ -230,44 +233,44 @@ struct EngineModelTest : EngineTest {
         const uint32_t pressY = static_cast<uint32_t>(kKeyButtonTop + from * kRowPitch + 5);
         const uint32_t dropY = static_cast<uint32_t>(kKeyButtonTop + to * kRowPitch + 3);
         Note("drag row " + std::to_string(from) + " to the line below row " + std::to_string(to));
-        if (!BeginPress(s, pressY))
+        if (!BeginPress(s, d.grid, pressY))
             return;
-        SetDragDetected(s, true);
-        TrackPointer(s, dropY, true);
-        ReleaseDrag(s);
-        TrackPointer(s, dropY, false);
+        SetDragDetected(d.grid, true);
+        TrackPointer(s, d.grid, dropY, true);
+        ReleaseDrag(s, d.grid);
+        TrackPointer(s, d.grid, dropY, false);
     }
     void Scroll() {
-        s.grid.scrollPos = ClampScrollPos(static_cast<int32_t>(random.Below(130)), KeyCount(s),
-                                          kPageRows);
-        Note("scrolled to " + std::to_string(s.grid.scrollPos));
+        d.grid.scrollPos =
+            ClampScrollPos(static_cast<int32_t>(random.Below(130)), KeyCount(s), kPageRows);
+        Note("scrolled to " + std::to_string(d.grid.scrollPos));
     }
     void ResetToDefaults() {
         TheFakeMessageBox().answer = random.Percent(80) ? kIdOk : kIdCancel;
         Note("Default settings");
-        ResetSetupToDefaults(s, kDialog, view);
+        ResetSetupToDefaults(s, d, kDialog, view);
     }
     void StartCapture() {
         const int row = RandomRow();
         Note("key capture on row " + std::to_string(row));
         TakeInjected(false);
-        BeginKeyCapture(s, keyMessages, KeyButtonId(row));
+        BeginKeyCapture(s, d, keyMessages, KeyButtonId(row));
         TakeInjected(true);
     }
     void PressKeyForCapture() {
         const uint8_t vk = random.Pick(kCodes);
-        s.extendedKeyFlag = random.Percent(30);
+        d.extendedKeyFlag = random.Percent(30);
         Note("key " + std::to_string(vk) + " pressed for the capture");
         const uint32_t key = vk == 0 ? 'Z' : vk;
         TheFakeInput().physicalDown[key] = true;
-        NoteKeyMessage(s, keyMessages, 0x0100, key, s.extendedKeyFlag ? uint64_t{1} << 24 : 0);
+        NoteKeyMessage(d, keyMessages, 0x0100, key, d.extendedKeyFlag ? uint64_t{1} << 24 : 0);
         for (int tick = 0; tick < 4 && s.captureActive; ++tick)
-            StepKeyCapture(s, keyMessages, view, true);
+            StepKeyCapture(s, d, keyMessages, view, true);
         TheFakeInput().physicalDown[key] = false;
     }
     void EndCapture() {
         Note("key capture ended");
-        EndKeyCapture(s, view);
+        EndKeyCapture(s, d, view);
     }
     void Activate() {
         s.dialogActive = !s.dialogActive;

@@ -14,9 +14,10 @@ namespace {
 struct GridEditTest : ::testing::Test {
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
     ProgramState& s = *state;
+    SetupDialogState d;
     void SetUp() override {
         ResetKeyMapDefaults(s, ScanCodeOfKey);
-        s.grid.pageRows = 30;
+        d.grid.pageRows = 30;
     }
     KeyMapEntry Entry(int i) { return ReadEntry(s.keyMap.entries[i]); }
 };
@@ -36,7 +37,7 @@ TEST(GridIds, ControlIdsDecodeToRowAndColumnWithinTheirBlocks) {
 
 TEST_F(GridEditTest, ChordEditWritesTheRowsEntryFromItsCheckStates) {
     s.keyMap.keyCount = 40;
-    s.grid.scrollPos = 5;
+    d.grid.scrollPos = 5;
     KeyMapEntry e = Entry(7);
     e.vk = 65;
     e.reserved = 0x5A;
@@ -46,7 +47,7 @@ TEST_F(GridEditTest, ChordEditWritesTheRowsEntryFromItsCheckStates) {
     checked[0] = checked[1] = checked[16] = checked[63] = true;
     const InputWord mask = ChordMaskFromChecks(checked);
     EXPECT_EQ(mask, 0x10003u) << "bits 48..63 stay zero";
-    ASSERT_TRUE(ApplyChordEdit(s, 2, mask));
+    ASSERT_TRUE(ApplyChordEdit(s, d.grid, 2, mask));
 
     e = Entry(7);
     EXPECT_EQ(ChordMask(e), 0x10003u);
@@ -54,12 +55,12 @@ TEST_F(GridEditTest, ChordEditWritesTheRowsEntryFromItsCheckStates) {
     EXPECT_EQ(e.vk, 65);
     EXPECT_EQ(e.reserved, 0x5A);
     EXPECT_EQ(s.zoneMode, 1) << "both X directions";
-    EXPECT_FALSE(ApplyChordEdit(s, 30, mask)) << "beyond the visible rows";
+    EXPECT_FALSE(ApplyChordEdit(s, d.grid, 30, mask)) << "beyond the visible rows";
 }
 
 TEST_F(GridEditTest, MinusAndPlusStayWithinLimitsKeepThePageFullAndBringTheEntryBack) {
     s.keyMap.keyCount = 1;
-    EXPECT_FALSE(RemoveRow(s));
+    EXPECT_FALSE(RemoveRow(s, d.grid));
     EXPECT_EQ(s.keyMap.keyCount, 1);
     s.keyMap.keyCount = 128;
     EXPECT_FALSE(AddRow(s));
@@ -67,15 +68,15 @@ TEST_F(GridEditTest, MinusAndPlusStayWithinLimitsKeepThePageFullAndBringTheEntry
 
     s.keyMap.keyCount = 6;
     const KeyMapEntry before = Entry(5);
-    RemoveRow(s);
+    RemoveRow(s, d.grid);
     AddRow(s);
     EXPECT_EQ(s.keyMap.keyCount, 6);
     EXPECT_EQ(std::memcmp(&before, &s.keyMap.entries[5], sizeof before), 0);
 
     s.keyMap.keyCount = 50; // last page shown: "-" keeps it full
-    s.grid.scrollPos = 20;
-    RemoveRow(s);
-    EXPECT_EQ(s.grid.scrollPos, 19);
+    d.grid.scrollPos = 20;
+    RemoveRow(s, d.grid);
+    EXPECT_EQ(d.grid.scrollPos, 19);
 }
 
 TEST(KeyNames, MouseButtonsHaveFixedNamesOnlySpaceTakesTheFocusAndListLabelsAreTwoWide) {

@@ -52,6 +52,7 @@ constexpr JoystickColumns kFullStick{6, kJoyCapsHasPov, 32}; // 6 axes, hat, 32 
 struct GridLayoutTest : ::testing::Test {
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
     ProgramState& s = *state;
+    SetupDialogState d;
     GridMeasurements m = TemplateDialog();
     void SetUp() override {
         ResetKeyMapDefaults(s, ScanCodeOfKey);
@@ -64,8 +65,8 @@ struct GridLayoutTest : ::testing::Test {
     }
     // One BuildGrid; the dialog then stands as the plan left it.
     GridPlan Build() {
-        const GridPlan plan = PlanGrid(GridInputsOf(s), m);
-        StoreGridPlan(s, plan);
+        const GridPlan plan = PlanGrid(GridInputsOf(s, d.grid), m);
+        StoreGridPlan(d.grid, plan);
         m.window.bottom = m.window.top + plan.dialogHeight;
         m.clientHeight = plan.dialogHeight - 2 * kFrameDy;
         for (int i = 0; i < kBelowGridCount; ++i)
@@ -111,9 +112,9 @@ TEST_F(GridLayoutTest, FirstBuildOfTheDefaultMapAddsTenRowsWithoutScrollBar) {
     for (int i = 0; i < kBelowGridCount; ++i)
         EXPECT_EQ(p.belowGridY[i],
                   ((78 + 10 * (i % 3) - (kClientTop - kWinTop) + 12) / 25 + 10) * 25);
-    EXPECT_EQ(s.grid.keyButtonTop, kKeyClientTop + 25);
-    EXPECT_EQ(s.grid.frameDx, kFrameDx);
-    EXPECT_EQ(s.grid.builtKeyCount, 10);
+    EXPECT_EQ(d.grid.keyButtonTop, kKeyClientTop + 25);
+    EXPECT_EQ(d.grid.frameDx, kFrameDx);
+    EXPECT_EQ(d.grid.builtKeyCount, 10);
     EXPECT_EQ(KeyButtonRect(p, 4).y, kKeyClientTop + 4 * 25);
     EXPECT_EQ(SeparatorRect(p, 4).y, kKeyClientTop + 4 * 25 - 23 / 8);
     EXPECT_EQ(RowCheckBoxRect(p, 4, 16).y, kKeyClientTop + 4 * 25 + (23 - 13) / 2);
@@ -132,7 +133,7 @@ TEST_F(GridLayoutTest, ControlsBelowTheGridStandOnTwoPitchLinesBelowTheRows) {
                                                  2.16, 2.79, 2.79, 2.79};
         for (int i = 0; i < kBelowGridCount; ++i)
             m.belowGridTop[i] = m.clientTop + static_cast<int32_t>(pitches[i] * 25);
-        const GridPlan p = PlanGrid(GridInputsOf(s), m);
+        const GridPlan p = PlanGrid(GridInputsOf(s, d.grid), m);
         const int32_t lastRowBottom = 48 + 9 * 25 + 23;
         for (int i = 0; i < kBelowGridCount; ++i) {
             EXPECT_EQ(p.belowGridY[i], (pitches[i] < 2.5 ? 12 : 13) * 25) << kBelowGridIds[i];
@@ -149,8 +150,8 @@ TEST_F(GridLayoutTest, RowsContinueTheTemplateRowEvenlyWhateverTheCaptionHeight)
         m.clientTop = kWinTop + kFrameDx + caption;
         m.keyButton = At(kClientLeft + 8, m.clientTop + 49, 240, 23);
         m.headers[0] = At(kClientLeft + 250, m.clientTop + 32, 12, 13);
-        const GridPlan p = PlanGrid(GridInputsOf(s), m);
-        StoreGridPlan(s, p);
+        const GridPlan p = PlanGrid(GridInputsOf(s, d.grid), m);
+        StoreGridPlan(d.grid, p);
         for (int r = 1; r < 10; ++r) {
             const ControlRect key = KeyButtonRect(p, r);
             EXPECT_EQ(key.y, 49 + r * 25) << r;
@@ -160,11 +161,11 @@ TEST_F(GridLayoutTest, RowsContinueTheTemplateRowEvenlyWhateverTheCaptionHeight)
             EXPECT_EQ(p.scrollBarRect.y, 49) << "the scroll bar spans the rows";
             const ControlRect box = RowCheckBoxRect(p, r, 0);
             EXPECT_EQ(box.y - key.y, key.y + key.height - (box.y + box.height)) << "centred";
-            EXPECT_EQ(PressedRow(static_cast<uint32_t>(key.y + key.height / 2), s.grid.keyButtonTop,
-                                 s.grid.rowPitch),
+            EXPECT_EQ(PressedRow(static_cast<uint32_t>(key.y + key.height / 2), d.grid.keyButtonTop,
+                                 d.grid.rowPitch),
                       static_cast<uint32_t>(r));
         }
-        EXPECT_EQ(PressedRow(49 + 11, s.grid.keyButtonTop, s.grid.rowPitch), 0u);
+        EXPECT_EQ(PressedRow(49 + 11, d.grid.keyButtonTop, d.grid.rowPitch), 0u);
     }
 }
 
@@ -193,11 +194,11 @@ TEST_F(GridLayoutTest, PlusBeyondThePageOnlyWidensTheScrollRange) {
 
 TEST_F(GridLayoutTest, DialogWidthEndsAtTheLastButtonHeaderPlusTheScrollBar) {
     SetJoystick(kSmallPad);
-    const GridPlan pad = PlanGrid(GridInputsOf(s), m);
+    const GridPlan pad = PlanGrid(GridInputsOf(s, d.grid), m);
     EXPECT_EQ(pad.dialogWidth, HeaderRight(25) + kScrollBarWidth + 4 * kFrameDx);
     EXPECT_EQ(pad.scrollBarRect.x + kScrollBarWidth, pad.dialogWidth - 2 * kFrameDx);
     SetJoystick(kFullStick);
-    EXPECT_EQ(PlanGrid(GridInputsOf(s), m).dialogWidth,
+    EXPECT_EQ(PlanGrid(GridInputsOf(s, d.grid), m).dialogWidth,
               HeaderRight(47) + kScrollBarWidth + 4 * kFrameDx);
 }
 
@@ -216,20 +217,20 @@ TEST_F(GridLayoutTest, WorkAreaChangingWhileOpenCreatesAndDestroysTheDifference)
 
 TEST_F(GridLayoutTest, ReopeningAfterTheMapShrankClampsScrollPos) {
     s.keyMap.keyCount = 40;
-    s.grid.scrollPos = 20;
-    s.grid.pageRows = 36; // left by the previous opening; builtKeyCount is 0
+    d.grid.scrollPos = 20;
+    d.grid.pageRows = 36; // left by the previous opening; builtKeyCount is 0
     const GridPlan p = Build();
-    EXPECT_EQ(s.grid.scrollPos, 4);
+    EXPECT_EQ(d.grid.scrollPos, 4);
     EXPECT_EQ(p.rowDelta, 36);
 }
 
 TEST_F(GridLayoutTest, SeparatorsStandAboveEvenEntriesButNeverInRowZero) {
     s.keyMap.keyCount = 20;
-    s.grid.pageRows = 8;
+    d.grid.pageRows = 8;
     RowView rows[kMaxGridRows];
     for (int32_t scrollPos : {0, 1}) {
-        s.grid.scrollPos = scrollPos;
-        ASSERT_EQ(PlanRefresh(s, rows), 8);
+        d.grid.scrollPos = scrollPos;
+        ASSERT_EQ(PlanRefresh(s, d.grid, rows), 8);
         for (int r = 0; r < 8; ++r) {
             EXPECT_EQ(rows[r].entry, scrollPos + r);
             EXPECT_EQ(rows[r].separatorShown, r >= 1 && (scrollPos + r) % 2 == 0)

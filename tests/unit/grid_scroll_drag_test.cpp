@@ -14,11 +14,12 @@ constexpr int32_t kPitch = 25;
 struct GridMotionTest : ::testing::Test {
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
     ProgramState& s = *state;
+    SetupDialogState d;
     void SetUp() override {
         s.keyMap.keyCount = 10;
-        s.grid.pageRows = 36;
-        s.grid.keyButtonTop = kTop;
-        s.grid.rowPitch = kPitch;
+        d.grid.pageRows = 36;
+        d.grid.keyButtonTop = kTop;
+        d.grid.rowPitch = kPitch;
         for (int i = 0; i < kMaxKeys; ++i) // entry i: vk i, reserved 255 - i
             WriteEntry(s.keyMap.entries[i], {1u << (i % 32), 0, static_cast<uint8_t>(i), 0, 1,
                                              static_cast<uint8_t>(255 - i)});
@@ -30,22 +31,22 @@ struct GridMotionTest : ::testing::Test {
         return order;
     }
     ReleaseResult Release(int sourceRow, int dropRow) {
-        s.grid.dragActive = 1;
-        s.grid.dragSourceRow = sourceRow;
-        s.grid.dropRow = dropRow;
-        return ReleaseDrag(s);
+        d.grid.dragActive = 1;
+        d.grid.dragSourceRow = sourceRow;
+        d.grid.dropRow = dropRow;
+        return ReleaseDrag(s, d.grid);
     }
 };
 
 TEST_F(GridMotionTest, ScrollRequestsClampIntoTheLastPageAndRefreshOnlyOnChange) {
     s.keyMap.keyCount = 50;
-    s.grid.pageRows = 30;
-    EXPECT_FALSE(ApplyScroll(s, kSbLineUp, 0)) << "at 0 nothing is redrawn";
-    EXPECT_TRUE(ApplyScroll(s, kSbBottom, 0));
-    EXPECT_EQ(s.grid.scrollPos, 20);
-    s.grid.scrollPos = 15;
-    EXPECT_TRUE(ApplyScroll(s, kSbPageDown, 0));
-    EXPECT_EQ(s.grid.scrollPos, 20);
+    d.grid.pageRows = 30;
+    EXPECT_FALSE(ApplyScroll(s, d.grid, kSbLineUp, 0)) << "at 0 nothing is redrawn";
+    EXPECT_TRUE(ApplyScroll(s, d.grid, kSbBottom, 0));
+    EXPECT_EQ(d.grid.scrollPos, 20);
+    d.grid.scrollPos = 15;
+    EXPECT_TRUE(ApplyScroll(s, d.grid, kSbPageDown, 0));
+    EXPECT_EQ(d.grid.scrollPos, 20);
     EXPECT_EQ(ScrollTarget(kSbThumbTrack, 400, 0, 50, 30), 20);
     EXPECT_EQ(ScrollTarget(kSbThumbPosition, 7, 0, 50, 30), 7);
     EXPECT_EQ(ScrollTarget(8, 3, 11, 50, 30), 11) << "unknown requests keep the position";
@@ -57,13 +58,13 @@ TEST_F(GridMotionTest, PressAsksForADragOnlyInAVisibleRowWhileNoDragRuns) {
     EXPECT_EQ(PressedRow(76, kTop, kPitch), 0u);
     EXPECT_EQ(PressedRow(100, kTop, kPitch), 0u) << "bands end at their bottom edge";
     EXPECT_EQ(PressedRow(101, kTop, kPitch), 1u);
-    EXPECT_FALSE(BeginPress(s, 75)) << "above row 0's band is no row";
-    EXPECT_TRUE(BeginPress(s, 325)) << "row 9";
-    EXPECT_FALSE(BeginPress(s, 326)) << "row 10 is not visible";
-    EXPECT_EQ(s.grid.dragSourceRow, 10);
-    s.grid.dragActive = 1;
-    EXPECT_FALSE(BeginPress(s, 150));
-    EXPECT_EQ(s.grid.dragSourceRow, 10);
+    EXPECT_FALSE(BeginPress(s, d.grid, 75)) << "above row 0's band is no row";
+    EXPECT_TRUE(BeginPress(s, d.grid, 325)) << "row 9";
+    EXPECT_FALSE(BeginPress(s, d.grid, 326)) << "row 10 is not visible";
+    EXPECT_EQ(d.grid.dragSourceRow, 10);
+    d.grid.dragActive = 1;
+    EXPECT_FALSE(BeginPress(s, d.grid, 150));
+    EXPECT_EQ(d.grid.dragSourceRow, 10);
 }
 
 TEST(DropLine, TruncatedBandsAroundTheRowsAndOneLineOfScrollBeyondThem) {
@@ -83,16 +84,16 @@ TEST(DropLine, TruncatedBandsAroundTheRowsAndOneLineOfScrollBeyondThem) {
 }
 
 TEST_F(GridMotionTest, TrackingFollowsThePointerAndEndsTheDragOnceTheButtonIsUp) {
-    s.grid.dragActive = 1;
-    s.grid.dragSourceRow = 3;
-    TrackResult t = TrackPointer(s, 200, true);
-    EXPECT_EQ(s.grid.dropRow, 4);
+    d.grid.dragActive = 1;
+    d.grid.dragSourceRow = 3;
+    TrackResult t = TrackPointer(s, d.grid, 200, true);
+    EXPECT_EQ(d.grid.dropRow, 4);
     EXPECT_EQ(t.markerY, 4 * kPitch + kTop - kPitch / 8);
     EXPECT_FALSE(t.dragEnded);
-    t = TrackPointer(s, 200, false);
+    t = TrackPointer(s, d.grid, 200, false);
     EXPECT_TRUE(t.dragEnded);
     EXPECT_EQ(t.sourceRow, 3);
-    EXPECT_FALSE(TrackPointer(s, 200, false).dragging);
+    EXPECT_FALSE(TrackPointer(s, d.grid, 200, false).dragging);
 }
 
 TEST_F(GridMotionTest, ReleaseMovesTheDraggedEntryBelowOrAboveTheLine) {
@@ -116,10 +117,10 @@ TEST_F(GridMotionTest, ReleaseNextToTheSourceOrOutsideTheGridMovesNothing) {
 }
 
 TEST_F(GridMotionTest, ReleaseBeforeAnyTrackedMoveDropsNothing) {
-    s.grid.dropRow = 8; // left by an earlier drag
-    ASSERT_TRUE(BeginPress(s, 100));
-    SetDragDetected(s, true);
-    const ReleaseResult r = ReleaseDrag(s);
+    d.grid.dropRow = 8; // left by an earlier drag
+    ASSERT_TRUE(BeginPress(s, d.grid, 100));
+    SetDragDetected(d.grid, true);
+    const ReleaseResult r = ReleaseDrag(s, d.grid);
     EXPECT_TRUE(r.dragging);
     EXPECT_FALSE(r.moved);
 }

@@ -60,32 +60,33 @@ struct FakeCaptureDialog : CaptureView {
 struct KeyCaptureTest : ::testing::Test {
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
     ProgramState& s = *state;
+    SetupDialogState d;
     FakeCaptureDialog dialog;
     KeyMessageMemory keys;
 
     KeyCaptureTest() {
         ResetFakeInput();
         ResetKeyMapDefaults(s, ScanCodeOfKey);
-        s.grid.pageRows = 30;
+        d.grid.pageRows = 30;
     }
     void Hold(InputWord joystick) { s.engine.currentInput = joystick; }
     static void PressKey(uint32_t vk, bool down = true) { TheFakeInput().physicalDown[vk] = down; }
     KeyMapEntry Entry(int i) const { return ReadEntry(s.keyMap.entries[i]); }
     // The dialog procedure: a capture step first for every message while the capture runs.
     bool Message(bool timerTick = false) {
-        return s.captureActive ? StepKeyCapture(s, keys, dialog, timerTick) : false;
+        return s.captureActive ? StepKeyCapture(s, d, keys, dialog, timerTick) : false;
     }
     bool TimerTick() { return Message(true); }
-    void Begin(int row) { BeginKeyCapture(s, keys, KeyButtonId(row)); }
+    void Begin(int row) { BeginKeyCapture(s, d, keys, KeyButtonId(row)); }
     // A key-down message as it passes the message hook.
     void KeyDownMessage(uint32_t vk, bool extended = false, uint32_t message = kWmKeyDown) {
-        NoteKeyMessage(s, keys, message, vk, extended ? kExtendedBit : 0);
+        NoteKeyMessage(d, keys, message, vk, extended ? kExtendedBit : 0);
     }
 };
 
 TEST_F(KeyCaptureTest, ButtonOneHeldAndAPressedAssignsThemToTheRowsEntry) {
     s.keyMap.keyCount = 20;
-    s.grid.scrollPos = 4;
+    d.grid.scrollPos = 4;
     KeyMapEntry before = Entry(6);
     before.reserved = 0x77;
     WriteEntry(s.keyMap.entries[6], before);
@@ -153,18 +154,18 @@ TEST_F(KeyCaptureTest, EnterAndTheLeftAndRightMouseButtonsFinishTheirMessage) {
 
 TEST_F(KeyCaptureTest, TheExtendedFlagComesFromTheLastKeyDownMessage) {
     KeyDownMessage(45, true);
-    EXPECT_TRUE(s.extendedKeyFlag);
-    NoteKeyMessage(s, keys, kWmKeyUp, 45, 0);
-    EXPECT_TRUE(s.extendedKeyFlag) << "only key-down messages count";
+    EXPECT_TRUE(d.extendedKeyFlag);
+    NoteKeyMessage(d, keys, kWmKeyUp, 45, 0);
+    EXPECT_TRUE(d.extendedKeyFlag) << "only key-down messages count";
     Begin(3);
     PressKey(45); // Insert, pressed while another program has the focus
     Message();
     EXPECT_EQ(Entry(3).scan, 0x52 | 0x80) << "the flag the last key-down left";
 
     KeyDownMessage(18, false, kWmSysKeyDown);
-    EXPECT_FALSE(s.extendedKeyFlag);
+    EXPECT_FALSE(d.extendedKeyFlag);
     KeyDownMessage(18, true, kWmSysKeyDown);
-    EXPECT_TRUE(s.extendedKeyFlag);
+    EXPECT_TRUE(d.extendedKeyFlag);
 }
 
 // In the active dialog the key state changes before the key's own message arrives, and only the
@@ -269,14 +270,14 @@ TEST_F(KeyCaptureTest, StartingReleasesWhatChordsHoldAndEndingWithoutAKeyRestore
 
     Begin(4);
     EXPECT_FALSE(TheFakeInput().injectedDown[13]) << "lifted when the capture starts";
-    EXPECT_EQ(s.captureTarget, KeyButtonId(4));
+    EXPECT_EQ(d.captureTarget, KeyButtonId(4));
 
-    EndKeyCapture(s, dialog);
+    EndKeyCapture(s, d, dialog);
     EXPECT_FALSE(s.captureActive);
     EXPECT_EQ(dialog.names[KeyButtonId(4)], std::make_pair(uint8_t{13}, Entry(4).scan))
         << "the button names its key again instead of asking for one";
     const int writes = dialog.nameWrites;
-    EndKeyCapture(s, dialog);
+    EndKeyCapture(s, d, dialog);
     EXPECT_EQ(dialog.nameWrites, writes) << "nothing to end";
 }
 

@@ -58,7 +58,6 @@ TEST_F(KeyMapTest, Reset_ClearsEntriesBeyondTenButKeepsReservedByteTimingAndName
     s.keyMap.keyCount = 128;
     s.timing.pollingInterval = 7;
     s.joystickId = 3;
-    s.grid.scrollPos = 40;
     s.engine.chordCounter[5] = 300;
 
     ResetKeyMapDefaults(s, ScanCodeOfKey);
@@ -72,7 +71,6 @@ TEST_F(KeyMapTest, Reset_ClearsEntriesBeyondTenButKeepsReservedByteTimingAndName
     EXPECT_EQ(Entry(127).reserved, 0x5A);
     EXPECT_EQ(s.timing.pollingInterval, 7);
     EXPECT_EQ(s.joystickId, 3u);
-    EXPECT_EQ(s.grid.scrollPos, 0);
     EXPECT_EQ(s.engine.chordCounter[5], 300);
 }
 

@@ -19,6 +19,7 @@ struct PollThreadTest : EngineTest {
     std::atomic<bool> stop{false};
     std::atomic<uint64_t> sleeps{0};
     uint32_t seed = 12345;
+    SetupDialogState d;
     KeyMessageMemory keyMessages;
     struct : CaptureView {
         void ShowChordCheck(int, bool) override {}
@@ -32,7 +33,7 @@ struct PollThreadTest : EngineTest {
         SetEntry(7, Button(3), 1);
         RecomputeMaxChordSize(s);
         Calibrate(s);
-        s.grid.pageRows = 6;
+        d.grid.pageRows = 6;
         TheFakeClock().onSleep = [this](uint32_t) { sleeps.fetch_add(1); };
     }
     uint32_t Next() { return seed = seed * 1103515245u + 12345u; }
@@ -56,14 +57,14 @@ TEST_F(PollThreadTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
 
         switch (Next() % 8) {
         case 0: // a key capture: lifts what is held, then takes the held inputs
-            BeginKeyCapture(s, keyMessages, KeyButtonId(static_cast<int>(Next() % 6)));
+            BeginKeyCapture(s, d, keyMessages, KeyButtonId(static_cast<int>(Next() % 6)));
             TheFakeInput().physicalDown['K'] = true;
-            StepKeyCapture(s, keyMessages, view, false);
+            StepKeyCapture(s, d, keyMessages, view, false);
             TheFakeInput().physicalDown['K'] = false;
             break;
         case 1: // a check-box chord edit
             ReleaseAllKeys(s);
-            ApplyChordEdit(s, static_cast<int>(Next() % 6),
+            ApplyChordEdit(s, d.grid, static_cast<int>(Next() % 6),
                            InputWord{Next() & 0xF} | InputWord{Next() & 0xF} << 16);
             break;
         case 2:
@@ -77,7 +78,7 @@ TEST_F(PollThreadTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
             if (Next() & 1)
                 AddRow(s);
             else
-                RemoveRow(s);
+                RemoveRow(s, d.grid);
             break;
         case 5:
             if (Next() % 8 == 0)

@@ -35,6 +35,7 @@ struct NamesShown : CaptureView {
 struct SetupCommandsTest : ::testing::Test {
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
     ProgramState& s = *state;
+    SetupDialogState d;
     FakeMessageBox& box = TheFakeMessageBox();
     NamesShown view;
     KeyMessageMemory keys;
@@ -48,17 +49,17 @@ struct SetupCommandsTest : ::testing::Test {
         ResetKeyMapDefaults(s, ScanCodeOfKey);
         ResetTimingDefaults(s);
         LoadSlot(s);
-        s.grid.pageRows = 30;
+        d.grid.pageRows = 30;
     }
     // Opens the dialog as the tray does.
     SetupSnapshot Open() {
         const SetupSnapshot opened = TakeSetupSnapshot(s);
-        OpenSetup(s, kDialog);
+        OpenSetup(s, d, kDialog);
         s.dialogActive = true;
         return opened;
     }
     void EditSomething() {
-        ApplyChordEdit(s, 6, kButton1);
+        ApplyChordEdit(s, d.grid, 6, kButton1);
         AddRow(s);
         ToggleInputEnabled(s, 0);
         SetTypematic(s, false);
@@ -76,7 +77,7 @@ struct SetupCommandsTest : ::testing::Test {
 TEST_F(SetupCommandsTest, CancelOfASlotNeverSavedDiscardsTheEditsAndClosesTheDialog) {
     const SetupSnapshot opened = Open();
     EditSomething();
-    ASSERT_TRUE(CloseSetup(s, kDialog, view, opened));
+    ASSERT_TRUE(CloseSetup(s, d, kDialog, view, opened));
     RequireAsOpened();
     EXPECT_TRUE(box.shown.empty()) << "nothing held: no question";
     EXPECT_EQ(s.setupDialog, nullptr);
@@ -88,7 +89,7 @@ TEST_F(SetupCommandsTest, OkStoresTheEditsAndTheReloadAfterItKeepsThem) {
     const SetupSnapshot opened = Open();
     EditSomething();
     SaveSetup(s, kDialog);
-    ASSERT_TRUE(CloseSetup(s, kDialog, view, opened));
+    ASSERT_TRUE(CloseSetup(s, d, kDialog, view, opened));
     const KeyMapEntry e = ReadEntry(s.keyMap.entries[6]);
     EXPECT_EQ(ChordMask(e), kButton1);
     EXPECT_EQ(e.bitCount, 1);
@@ -104,7 +105,7 @@ TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheS
     SaveSetup(s, kDialog);
     EXPECT_TRUE(TheFakeProcess().commands.empty()) << "no file to write while portable mode is off";
     SetPortableMode(s, true, kDialog);
-    ASSERT_TRUE(CloseSetup(s, kDialog, view, opened));
+    ASSERT_TRUE(CloseSetup(s, d, kDialog, view, opened));
     EXPECT_TRUE(s.portableOn) << "Cancel does not undo the mode";
 
     opened = Open();
@@ -132,7 +133,7 @@ TEST_F(SetupCommandsTest, AnOkThatCannotStoreSaysSoAndKeepsTheEditsUntilPortable
     EXPECT_TRUE(SaveSetup(s, kDialog));
     EXPECT_EQ(box.shown.size(), 1u) << "a save that worked says nothing";
     EXPECT_EQ(TheFakeProcess().commands.size(), 1u) << "exported after the save";
-    ASSERT_TRUE(CloseSetup(s, kDialog, view, opened));
+    ASSERT_TRUE(CloseSetup(s, d, kDialog, view, opened));
     EXPECT_STREQ(s.configName, "Edited") << "the reload reads what portable mode stored";
 }
 
@@ -141,7 +142,7 @@ TEST_F(SetupCommandsTest, ClosingWithAnEnabledInputHeldAsksAndARefusalKeepsEvery
     EditSomething();
     s.engine.currentInput = kButton1;
     box.answer = kIdCancel;
-    EXPECT_FALSE(CloseSetup(s, kDialog, view, opened));
+    EXPECT_FALSE(CloseSetup(s, d, kDialog, view, opened));
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.shown[0].text, "A joystick key or axis is not released. Exit anyway?");
     EXPECT_EQ(box.shown[0].buttons, kMbOkCancel);
@@ -150,7 +151,7 @@ TEST_F(SetupCommandsTest, ClosingWithAnEnabledInputHeldAsksAndARefusalKeepsEvery
     EXPECT_EQ(KeyCount(s), 11) << "the edits stay";
 
     box.answer = kIdOk;
-    EXPECT_TRUE(CloseSetup(s, kDialog, view, opened));
+    EXPECT_TRUE(CloseSetup(s, d, kDialog, view, opened));
     RequireAsOpened();
 }
 
@@ -158,7 +159,7 @@ TEST_F(SetupCommandsTest, AHeldInputThatIsDisabledAsksNothing) {
     const SetupSnapshot opened = Open();
     ToggleInputEnabled(s, 16);
     s.engine.currentInput = kButton1; // as a stale word could still show it
-    EXPECT_TRUE(CloseSetup(s, kDialog, view, opened));
+    EXPECT_TRUE(CloseSetup(s, d, kDialog, view, opened));
     EXPECT_TRUE(box.shown.empty());
 }
 
@@ -166,37 +167,37 @@ TEST_F(SetupCommandsTest, AHeldInputThatIsDisabledAsksNothing) {
 // capture still running then would take it for the row's key.
 TEST_F(SetupCommandsTest, ClosingAndDefaultsEndACaptureBeforeTheyAsk) {
     const SetupSnapshot opened = Open();
-    BeginKeyCapture(s, keys, KeyButtonId(3));
+    BeginKeyCapture(s, d, keys, KeyButtonId(3));
     s.engine.currentInput = kButton1;
     box.answer = kIdCancel;
-    EXPECT_FALSE(CloseSetup(s, kDialog, view, opened));
+    EXPECT_FALSE(CloseSetup(s, d, kDialog, view, opened));
     EXPECT_FALSE(s.captureActive);
     EXPECT_EQ(view.names, 1) << "the key button names its key again";
 
-    BeginKeyCapture(s, keys, KeyButtonId(3));
-    EXPECT_FALSE(ResetSetupToDefaults(s, kDialog, view));
+    BeginKeyCapture(s, d, keys, KeyButtonId(3));
+    EXPECT_FALSE(ResetSetupToDefaults(s, d, kDialog, view));
     EXPECT_FALSE(s.captureActive);
 }
 
 TEST_F(SetupCommandsTest, DefaultSettingsAsksAndResetsTheKeyMapOnlyOnOk) {
     Open();
     EditSomething();
-    s.grid.scrollPos = 1;
+    d.grid.scrollPos = 1;
     s.timing.typematicDelay = 900;
     box.answer = kIdCancel;
-    EXPECT_FALSE(ResetSetupToDefaults(s, kDialog, view));
+    EXPECT_FALSE(ResetSetupToDefaults(s, d, kDialog, view));
     EXPECT_EQ(KeyCount(s), 11);
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.shown[0].text, "Reset to default settings?");
     EXPECT_EQ(box.shown[0].buttons, kMbOkCancel);
 
     box.answer = kIdOk;
-    EXPECT_TRUE(ResetSetupToDefaults(s, kDialog, view));
+    EXPECT_TRUE(ResetSetupToDefaults(s, d, kDialog, view));
     EXPECT_EQ(KeyCount(s), 10);
     EXPECT_EQ(ChordMask(ReadEntry(s.keyMap.entries[6])), 0u);
     EXPECT_EQ(s.enabledMask, ~InputWord{0});
     EXPECT_EQ(s.typematicOn, 1);
-    EXPECT_EQ(s.grid.scrollPos, 0);
+    EXPECT_EQ(d.grid.scrollPos, 0);
     EXPECT_EQ(s.timing.typematicDelay, 900) << "timing has its own Default";
 }
 

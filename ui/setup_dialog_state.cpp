@@ -1,0 +1,6 @@
+#include "ui/setup_dialog_state.h"
+
+SetupDialogState& SetupDialog() {
+    static SetupDialogState dialog;
+    return dialog;
+}
