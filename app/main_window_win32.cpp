@@ -2,9 +2,9 @@
 #include "app/main_window_win32.h"
 
 #include "app/main_window.h"
-#include "core/program_state.h"
 #include "app/slot_menu.h"
 #include "app/slot_menu_win32.h"
+#include "core/program_state.h"
 #include "res/resource_ids.h"
 #include "ui/setup_dialog_win32.h"
 

@@ -1,8 +1,8 @@
 #include "ui/grid_drag_win32.h"
 
 #include "core/program_state.h"
-#include "ui/grid_drag.h"
 #include "res/setup_dialog_ids.h"
+#include "ui/grid_drag.h"
 #include "ui/setup_grid_win32.h"
 
 namespace {

@@ -4,14 +4,14 @@
 
 #include "engine/chords.h"
 #include "platform/joystick.h"
+#include "res/resource_ids.h"
+#include "res/setup_dialog_ids.h"
 #include "store/portable_mode.h"
 #include "ui/grid_drag_win32.h"
 #include "ui/grid_edit.h"
 #include "ui/grid_layout.h"
 #include "ui/key_capture_win32.h"
-#include "res/resource_ids.h"
 #include "ui/setup_commands.h"
-#include "res/setup_dialog_ids.h"
 #include "ui/setup_grid_win32.h"
 #include "ui/timing_dialog_win32.h"
 

@@ -7,11 +7,11 @@
 #include "core/key_map.h"
 #include "core/program_state.h"
 #include "platform/message_box.h"
+#include "res/resource_ids.h"
+#include "res/timing_dialog_ids.h"
 #include "store/slot_store.h"
 #include "ui/joystick_warning.h"
 #include "ui/save_warning.h"
-#include "res/resource_ids.h"
-#include "res/timing_dialog_ids.h"
 #include "ui/timing_rules.h"
 
 namespace {

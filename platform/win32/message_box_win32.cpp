@@ -9,7 +9,9 @@ namespace {
 const char* messageBoxCaption = "";
 } // namespace
 
-void SetMessageBoxCaption(const char* caption) { messageBoxCaption = caption; }
+void SetMessageBoxCaption(const char* caption) {
+    messageBoxCaption = caption;
+}
 
 int ShowMessageBox(WindowHandle owner, const char* text, uint32_t buttons) {
     return MessageBoxA(static_cast<HWND>(owner), text, messageBoxCaption, buttons);

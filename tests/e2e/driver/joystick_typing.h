@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/winmm_stub/scripted_joystick.h"
 #include "tests/e2e/driver/input_observer.h"
+#include "tools/winmm_stub/scripted_joystick.h"
 
 using JoystickHold = std::function<void(ScriptedJoystickScript&)>;
 
