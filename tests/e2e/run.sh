@@ -59,7 +59,7 @@ while [ $# -gt 0 ]; do
             fi
             build=$(cd "$1" && pwd)
             exe=${exe:-$build/padwright.exe}
-            stub=${stub:-$build/tests/e2e/winmm.dll}
+            stub=${stub:-$build/tools/winmm.dll}
             driver=${driver:-$build/tests/e2e/padwright_e2e.exe}
             if [ "$(basename "$(dirname "$build")")" = build ]; then
                 artifacts=${artifacts:-$(dirname "$build")/artifacts} # build/win: build/artifacts
