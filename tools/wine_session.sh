@@ -24,7 +24,7 @@ session_start_display() {
     local dir=$1
     # Xvfb picks a free display itself and writes its number once it accepts connections.
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" \
-        >"$dir/xvfb.log" 2>&1 &
+        </dev/null >"$dir/xvfb.log" 2>&1 &
     session_xvfb_pid=$!
     for _ in $(seq 100); do
         [ -s "$dir/display" ] && break
@@ -89,7 +89,7 @@ session_watch_screenshots() {
             done
             sleep 0.1
         done
-    ) &
+    ) </dev/null >/dev/null 2>&1 & # holds nothing of its caller's: a test's output ends with it
     session_watcher_pid=$!
 }
 
