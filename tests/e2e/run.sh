@@ -155,7 +155,7 @@ prepare() {
     echo "wine prefix ready in $(( $(date +%s) - run_start )) s (display $DISPLAY)"
 
     work="$dir/work"
-    mkdir -p "$work/app" "$work/driver" "$work/cases"
+    mkdir -p "$work/app" "$work/driver"
     cp "$exe" "$work/app/padwright.exe"
     cp "$stub" "$work/app/winmm.dll"
     cp "$driver" "$work/driver/padwright_e2e.exe"
@@ -177,9 +177,11 @@ prepare() {
 
 # Runs the selected cases with the files that prepare put in directory $1, and finishes.
 run_cases() {
-    local dir=$1 args c driver_status cases_start
+    local dir=$1 args c driver_status cases_start cases_dir
+    # Every run gets directories no earlier run of the session has left anything in.
+    cases_dir=$(mktemp -d "$work/cases.XXXXXX") || broken "cannot make a directory in $work"
     args=(--exe "$(session_winpath "$work/app/padwright.exe")"
-          --work "$(session_winpath "$work/cases")" --group "$group")
+          --work "$(session_winpath "$cases_dir")" --group "$group")
     for c in "${cases[@]}"; do args+=(--case "$c"); done
     [ -z "$match" ] || args+=(--match "$match")
     [ "$verbose" -eq 0 ] || args+=(--verbose)
