@@ -107,7 +107,7 @@ session_run_followed() {
         exec timeout --kill-after=10 "$seconds" "$wine" "$@" \
         >"$out" 2>"$out.stderr" </dev/null) &
     pid=$!
-    tail -n +1 -s 0.2 -f --pid="$pid" "$out" 2>/dev/null | tr -d '\r' &
+    tail -n +1 -s 0.05 -f --pid="$pid" "$out" 2>/dev/null | tr -d '\r' &
     follower=$!
     wait "$pid"
     status=$?
