@@ -29,9 +29,11 @@ void FillSpin(HWND dialog, int id) {
 
 // The box's number, validated, written back; returns what stands.
 int32_t CommitBox(HWND dialog, int id, int32_t (*valid)(bool, uint32_t)) {
-    BOOL readable = FALSE;
-    const UINT number = GetDlgItemInt(dialog, id, &readable, FALSE);
-    const int32_t value = valid(readable != FALSE, number);
+    char text[64] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    uint32_t number = 0;
+    const bool readable = ReadTimingText(text, number);
+    const int32_t value = valid(readable, number);
     SetDlgItemInt(dialog, id, static_cast<UINT>(value), FALSE);
     return value;
 }
