@@ -39,10 +39,6 @@ void RestoreSetupSnapshot(ProgramState& s, const SetupSnapshot& snapshot) {
 }
 } // namespace
 
-bool DialogActiveAfter(bool dialogActivated, bool ownedWindowActivated) {
-    return dialogActivated || ownedWindowActivated;
-}
-
 InputWord InputSnapshot(const ProgramState& s) {
     return s.engine.currentInput.load(std::memory_order_relaxed);
 }

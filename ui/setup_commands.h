@@ -34,11 +34,6 @@ struct SetupSnapshot {
 };
 SetupSnapshot TakeSetupSnapshot(const ProgramState& s);
 
-// Whether the dialog counts as active after an activation change: also while a window it owns
-// (one of its questions, the timing dialog) is the active one. A question is asked while an
-// input is held; the engine must not type that input's key into it.
-bool DialogActiveAfter(bool dialogActivated, bool ownedWindowActivated);
-
 // The live display and the closing check read one snapshot of the masked input word.
 InputWord InputSnapshot(const ProgramState& s);
 bool InputBitSet(InputWord word, int column);

@@ -5,6 +5,7 @@
 #include "engine/chords.h"
 #include "platform/joystick.h"
 #include "store/portable_mode.h"
+#include "ui/dialog_activation_win32.h"
 #include "ui/grid_drag_win32.h"
 #include "ui/grid_edit.h"
 #include "ui/grid_layout.h"
@@ -42,13 +43,6 @@ BOOL OnInitDialog(HWND dialog, LPARAM opened) {
     BuildGrid(dialog);
     SetTimer(dialog, kLiveDisplayTimerId, kLiveDisplayPeriodMs, nullptr);
     return TRUE;
-}
-
-// Losing activation, the dialog learns in lParam which window takes it.
-void OnActivate(HWND dialog, WPARAM wParam, LPARAM lParam) {
-    const auto other = reinterpret_cast<HWND>(lParam);
-    const bool owned = other != nullptr && GetWindow(other, GW_OWNER) == dialog;
-    State().dialogActive.store(DialogActiveAfter(LOWORD(wParam) != WA_INACTIVE, owned));
 }
 
 void OnClose(HWND dialog) {
@@ -238,7 +232,8 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG:
         return OnInitDialog(dialog, lParam);
     case WM_ACTIVATE:
-        OnActivate(dialog, wParam, lParam);
+    case WM_ACTIVATEAPP:
+        OnDialogActivation(message, wParam, lParam);
         return FALSE;
     case WM_CLOSE:
         OnClose(dialog);

@@ -9,6 +9,7 @@
 #include "engine/calibration.h"
 #include "platform/message_box.h"
 #include "store/slot_store.h"
+#include "ui/dialog_activation_win32.h"
 #include "ui/save_warning.h"
 #include "ui/resource_ids.h"
 #include "ui/timing_dialog_ids.h"
@@ -41,10 +42,6 @@ int32_t CommitBox(HWND dialog, int id, int32_t (*valid)(bool, uint32_t)) {
 BOOL OnInitDialog(HWND dialog) {
     FillTimingControls(dialog);
     return TRUE;
-}
-
-void OnActivate(WPARAM wParam) {
-    State().dialogActive.store(LOWORD(wParam) != WA_INACTIVE);
 }
 
 INT_PTR OnNotify(HWND dialog, const NMHDR* header) {
@@ -132,7 +129,8 @@ void FillTimingControls(HWND dialog) {
 INT_PTR CALLBACK TimingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ACTIVATE:
-        OnActivate(wParam);
+    case WM_ACTIVATEAPP:
+        OnDialogActivation(message, wParam, lParam);
         return FALSE;
     case WM_NOTIFY:
         return OnNotify(dialog, reinterpret_cast<const NMHDR*>(lParam));

@@ -15,6 +15,7 @@
 #include "tests/fakes/fake_message_box.h"
 #include "tests/fakes/fake_process.h"
 #include "tests/fakes/fake_registry.h"
+#include "ui/dialog_activation.h"
 #include "ui/grid_edit.h"
 #include "ui/grid_layout.h"
 #include "ui/save_warning.h"
@@ -209,6 +210,24 @@ TEST_F(SetupCommandsTest, AJoystickChoiceWithoutSelectionKeepsTheJoystickInUse) 
     EXPECT_EQ(s.joystickId, 3u);
     EXPECT_EQ(TheFakeJoystick().lastCapsId, 3u) << "the new joystick is calibrated";
     EXPECT_EQ(s.calibration.numButtons, 32);
+}
+
+// The messages in the order a user causes them: the setup dialog opens and asks a question, the
+// user switches to a game and comes back, the timing dialog closes back to the setup dialog, the
+// user clicks another program.
+TEST(DialogActivation, EventsStayPausedWhileAWindowOfTheDialogsIsActiveAndFlowInOtherPrograms) {
+    const struct {
+        const char* when;
+        ActivationChange change; // programWide, activated, otherIsOurDialog
+        bool paused;
+    } rows[] = {{"the dialog is activated", {false, true, false}, true},
+                {"it hands the foreground to its question", {false, false, true}, true},
+                {"the user switches to a game, the question open", {true, false, false}, false},
+                {"the user comes back to the question", {true, true, false}, true},
+                {"the timing dialog closes back to the setup dialog", {false, false, true}, true},
+                {"the user clicks another program's window", {false, false, false}, false}};
+    for (const auto& row : rows)
+        EXPECT_EQ(DialogActiveAfter(row.change), row.paused) << row.when;
 }
 
 } // namespace
