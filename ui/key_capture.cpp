@@ -17,10 +17,41 @@ constexpr uint32_t kVkReturn = 13;
 constexpr uint32_t kVkMiddleButton = 4;
 constexpr uint32_t kVkFirstExtraButton = 5;
 constexpr uint32_t kVkSecondExtraButton = 6;
+constexpr uint32_t kVkShift = 16;
+constexpr uint32_t kVkAlt = 18;
+constexpr uint32_t kVkLeftShift = 160; // then right Shift, left and right Ctrl, left and right Alt
+constexpr uint32_t kScanRightShift = 0x36;
+constexpr int kKeyMessageScanShift = 16;
 
 bool IsMouseButton(uint32_t vk) {
     return vk == kVkLeftButton || vk == kVkRightButton || vk == kVkMiddleButton ||
            vk == kVkFirstExtraButton || vk == kVkSecondExtraButton;
+}
+
+// The left code of a modifier's pair; 0 for other keys.
+uint32_t LeftCodeOf(uint32_t vk) {
+    if (vk < kVkShift || vk > kVkAlt)
+        return 0;
+    return kVkLeftShift + 2 * (vk - kVkShift);
+}
+
+// A side-neutral modifier from the hook's last key-down of the same modifier, or else the left
+// one; other keys as they are.
+uint32_t WithSide(uint32_t vk, uint32_t keyDownSeen) {
+    const uint32_t left = LeftCodeOf(vk);
+    if (left == 0)
+        return vk;
+    return keyDownSeen == left + 1 ? keyDownSeen : left;
+}
+
+// The key of a key-down message. Shift, Ctrl and Alt come as their side-neutral codes; the entry
+// stores the side (160 to 165): Shift tells it by the scan code, Ctrl and Alt by the extended bit.
+uint32_t KeyOfMessage(uint32_t vk, uint8_t scan, bool extended) {
+    const uint32_t left = LeftCodeOf(vk);
+    if (left == 0)
+        return vk;
+    const bool right = vk == kVkShift ? scan == kScanRightShift : extended;
+    return right ? left + 1 : left;
 }
 
 // The key the step takes, or 0 to leave it to a later step.
@@ -28,7 +59,7 @@ uint32_t KeyToTake(const ProgramState& s, KeyMessageMemory& memory, CaptureView&
                    bool timerTick) {
     if (view.KeyDownWaiting())
         return 0;
-    const uint32_t down = FindKeyDown();
+    const uint32_t down = WithSide(FindKeyDown(), memory.keyDownSeen);
     if (down == 0)
         return memory.keyDownSeen;
     // In the active dialog the key's own message is on its way; it carries the extended bit.
@@ -126,5 +157,8 @@ void NoteKeyMessage(ProgramState& s, KeyMessageMemory& memory, uint32_t message,
     if (message != kWmKeyDown && message != kWmSysKeyDown)
         return;
     s.extendedKeyFlag = (lParam & kKeyMessageExtendedBit) != 0;
-    memory.keyDownSeen = static_cast<uint32_t>(wParam & 0xFF);
+    memory.keyDownSeen =
+        KeyOfMessage(static_cast<uint32_t>(wParam & 0xFF),
+                     static_cast<uint8_t>(lParam >> kKeyMessageScanShift), s.extendedKeyFlag);
 }
+

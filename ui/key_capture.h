@@ -52,6 +52,6 @@ bool StepKeyCapture(ProgramState& s, KeyMessageMemory& memory, CaptureView& view
 uint32_t FindKeyDown();
 
 // The message hook's view of a message: a key-down leaves the keyboard's extended bit, kept until
-// the next key-down, and its key.
+// the next key-down, and its key, a modifier with its side.
 void NoteKeyMessage(ProgramState& s, KeyMessageMemory& memory, uint32_t message, uint64_t wParam,
                     uint64_t lParam);

@@ -130,13 +130,31 @@ TEST_F(KeyCaptureTest, ChordSizeFollowsTheCaptureAndAnEmptyChordIsKept) {
     EXPECT_EQ(s.maxChordSize, 1);
 }
 
-TEST_F(KeyCaptureTest, TheHighestKeyDownWinsSoShiftIsRecordedLeftOrRight) {
-    Begin(0);
-    PressKey(16);  // Shift
-    PressKey(160); // Left Shift
-    PressKey('A');
-    Message();
-    EXPECT_EQ(Entry(0).vk, 160);
+// The highest key down wins, so a held modifier gives its left or right code. A quick tap is up
+// again before the step runs; its key-down message then tells the side.
+TEST_F(KeyCaptureTest, ShiftCtrlAndAltAreStoredWithTheirSideEvenWhenAlreadyUp) {
+    const struct {
+        uint32_t message, vk, scan;
+        bool extended;
+        uint32_t down[3]; // keys reported down when the step runs
+        uint32_t stored;
+    } rows[] = {{0, 0, 0, false, {16, 160, 'A'}, 160},    {kWmKeyDown, 16, 0x2A, false, {}, 160},
+                {kWmKeyDown, 16, 0x36, false, {}, 161},   {kWmKeyDown, 17, 0x1D, false, {}, 162},
+                {kWmKeyDown, 17, 0x1D, true, {}, 163},    {kWmSysKeyDown, 18, 0x38, false, {}, 164},
+                {kWmSysKeyDown, 18, 0x38, true, {}, 165}, {kWmKeyDown, 16, 0x36, false, {16}, 161},
+                {kWmKeyDown, 'A', 0x1E, false, {17}, 162}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.stored);
+        ResetFakeInput();
+        Begin(0);
+        if (row.message != 0)
+            NoteKeyMessage(s, keys, row.message, row.vk,
+                           (uint64_t{row.scan} << 16) | (row.extended ? kExtendedBit : 0));
+        for (uint32_t vk : row.down)
+            PressKey(vk);
+        Message();
+        EXPECT_EQ(Entry(0).vk, row.stored);
+    }
 }
 
 TEST_F(KeyCaptureTest, EnterAndTheLeftAndRightMouseButtonsFinishTheirMessage) {
