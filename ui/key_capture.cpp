@@ -81,6 +81,11 @@ bool FinishesMessage(uint32_t vk) {
 bool CapturedRow(const ProgramState& s, int& row) {
     return DecodeKeyButtonId(s.captureTarget, row);
 }
+
+void ShowRowChord(CaptureView& view, int row, InputWord chord) {
+    for (int j = 0; j < kGridColumns; ++j)
+        view.ShowChordCheck(RowCheckBoxId(row, j), ((chord >> j) & 1) != 0);
+}
 } // namespace
 
 void BeginKeyCapture(ProgramState& s, KeyMessageMemory& memory, int keyButtonId) {
@@ -99,8 +104,10 @@ void EndKeyCapture(ProgramState& s, CaptureView& view) {
     const int32_t entry = s.grid.scrollPos + row;
     if (entry < 0 || entry >= kMaxKeys)
         return;
+    // The row's check boxes followed the joystick; they show the entry's chord again.
     const KeyMapEntry e = ReadEntry(s.keyMap.entries[entry]);
     view.ShowKeyName(e.vk, e.scan, s.captureTarget);
+    ShowRowChord(view, row, ChordMask(e));
 }
 
 uint32_t FindKeyDown() {

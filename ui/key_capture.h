@@ -38,7 +38,8 @@ constexpr int kTicksToWaitForKeyMessage = 2;
 // Targets the key button, lifts what chords hold down, forgets key-down messages from before, and
 // arms the capture. The caller then writes kChooseKeyText on the button.
 void BeginKeyCapture(ProgramState& s, KeyMessageMemory& memory, int keyButtonId);
-// Ends a running capture without writing an entry; the key button gets its entry's name back.
+// Ends a running capture without writing an entry; the row shows its entry again (the key
+// button its name, the check boxes its chord).
 void EndKeyCapture(ProgramState& s, CaptureView& view);
 // One step, run only while the capture is armed; `timerTick` when it runs for the 50 ms timer.
 // The key is the highest key down, or else the key of a key-down message the dialog has

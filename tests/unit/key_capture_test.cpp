@@ -278,7 +278,7 @@ TEST_F(KeyCaptureTest, AKeyFoundInANestedStepLeavesTheRowShowingTheChordItStored
     EXPECT_EQ(dialog.nameWrites, 1);
 }
 
-TEST_F(KeyCaptureTest, StartingReleasesWhatChordsHoldAndEndingWithoutAKeyRestoresTheName) {
+TEST_F(KeyCaptureTest, StartingReleasesWhatChordsHoldAndEndingWithoutAKeyRestoresTheRow) {
     s.timing.pollingInterval = 100;
     CycleWords words{kButton1, 0};
     ResolveChords(s, words); // entry 4: button 1 presses Return
@@ -288,10 +288,13 @@ TEST_F(KeyCaptureTest, StartingReleasesWhatChordsHoldAndEndingWithoutAKeyRestore
     EXPECT_FALSE(TheFakeInput().injectedDown[13]) << "lifted when the capture starts";
     EXPECT_EQ(s.captureTarget, KeyButtonId(4));
 
+    Hold(kXLeft);
+    Message();
     EndKeyCapture(s, dialog);
     EXPECT_FALSE(s.captureActive);
     EXPECT_EQ(dialog.names[KeyButtonId(4)], std::make_pair(uint8_t{13}, Entry(4).scan))
         << "the button names its key again instead of asking for one";
+    EXPECT_EQ(dialog.RowChord(4), kButton1) << "the check boxes show the entry, not the joystick";
     const int writes = dialog.nameWrites;
     EndKeyCapture(s, dialog);
     EXPECT_EQ(dialog.nameWrites, writes) << "nothing to end";
