@@ -55,12 +55,13 @@ bool SaveSetup(ProgramState& s, WindowHandle dialog) {
 }
 
 bool CloseSetup(ProgramState& s, WindowHandle dialog, CaptureView& view,
-                const SetupSnapshot& opened) {
+                const SetupSnapshot& opened, bool saved) {
     EndKeyCapture(s, view);
     const InputWord held = s.enabledMask.load(std::memory_order_relaxed) & InputSnapshot(s);
     if (held != 0 && ShowMessageBox(dialog, kSetupNotReleasedQuestion, kMbOkCancel) != kIdOk)
         return false;
-    RestoreSetupSnapshot(s, opened);
+    if (!saved)
+        RestoreSetupSnapshot(s, opened);
     LoadSlot(s);
     Calibrate(s, dialog);
     s.setupDialog = nullptr;

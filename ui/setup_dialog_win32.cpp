@@ -90,17 +90,21 @@ void OnKeyButtonClick(HWND dialog, int id) {
     StartKeyCapture(dialog, id);
 }
 
-void OnCancel(HWND dialog) {
+void Close(HWND dialog, bool saved) {
     DialogCaptureView view(dialog);
-    if (!CloseSetup(State(), dialog, view, OpenedWith(dialog)))
+    if (!CloseSetup(State(), dialog, view, OpenedWith(dialog), saved))
         return;
     KillTimer(dialog, kLiveDisplayTimerId);
     EndDialog(dialog, 0);
 }
 
+void OnCancel(HWND dialog) {
+    Close(dialog, false);
+}
+
 void OnOk(HWND dialog) {
     if (SaveSetup(State(), dialog))
-        OnCancel(dialog);
+        Close(dialog, true);
 }
 
 void OnTypematic(HWND dialog) {

@@ -194,7 +194,7 @@ struct EngineModelTest : EngineTest {
         TheFakeMessageBox().answer = random.Percent(70) ? kIdOk : kIdCancel;
         if (ok && !SaveSetup(s, kDialog))
             return; // as the dialog does: it stays open with the edits
-        const bool closed = CloseSetup(s, kDialog, view, opened);
+        const bool closed = CloseSetup(s, kDialog, view, opened, ok);
         setupOpen = !closed;
         Note(std::string(ok ? "OK" : "Cancel") + (closed ? ": dialog closed" : ": stays open"));
     }

@@ -76,7 +76,7 @@ struct SetupCommandsTest : ::testing::Test {
 TEST_F(SetupCommandsTest, CancelOfASlotNeverSavedDiscardsTheEditsAndClosesTheDialog) {
     const SetupSnapshot opened = Open();
     EditSomething();
-    ASSERT_TRUE(CloseSetup(s, kDialog, view, opened));
+    ASSERT_TRUE(CloseSetup(s, kDialog, view, opened, false));
     RequireAsOpened();
     EXPECT_TRUE(box.shown.empty()) << "nothing held: no question";
     EXPECT_EQ(s.setupDialog, nullptr);
@@ -87,12 +87,16 @@ TEST_F(SetupCommandsTest, CancelOfASlotNeverSavedDiscardsTheEditsAndClosesTheDia
 TEST_F(SetupCommandsTest, OkStoresTheEditsAndTheReloadAfterItKeepsThem) {
     const SetupSnapshot opened = Open();
     EditSomething();
+    ApplyChordEdit(s, 10, kButton1);
+    RemoveRow(s);
     SaveSetup(s, kDialog);
-    ASSERT_TRUE(CloseSetup(s, kDialog, view, opened));
+    ASSERT_TRUE(CloseSetup(s, kDialog, view, opened, true));
     const KeyMapEntry e = ReadEntry(s.keyMap.entries[6]);
     EXPECT_EQ(ChordMask(e), kButton1);
     EXPECT_EQ(e.bitCount, 1);
-    EXPECT_EQ(KeyCount(s), 11);
+    EXPECT_EQ(KeyCount(s), 10);
+    EXPECT_EQ(ChordMask(ReadEntry(s.keyMap.entries[10])), kButton1)
+        << "a row lowered out of view with \"-\" keeps its edit";
     EXPECT_EQ(s.enabledMask, ~InputWord{1});
     EXPECT_EQ(s.typematicOn, 0);
     EXPECT_STREQ(s.configName, "Edited");
@@ -104,7 +108,7 @@ TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheS
     SaveSetup(s, kDialog);
     EXPECT_TRUE(TheFakeProcess().commands.empty()) << "no file to write while portable mode is off";
     SetPortableMode(s, true, kDialog);
-    ASSERT_TRUE(CloseSetup(s, kDialog, view, opened));
+    ASSERT_TRUE(CloseSetup(s, kDialog, view, opened, false));
     EXPECT_TRUE(s.portableOn) << "Cancel does not undo the mode";
 
     opened = Open();
@@ -132,7 +136,7 @@ TEST_F(SetupCommandsTest, AnOkThatCannotStoreSaysSoAndKeepsTheEditsUntilPortable
     EXPECT_TRUE(SaveSetup(s, kDialog));
     EXPECT_EQ(box.shown.size(), 1u) << "a save that worked says nothing";
     EXPECT_EQ(TheFakeProcess().commands.size(), 1u) << "exported after the save";
-    ASSERT_TRUE(CloseSetup(s, kDialog, view, opened));
+    ASSERT_TRUE(CloseSetup(s, kDialog, view, opened, true));
     EXPECT_STREQ(s.configName, "Edited") << "the reload reads what portable mode stored";
 }
 
@@ -141,7 +145,7 @@ TEST_F(SetupCommandsTest, ClosingWithAnEnabledInputHeldAsksAndARefusalKeepsEvery
     EditSomething();
     s.engine.currentInput = kButton1;
     box.answer = kIdCancel;
-    EXPECT_FALSE(CloseSetup(s, kDialog, view, opened));
+    EXPECT_FALSE(CloseSetup(s, kDialog, view, opened, false));
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.shown[0].text, "A joystick key or axis is not released. Exit anyway?");
     EXPECT_EQ(box.shown[0].buttons, kMbOkCancel);
@@ -150,7 +154,7 @@ TEST_F(SetupCommandsTest, ClosingWithAnEnabledInputHeldAsksAndARefusalKeepsEvery
     EXPECT_EQ(KeyCount(s), 11) << "the edits stay";
 
     box.answer = kIdOk;
-    EXPECT_TRUE(CloseSetup(s, kDialog, view, opened));
+    EXPECT_TRUE(CloseSetup(s, kDialog, view, opened, false));
     RequireAsOpened();
 }
 
@@ -158,7 +162,7 @@ TEST_F(SetupCommandsTest, AHeldInputThatIsDisabledAsksNothing) {
     const SetupSnapshot opened = Open();
     ToggleInputEnabled(s, 16);
     s.engine.currentInput = kButton1; // as a stale word could still show it
-    EXPECT_TRUE(CloseSetup(s, kDialog, view, opened));
+    EXPECT_TRUE(CloseSetup(s, kDialog, view, opened, false));
     EXPECT_TRUE(box.shown.empty());
 }
 
@@ -169,7 +173,7 @@ TEST_F(SetupCommandsTest, ClosingAndDefaultsEndACaptureBeforeTheyAsk) {
     BeginKeyCapture(s, keys, KeyButtonId(3));
     s.engine.currentInput = kButton1;
     box.answer = kIdCancel;
-    EXPECT_FALSE(CloseSetup(s, kDialog, view, opened));
+    EXPECT_FALSE(CloseSetup(s, kDialog, view, opened, false));
     EXPECT_FALSE(s.captureActive);
     EXPECT_EQ(view.names, 1) << "the key button names its key again";
 
