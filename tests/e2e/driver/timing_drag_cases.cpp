@@ -367,12 +367,15 @@ E2E_CASE("a user holds joystick button 3 (key C), drags its row below row 5 and 
     Require(releases >= 2, "C was not let go when its row moved: " + Describe(keys));
 }
 
-E2E_CASE("a user spins the stored typematic delay 5 down with the arrow key: it stops at 3") {
-    StoreTiming(20, 5, 40, 50);
+E2E_CASE("a user spins the stored polling interval 998 up and the typematic delay 5 down with the "
+         "arrow keys: they stop at 1000 and 3, and OK stores 1000") {
+    StoreTiming(998, 5, 40, 50);
     const Opened open = StartAndOpenSetup();
     HWND timing = OpenTiming(open);
     BringToFront(timing);
     WaitForFocus(timing, kPollingBox);
+    for (int step = 0; step < 4; ++step)
+        TapKey(VK_UP);
     TapKey(VK_TAB);
     WaitForFocus(timing, kDelayBox);
     for (int step = 0; step < 4; ++step)
@@ -380,7 +383,10 @@ E2E_CASE("a user spins the stored typematic delay 5 down with the arrow key: it 
     // The Tab after the arrows reaches the dialog only once they have been handled.
     TapKey(VK_TAB);
     WaitForFocus(timing, kIntervalBox);
-    RequireShown(timing, "20 3 40 50 slider 50", "after four steps down");
+    RequireShown(timing, "1000 3 40 50 slider 50", "after four steps each");
+    Click(timing, kTimingOk);
+    WaitUntilClosed(timing, "OK");
+    Require(StoredTiming() == "1000 3 40 50", "OK stored " + StoredTiming());
 }
 
 E2E_CASE("a user types 7 as the polling interval and presses Enter: the dialog closes and 7 is "
