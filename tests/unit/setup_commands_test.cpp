@@ -111,7 +111,7 @@ TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheS
     TheFakeProcess().commands.clear();
     SaveSetup(s, kDialog);
     ASSERT_EQ(TheFakeProcess().commands.size(), 1u);
-    EXPECT_NE(TheFakeProcess().commands[0].find("regedit.exe /e"), std::string::npos);
+    EXPECT_NE(TheFakeProcess().commands[0].find("|reg export "), std::string::npos);
     EXPECT_NE(TheFakeRegistry().Get(RegistryHive::CurrentUser, kBaseKeyPath, "keymap"), nullptr)
         << "saved under the current user before the export";
 }
