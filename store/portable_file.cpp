@@ -53,7 +53,7 @@ bool Spells(const FileText& text, size_t from, size_t end, const char* word) {
     return true;
 }
 
-// The registry editor reads a whole line as its header, after blanks.
+// reg.exe takes the whole first line, after blanks, as the header.
 bool IsHeader(const FileText& text, size_t from, size_t end) {
     for (const char* header : {kExportHeader, kOldExportHeader})
         if (end - from == std::strlen(header) && Spells(text, from, end, header))
