@@ -116,28 +116,28 @@ TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheS
     TheFakeProcess().commands.clear();
     SaveSetup(s, kDialog);
     ASSERT_EQ(TheFakeProcess().commands.size(), 1u);
-    EXPECT_NE(TheFakeProcess().commands[0].find("regedit.exe /e"), std::string::npos);
+    EXPECT_NE(TheFakeProcess().commands[0].find("|reg export "), std::string::npos);
     EXPECT_NE(TheFakeRegistry().Get(RegistryHive::CurrentUser, kBaseKeyPath, "keymap"), nullptr)
         << "saved under the current user before the export";
 }
 
-TEST_F(SetupCommandsTest, AnOkThatCannotStoreSaysSoAndKeepsTheEditsUntilPortableModeStoresThem) {
+TEST_F(SetupCommandsTest, AnOkWithoutTheMachinesKeyStoresForTheUserAndOnlyOneStoringNowhereSaysSo) {
     TheFakeRegistry().localMachineReadOnly = true;
-    const SetupSnapshot opened = Open();
+    SetupSnapshot opened = Open();
     EditSomething();
+    EXPECT_TRUE(SaveSetup(s, kDialog));
+    ASSERT_TRUE(CloseSetup(s, kDialog, view, opened, true));
+    EXPECT_STREQ(s.configName, "Edited") << "the reload reads what OK stored";
+    EXPECT_TRUE(box.shown.empty());
+
+    TheFakeRegistry().currentUserReadOnly = true;
+    opened = Open();
+    std::strcpy(s.configName, "Unsaved");
     EXPECT_FALSE(SaveSetup(s, kDialog));
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.shown[0].text, kNotSavedText);
     EXPECT_EQ(box.shown[0].owner, kDialog);
-    EXPECT_STREQ(s.configName, "Edited") << "the dialog stays open with the edits";
-
-    SetPortableMode(s, true, kDialog);
-    TheFakeProcess().commands.clear();
-    EXPECT_TRUE(SaveSetup(s, kDialog));
-    EXPECT_EQ(box.shown.size(), 1u) << "a save that worked says nothing";
-    EXPECT_EQ(TheFakeProcess().commands.size(), 1u) << "exported after the save";
-    ASSERT_TRUE(CloseSetup(s, kDialog, view, opened, true));
-    EXPECT_STREQ(s.configName, "Edited") << "the reload reads what portable mode stored";
+    EXPECT_STREQ(s.configName, "Unsaved") << "the dialog stays open with the edits";
 }
 
 TEST_F(SetupCommandsTest, ClosingWithAnEnabledInputHeldAsksAndARefusalKeepsEverything) {
