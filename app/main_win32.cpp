@@ -11,7 +11,7 @@
 #include "app/startup.h"
 #include "app/tray.h"
 #include "engine/calibration.h"
-#include "engine/chords.h"
+#include "engine/held_keys.h"
 #include "engine/poll_thread.h"
 #include "platform/fine_timer.h"
 #include "platform/tray.h"

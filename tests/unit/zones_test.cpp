@@ -9,6 +9,7 @@ constexpr InputWord kXBoth = 0x3;
 struct ZonesTest : EngineTest {
     ZonesTest() {
         ResetKeyMapDefaults(s);
+        s.zoneMode = 1;
         Calibrate(0, 0, 1000); // X: center 500, range 1000
     }
     void Calibrate(int axis, uint32_t min, uint32_t max) {
@@ -20,9 +21,7 @@ struct ZonesTest : EngineTest {
         JoystickSample sample{};
         sample.pos[0] = x;
         sample.pos[1] = y;
-        CycleWords words{input, 0};
-        SelectAxisZones(s, sample, words);
-        ResolveChords(s, words);
+        ProduceEvents(s, sample, input);
         return TakeEvents();
     }
 };
