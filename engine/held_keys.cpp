@@ -43,9 +43,8 @@ void ReleaseEverything(EngineMemory& m, uint8_t marks) {
 
 bool BeginEvents(ProgramState& s) {
     uint32_t expected = kEventsOpen;
-    return s.engine.eventGate.compare_exchange_strong(expected, kEventsBusy,
-                                                      std::memory_order_acquire,
-                                                      std::memory_order_relaxed);
+    return s.engine.eventGate.compare_exchange_strong(
+        expected, kEventsBusy, std::memory_order_acquire, std::memory_order_relaxed);
 }
 
 void EndEvents(ProgramState& s) {

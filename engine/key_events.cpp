@@ -23,8 +23,13 @@ const MouseButton* FindMouseButton(uint8_t vk) {
 InputEvent KeyEventOf(HeldPress p, uint32_t upFlag) {
     const uint8_t scan = PressedScan(p);
     const uint32_t extended = (scan & kScanExtendedBit) ? kKeyEventExtended : 0;
-    return {InputEvent::Key, PressedVk(p), static_cast<uint8_t>(scan & kScanCodeBits),
-            extended | upFlag, 0, 0, 0};
+    return {InputEvent::Key,
+            PressedVk(p),
+            static_cast<uint8_t>(scan & kScanCodeBits),
+            extended | upFlag,
+            0,
+            0,
+            0};
 }
 
 InputEvent MouseEventOf(const MouseButton& b, uint32_t flags) {

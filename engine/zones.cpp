@@ -86,9 +86,9 @@ void SelectAxisZones(ProgramState& s, const JoystickSample& sample, CycleWords& 
             participants[found++] = {PressOf(e), ChordMask(e), modifier};
             zones += modifier ? 0 : 1;
         }
-        const int32_t sel = ZoneOf(sample.pos[axis.index],
-                                   s.calibration.center[axis.index].load(kRelaxed),
-                                   s.calibration.range[axis.index].load(kRelaxed), zones);
+        const int32_t sel =
+            ZoneOf(sample.pos[axis.index], s.calibration.center[axis.index].load(kRelaxed),
+                   s.calibration.range[axis.index].load(kRelaxed), zones);
         std::atomic<int32_t>& last = s.engine.lastZoneSelection[axis.index];
         if (found == 0 || sel == last.load(kRelaxed))
             continue;

@@ -23,6 +23,7 @@ void ResetFakeInput() {
     f.refused.reserve(1 << 12);
     f.insertPerCall = UINT32_MAX;
     f.dropInserted = false;
+    f.calls = 0;
     for (bool& down : f.physicalDown)
         down = false;
     for (bool& down : f.injectedDown)
@@ -72,6 +73,7 @@ void Arrive(FakeInput& f, const InjectedEvent& e) {
 uint32_t SendInputEvents(const InputEvent* events, uint32_t count) {
     const std::lock_guard<std::mutex> lock(injecting);
     FakeInput& f = TheFakeInput();
+    ++f.calls;
     const uint32_t inserted = count < f.insertPerCall ? count : f.insertPerCall;
     for (uint32_t k = 0; k < count; ++k) {
         if (k >= inserted)
@@ -91,24 +93,43 @@ uint32_t ScanCodeOfKey(uint32_t vk) {
         return letters[vk - 'A'];
     }
     switch (vk) {
-    case 9: return 0x0F;   // Tab
-    case 13: return 0x1C;  // Return
-    case 16: return 0x2A;  // Shift
-    case 17: return 0x1D;  // Control
-    case 18: return 0x38;  // Alt
-    case 32: return 0x39;  // Space
-    case 37: return 0x4B;  // Left
-    case 38: return 0x48;  // Up
-    case 39: return 0x4D;  // Right
-    case 40: return 0x50;  // Down
-    case 45: return 0x52;  // Insert
-    case 46: return 0x53;  // Delete
-    case 160: return 0x2A; // Left Shift
-    case 161: return 0x36; // Right Shift
-    case 162: return 0x1D; // Left Control
-    case 164: return 0x38; // Left Alt
-    default: return 0;
+    case 9:
+        return 0x0F; // Tab
+    case 13:
+        return 0x1C; // Return
+    case 16:
+        return 0x2A; // Shift
+    case 17:
+        return 0x1D; // Control
+    case 18:
+        return 0x38; // Alt
+    case 32:
+        return 0x39; // Space
+    case 37:
+        return 0x4B; // Left
+    case 38:
+        return 0x48; // Up
+    case 39:
+        return 0x4D; // Right
+    case 40:
+        return 0x50; // Down
+    case 45:
+        return 0x52; // Insert
+    case 46:
+        return 0x53; // Delete
+    case 160:
+        return 0x2A; // Left Shift
+    case 161:
+        return 0x36; // Right Shift
+    case 162:
+        return 0x1D; // Left Control
+    case 164:
+        return 0x38; // Left Alt
+    default:
+        return 0;
     }
 }
 
-bool IsKeyDownNow(uint32_t vk) { return vk < 256 && TheFakeInput().physicalDown[vk]; }
+bool IsKeyDownNow(uint32_t vk) {
+    return vk < 256 && TheFakeInput().physicalDown[vk];
+}

@@ -15,12 +15,13 @@ constexpr int kFakeMouseButtons = 5;
 struct FakeInput {
     std::vector<InjectedEvent> events;  // arrived
     std::vector<InjectedEvent> refused; // not inserted
-    bool physicalDown[256] = {}; // keys the "user" holds, seen by IsKeyDownNow
-    bool injectedDown[256] = {}; // keys down by injected events, by virtual key
+    bool physicalDown[256] = {};        // keys the "user" holds, seen by IsKeyDownNow
+    bool injectedDown[256] = {};        // keys down by injected events, by virtual key
     bool mouseDown[kFakeMouseButtons] = {};
     // Each call inserts at most this many events (0: another desktop has the input).
     uint32_t insertPerCall = UINT32_MAX;
     bool dropInserted = false; // inserted events never arrive, as on the secure desktop
+    uint32_t calls = 0;
 };
 
 FakeInput& TheFakeInput();

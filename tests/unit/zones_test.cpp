@@ -35,8 +35,8 @@ TEST_F(ZonesTest, SlowSweepTapsEachZoneOnceAndAJumpTapsOnlyTheLast) {
     for (int x = 950; x >= 0; x -= 50)
         for (const std::string& e : Cycle(static_cast<uint32_t>(x)))
             taps.push_back(e);
-    EXPECT_EQ(taps, (Events{"+A", "-A", "+B", "-B", "+C", "-C", "+D", "-D", "+C", "-C", "+B",
-                            "-B", "+A", "-A"}));
+    EXPECT_EQ(taps, (Events{"+A", "-A", "+B", "-B", "+C", "-C", "+D", "-D", "+C", "-C", "+B", "-B",
+                            "+A", "-A"}));
     // Zone borders: 249 | 250, 499 | 500, 749 | 750; the maximum 1000 stays in zone 4.
     EXPECT_EQ(Cycle(249), Events{});
     EXPECT_EQ(Cycle(250), (Events{"+B", "-B"}));
