@@ -31,7 +31,7 @@ bool TakeGate(EngineMemory& m, uint32_t from, uint32_t to) {
     }
 }
 
-// Every key held, down or owed, released once; the counters cleared first.
+// Every key held, down or owed, released once, and every counter cleared.
 void ReleaseEverything(EngineMemory& m, uint8_t marks) {
     EventBatch batch(m);
     QueueReleases(batch, true, marks);
