@@ -7,13 +7,12 @@
 #include "app/command_line.h"
 #include "app/key_map.h"
 #include "app/main_window_win32.h"
+#include "app/process_end_win32.h"
 #include "app/program_state.h"
 #include "app/startup.h"
 #include "app/tray.h"
 #include "engine/calibration.h"
-#include "engine/chords.h"
 #include "engine/poll_thread.h"
-#include "platform/fine_timer.h"
 #include "platform/tray.h"
 #include "store/portable_mode.h"
 #include "store/slot_store.h"
@@ -46,6 +45,7 @@ void RunMessageLoop() {
 int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     ProgramState& s = State();
     s.enabledMask = ~InputWord{0};
+    InstallCrashRelease();
 
     HANDLE mutex = CreateMutexA(nullptr, FALSE, kProgramWord);
     WaitForSingleObject(mutex, kMutexWaitMs);
@@ -78,9 +78,6 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
 
     RunMessageLoop();
 
-    TrayRemove();
-    RemoveExtendedKeyHook();
-    ReleaseHeldAtExit(s); // nothing the engine pressed stays down after the program is gone
-    EndFineTimerPeriod();
+    RunExitSequence();
     ExitProcess(0);
 }

@@ -80,14 +80,20 @@ struct Calibration {
 // What a press injected, so that its release lifts exactly that (see engine/chords.h).
 using HeldPress = uint32_t;
 
+constexpr int kKeyCodes = 256; // virtual keys; the mouse buttons' codes among them
+
 struct EngineMemory {
     std::atomic<InputWord> currentInput{0}; // latest sample AND EnabledMask, one snapshot
     std::atomic<int32_t> chordCounter[kMaxKeys]{};
     std::atomic<HeldPress> heldPress[kMaxKeys]{};
+    // Per key code, what the system was last given and whether a release is still owed (see
+    // engine/event_batch.h).
+    std::atomic<uint32_t> keyState[kKeyCodes]{};
     std::atomic<int32_t> lastZoneSelection[2]{}; // X, Y
-    // Whether the poll thread may produce events: open, busy producing, or stopped for good at
-    // exit (see engine/chords.h).
+    // Who may produce events: open, busy (a cycle or a lift on the user-interface thread), paused
+    // while the session is away, or stopped for good (see engine/held_keys.h).
     std::atomic<uint32_t> eventGate{0};
+    uint32_t awayReasons = 0; // user-interface thread only
 };
 
 struct GridState {

@@ -4,6 +4,8 @@
 #include "engine/calibration.h"
 #include "engine/chords.h"
 #include "engine/cycle.h"
+#include "engine/event_batch.h"
+#include "engine/held_keys.h"
 #include "engine/input_word.h"
 #include "engine/poll_wait.h"
 #include "engine/zones.h"
@@ -29,12 +31,19 @@ bool PollCycle(ProgramState& s, JoystickSample& sample) {
     // held keys stay down and counters keep their values until the joystick reads again.
     if (!readOk || EventsPaused(s) || !BeginEvents(s))
         return readOk;
-    CycleWords words{input, 0};
-    if (s.zoneMode.load(kRelaxed) != 0)
-        SelectAxisZones(s, sample, words);
-    ResolveChords(s, words);
+    ProduceEvents(s, sample, input);
     EndEvents(s);
     return readOk;
+}
+
+void ProduceEvents(ProgramState& s, const JoystickSample& sample, InputWord input) {
+    EventBatch batch(s.engine);
+    QueueReleases(batch, false);
+    CycleWords words{input, 0};
+    if (s.zoneMode.load(kRelaxed) != 0)
+        SelectAxisZones(s, sample, words, batch);
+    ResolveChords(s, words, batch);
+    SendEvents(batch);
 }
 
 void RunPollLoop(ProgramState& s, const std::atomic<bool>* stop) {

@@ -13,5 +13,9 @@ constexpr uint32_t kInactiveRetryMilliseconds = 5000;
 // whose read failed publishes the word of the sample as the read left it but injects nothing.
 bool PollCycle(ProgramState& s, JoystickSample& sample);
 
+// The events of one cycle, given to the system together at its end: first the releases still
+// owed from earlier cycles, then zone taps, then chords. The caller holds the event gate.
+void ProduceEvents(ProgramState& s, const JoystickSample& sample, InputWord input);
+
 // Runs for the life of the process. Tests pass `stop`, which is looked at after every sleep.
 void RunPollLoop(ProgramState& s, const std::atomic<bool>* stop = nullptr);

@@ -1,7 +1,7 @@
 #include "ui/key_capture.h"
 
 #include "app/key_map.h"
-#include "engine/chords.h"
+#include "engine/held_keys.h"
 #include "platform/input.h"
 #include "ui/grid_edit.h"
 #include "ui/grid_layout.h"

@@ -2,7 +2,7 @@
 // decisions of ui/setup_commands.h, ui/grid_edit.h and ui/key_capture.h.
 #include "ui/setup_dialog_win32.h"
 
-#include "engine/chords.h"
+#include "engine/held_keys.h"
 #include "platform/joystick.h"
 #include "store/portable_mode.h"
 #include "ui/dialog_activation_win32.h"

@@ -1,5 +1,6 @@
 // The engine run by the real poll loop on random joystick input, with the edits the user makes
-// in the setup dialog and the tray made between cycles, in the order the dialog makes them.
+// in the setup dialog and the tray made between cycles, in the order the dialog makes them, and
+// a system that now and then refuses or drops events, or locks the session.
 // After every step the injected events are checked against the key state they build up.
 // Reproducible: PADWRIGHT_MODEL_SEED and PADWRIGHT_MODEL_STEPS choose the run.
 #include <array>
@@ -8,9 +9,12 @@
 #include <cstdlib>
 #include <deque>
 #include <string>
+#include <utility>
 
 #include "app/slot_menu.h"
 #include "engine/calibration.h"
+#include "engine/event_batch.h"
+#include "engine/held_keys.h"
 #include "engine/key_events.h"
 #include "engine/poll_loop.h"
 #include "store/slot_store.h"
@@ -64,10 +68,11 @@ struct Random {
 // The inputs the random chords are made of: both directions of X and Y (so zone entries come
 // and go), Z, the hat, buttons 1 to 4 and two buttons of the high word. In these tables a
 // repeated item is drawn more often.
-constexpr std::array<int, 16> kChordBits = {0, 1, 2, 3, 4, 5, 12, 13, 14, 16, 17, 18, 19, 32, 47, 1};
+constexpr std::array<int, 16> kChordBits = {0,  1,  2,  3,  4,  5,  12, 13,
+                                            14, 16, 17, 18, 19, 32, 47, 1};
 // Few keys, so that entries share them, and the mouse buttons, the zone modifiers and 0 and 3.
-constexpr std::array<uint8_t, 16> kCodes = {'A', 'B', 'C', 'A', 16, 17, 160, 37, 39,
-                                            1,   2,   4,   5,   6, 0,  3};
+constexpr std::array<uint8_t, 16> kCodes = {'A', 'B', 'C', 'A', 16, 17, 160, 37,
+                                            39,  1,   2,   4,   5,  6,  0,   3};
 constexpr std::array<uint32_t, 8> kPositions = {0, 100, 16000, 32767, 32768, 49000, 65400, 65535};
 constexpr std::array<int, 8> kButtons = {1, 2, 3, 4, 5, 17, 32, 1};
 
@@ -94,6 +99,7 @@ struct EngineModelTest : EngineTest {
     KeyMessageMemory keyMessages;
     NoControls view;
     int quietCycles = 0;
+    uint32_t awayReason = 0;
 
     EngineModelTest() {
         ResetFakeRegistry();
@@ -115,21 +121,28 @@ struct EngineModelTest : EngineTest {
         stop = true;
     }
 
-    // Feeds the events injected since the last look to the model; `fromReleaseAll` when they
-    // all came from ReleaseAllKeys.
-    void TakeInjected(bool fromReleaseAll) {
+    // Feeds the events that arrived since the last look to the model, then those refused;
+    // `lifting` when they all came from ReleaseAllKeys, a pause or a resume.
+    void TakeInjected(bool lifting) {
         std::vector<InjectedEvent>& events = TheFakeInput().events;
         for (const InjectedEvent& e : events) {
             ++eventsChecked;
-            Note(std::string(fromReleaseAll ? "  all-up " : "  event ") + Describe(e));
-            const std::string broken = model.Apply(e, fromReleaseAll);
+            Note(std::string(lifting ? "  all-up " : "  event ") + Describe(e));
+            const std::string broken = model.Apply(e, lifting);
             if (!broken.empty())
                 Fail(broken);
         }
         events.clear();
+        for (const InjectedEvent& e : TheFakeInput().refused) {
+            Note("  refused " + Describe(e));
+            if (lifting)
+                model.LiftRefused(e);
+        }
+        TheFakeInput().refused.clear();
     }
 
-    // Everything down is owed a release by some key map index that pressed exactly it.
+    // Everything down is owed a release: by some key map index that pressed exactly it, or by
+    // the engine's record of what it put down.
     void CheckDownIsOwed() {
         if (!model.AnythingDown())
             return;
@@ -137,9 +150,12 @@ struct EngineModelTest : EngineTest {
         for (int i = 0; i < kMaxKeys; ++i)
             if (s.engine.chordCounter[i].load() != 0)
                 owed[SlotOfCode(PressedVk(s.engine.heldPress[i].load()))] = true;
+        for (int vk = 0; vk < kKeyCodes; ++vk)
+            if (s.engine.keyState[vk].load() & (kKeyDown | kReleaseOwed))
+                owed[SlotOfCode(static_cast<uint8_t>(vk))] = true;
         for (int slot = 0; slot < kModelSlots; ++slot)
             if (model.Down(slot) && !owed[slot])
-                Fail(KeyStateModel::SlotName(slot) + " is down, but no entry owes its release");
+                Fail(KeyStateModel::SlotName(slot) + " is down, but nothing owes its release");
     }
 
     void ReleaseAllKeysFirst() {
@@ -154,7 +170,8 @@ struct EngineModelTest : EngineTest {
         if (what < 4) {
             const int n = random.Pick(kButtons);
             stick.buttons ^= 1u << (n - 1);
-            Note("button " + std::to_string(n) + ((stick.buttons >> (n - 1)) & 1 ? " down" : " up"));
+            Note("button " + std::to_string(n) +
+                 ((stick.buttons >> (n - 1)) & 1 ? " down" : " up"));
         } else if (what < 7) {
             const int axis = static_cast<int>(random.Below(3));
             stick.pos[axis] = random.Percent(80) ? random.Pick(kPositions) : random.Below(65536);
@@ -198,14 +215,17 @@ struct EngineModelTest : EngineTest {
         setupOpen = !closed;
         Note(std::string(ok ? "OK" : "Cancel") + (closed ? ": dialog closed" : ": stays open"));
     }
-    int RandomRow() { return static_cast<int>(random.Below(static_cast<uint32_t>(VisibleRows(s)))); }
+    int RandomRow() {
+        return static_cast<int>(random.Below(static_cast<uint32_t>(VisibleRows(s))));
+    }
     void EditChord() {
         const int row = RandomRow();
         const int column = random.Pick(kChordBits);
         const int entry = s.grid.scrollPos + row;
         Note("check box row " + std::to_string(row) + " column " + std::to_string(column));
         ReleaseAllKeysFirst();
-        const InputWord mask = ChordMask(ReadEntry(s.keyMap.entries[entry])) ^ (InputWord{1} << column);
+        const InputWord mask =
+            ChordMask(ReadEntry(s.keyMap.entries[entry])) ^ (InputWord{1} << column);
         ApplyChordEdit(s, row, mask);
     }
     void ToggleEnable() {
@@ -236,8 +256,8 @@ struct EngineModelTest : EngineTest {
         TrackPointer(s, dropY, false);
     }
     void Scroll() {
-        s.grid.scrollPos = ClampScrollPos(static_cast<int32_t>(random.Below(130)), KeyCount(s),
-                                          kPageRows);
+        s.grid.scrollPos =
+            ClampScrollPos(static_cast<int32_t>(random.Below(130)), KeyCount(s), kPageRows);
         Note("scrolled to " + std::to_string(s.grid.scrollPos));
     }
     void ResetToDefaults() {
@@ -285,6 +305,30 @@ struct EngineModelTest : EngineTest {
              (TheFakeJoystick().capsResult != kJoyNoError ? ", not there" : ""));
         ChooseJoystick(s, static_cast<int32_t>(random.Below(2)), kDialog);
     }
+    // --- the system ---
+    void Refusals() {
+        uint32_t& insert = TheFakeInput().insertPerCall;
+        insert = insert == UINT32_MAX ? random.Below(4) : UINT32_MAX;
+        Note("events inserted per call: " +
+             (insert == UINT32_MAX ? std::string("all") : std::to_string(insert)));
+    }
+    // The session locks (events refused or dropped from now on, or not) and unlocks.
+    void LockOrUnlock() {
+        static constexpr std::array<uint32_t, 3> reasons = {kAwayLocked, kAwayDisconnected,
+                                                            kAwaySuspended};
+        FakeInput& f = TheFakeInput();
+        f.dropInserted = !awayReason && random.Percent(40);
+        f.insertPerCall = !awayReason && random.Percent(30) ? 0 : UINT32_MAX;
+        Note(awayReason       ? "session back"
+             : f.dropInserted ? "session away, events dropped"
+                              : "session away");
+        if (!awayReason)
+            PauseForSession(s, awayReason = random.Pick(reasons));
+        else
+            ResumeAfterSession(s, std::exchange(awayReason, 0));
+        TakeInjected(true);
+    }
+
     void Typematic() {
         SetTypematic(s, !s.typematicOn);
         Note("typematic " + std::to_string(s.typematicOn.load()));
@@ -348,12 +392,18 @@ struct EngineModelTest : EngineTest {
         if (TheFakeJoystick().readResult != kJoyNoError && random.Percent(25))
             return Unplug();
         const uint32_t roll = random.Below(100);
+        if (awayReason != 0) // nothing but the joystick can be used
+            return roll < 5 ? LockOrUnlock() : MoveStick();
         if (roll < 45)
             return MoveStick();
         if (roll < 47)
             return Unplug();
         if (roll < 49)
             return Timing();
+        if (roll < 50)
+            return Refusals();
+        if (roll < 51)
+            return LockOrUnlock();
         if (!setupOpen) {
             if (roll < 55)
                 return OpenSetupDialog();
@@ -392,8 +442,12 @@ struct EngineModelTest : EngineTest {
     }
 
     // Between two steps nothing changes the state, so at a step it is the last cycle's.
+    bool EventsProduced() const {
+        return TheFakeJoystick().readResult == kJoyNoError && !s.captureActive && !s.dialogActive &&
+               awayReason == 0;
+    }
     bool EventsMayFlow() const {
-        return TheFakeJoystick().readResult == kJoyNoError && !s.captureActive && !s.dialogActive;
+        return EventsProduced() && TheFakeInput().insertPerCall == UINT32_MAX;
     }
 
     // Once every input is let go and events have flowed for two cycles, nothing may be down.
@@ -411,8 +465,9 @@ struct EngineModelTest : EngineTest {
 
     // One step: what the last cycle injected is checked, then one action of the user.
     void RunStep(uint32_t sleptMs) {
-        if (!EventsMayFlow() && !TheFakeInput().events.empty())
-            Fail("events injected while the pad is unreadable, a capture runs or a dialog is active");
+        if (!EventsProduced() && !TheFakeInput().events.empty())
+            Fail("events injected while the pad is unreadable, a capture runs, a dialog is active "
+                 "or the session is away");
         TakeInjected(false);
         CheckDownIsOwed();
         CheckQuiet(sleptMs != kInactiveRetryMilliseconds);
@@ -446,7 +501,9 @@ TEST_F(EngineModelTest, RandomUseNeverLeavesAKeyDownOrReleasesOneThatIsUp) {
     TheFakeClock().onSleep = nullptr;
 
     if (failure.empty()) {
-        // The program exits wherever the run stopped.
+        // The program exits wherever the run stopped, with the system taking events again.
+        TheFakeInput().insertPerCall = UINT32_MAX;
+        TheFakeInput().dropInserted = false;
         ReleaseHeldAtExit(s);
         TakeInjected(false);
         if (model.AnythingDown())

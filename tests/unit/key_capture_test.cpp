@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "app/key_map.h"
-#include "engine/chords.h"
-#include "engine/cycle.h"
+#include "engine/poll_loop.h"
 #include "tests/fakes/fake_input.h"
 #include "ui/grid_layout.h"
 
@@ -280,8 +279,7 @@ TEST_F(KeyCaptureTest, AKeyFoundInANestedStepLeavesTheRowShowingTheChordItStored
 
 TEST_F(KeyCaptureTest, StartingReleasesWhatChordsHoldAndEndingWithoutAKeyRestoresTheRow) {
     s.timing.pollingInterval = 100;
-    CycleWords words{kButton1, 0};
-    ResolveChords(s, words); // entry 4: button 1 presses Return
+    ProduceEvents(s, JoystickSample{}, kButton1); // entry 4: button 1 presses Return
     ASSERT_TRUE(TheFakeInput().injectedDown[13]);
 
     Begin(4);

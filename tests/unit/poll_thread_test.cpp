@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "engine/calibration.h"
+#include "engine/held_keys.h"
 #include "engine/poll_loop.h"
 #include "tests/unit/engine_fixture.h"
 #include "ui/grid_drag.h"
@@ -99,6 +100,10 @@ TEST_F(PollThreadTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
             Calibrate(s, nullptr);
         }
         s.dialogActive = Next() % 7 == 0;
+        if (round % 50 == 0) { // the session locked and unlocked
+            PauseForSession(s, kAwayLocked);
+            ResumeAfterSession(s, kAwayLocked);
+        }
         (void)InputSnapshot(s);
         WaitForCycles(1);
     }

@@ -1,5 +1,6 @@
 // Joystick input becoming keys and mouse buttons: presses, typematic repeat, chords, a joystick
-// that goes away and comes back, a missing joystick at start-up, and what is let go at exit.
+// that goes away and comes back, a missing joystick at start-up, a session that is locked or
+// asleep, and what is let go at exit.
 //
 // The poll loop runs in real time, so events are tied to poll cycles through the scripted
 // joystick's read counter: every cycle reads the joystick once, and every observed event carries
@@ -485,8 +486,8 @@ E2E_CASE("a user starts the program with no joystick, sees \"Selected joystick n
     Require(code == 0, Format("Exit ended the program with code 0x%lX, expected 0", code));
 }
 
-E2E_CASE("a user exits by Exit and by closing the window while holding the stick up, and Up "
-         "is let go as the program ends; a held mouse button too") {
+E2E_CASE("a user exits by Exit, by closing the window and by logging off while holding the stick "
+         "up, and Up is let go as the program ends; a held mouse button too") {
     struct Way {
         const char* name;
         void (*exit)(HWND);
@@ -494,6 +495,8 @@ E2E_CASE("a user exits by Exit and by closing the window while holding the stick
     const Way ways[] = {
         {"Exit", [](HWND w) { PostCommand(w, kCommandExit); }},
         {"closing the window", [](HWND w) { PostMessageA(w, WM_CLOSE, 0, 0); }},
+        {"the session ending",
+         [](HWND w) { PostMessageA(w, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP); }},
     };
     StoreShortCycles();
     for (const Way& way : ways) {
@@ -536,4 +539,35 @@ E2E_CASE("a user exits by Exit and by closing the window while holding the stick
     Require(!all.empty() && IsLeftButton(all.back(), false),
             "after Exit with button 1 held the program injected " + Stamped(all) +
                 "; expected it to end with the left button up");
+}
+
+E2E_CASE("a user holding button 1 locks the session, which then sleeps: Return is let go and "
+         "stays quiet; once awake and unlocked it is let go again and pressed anew") {
+    StoreTypematic(false);
+    StoreShortCycles();
+    const Running running = StartPolling();
+    StartInputObserver(true);
+    HoldButtons(kButton1);
+    WaitForKey(kVkReturn, true);
+
+    SendMessageA(running.window, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+    SendMessageA(running.window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    WaitForKey(kVkReturn, false);
+    WaitForJoystickReads(3, kShortTimeoutMs); // cycles with button 1 held
+    SendMessageA(running.window, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    WaitForJoystickReads(3, kShortTimeoutMs); // still locked
+    const size_t seenWhileAway = ObservedInputs().size();
+    const uint64_t unlocked = JoystickReadCount();
+    SendMessageA(running.window, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
+    const std::vector<ObservedInput> seen = WaitForKeyPresses(kVkReturn, 2, kShortTimeoutMs);
+
+    Require(seenWhileAway == 2, "the program injected " + Stamped(seen) +
+                                    "; expected Return pressed, then let go once until the unlock");
+    Require(seen.size() == 4 && IsKey(seen[2], kVkReturn, false) && IsKey(seen[3], kVkReturn, true),
+            "after the unlock the program injected " + Stamped(seen) +
+                "; expected Return let go once more, then pressed");
+    Require(seen[3].joystickReads >= unlocked,
+            "Return was pressed again before the unlock: " + Stamped(seen));
+    HoldButtons(0);
+    WaitForKey(kVkReturn, false);
 }
