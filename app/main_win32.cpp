@@ -71,7 +71,7 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     ResetTimingDefaults(s);
     LoadSlot(s);
 
-    TrayAdd(mainWindow, kActiveTip, true);
+    AddTrayIcon(mainWindow);
     Calibrate(s, mainWindow);
     StartPollThread();
     InstallExtendedKeyHook();

@@ -108,6 +108,12 @@ struct GridState {
 
 using WindowHandle = void*;
 
+// What the tray icon shows, for the add that follows a restart of the shell.
+struct TrayMemory {
+    std::atomic<bool> active{true};     // the state the poll thread showed last
+    std::atomic<bool> showAgain{false}; // the icon was added again: the poll thread repeats its state
+};
+
 struct ProgramState {
     // Key map and its options.
     KeyMap keyMap;
@@ -123,6 +129,7 @@ struct ProgramState {
 
     Calibration calibration;
     EngineMemory engine;
+    TrayMemory tray;
 
     // Slot and identity (user-interface thread only).
     char slotDigit = '1';

@@ -2,6 +2,8 @@
 
 #include "platform/tray.h"
 
+constexpr uint32_t kFakeTaskbarCreated = 0xC123;
+
 FakeTray& TheFakeTray() {
     static FakeTray tray;
     return tray;
@@ -9,6 +11,8 @@ FakeTray& TheFakeTray() {
 
 void TrayAdd(WindowHandle, const char* tip, bool activeIcon) {
     FakeTray& t = TheFakeTray();
+    if (t.present)
+        return;
     t.present = true;
     t.tip = tip;
     t.activeIcon = activeIcon;
@@ -16,10 +20,20 @@ void TrayAdd(WindowHandle, const char* tip, bool activeIcon) {
 
 void TrayModify(const char* tip, bool activeIcon) {
     FakeTray& t = TheFakeTray();
-    t.tip = tip;
-    t.activeIcon = activeIcon;
     ++t.modifications;
     t.states.push_back(activeIcon);
+    if (!t.present)
+        return;
+    t.tip = tip;
+    t.activeIcon = activeIcon;
 }
 
 void TrayRemove() { TheFakeTray().present = false; }
+
+uint32_t TaskbarCreatedMessage() { return kFakeTaskbarCreated; }
+
+bool ProcessIsElevated() { return TheFakeTray().elevated; }
+
+void AllowMessageFromLowerRights(WindowHandle, uint32_t message) {
+    TheFakeTray().allowedMessages.push_back(message);
+}

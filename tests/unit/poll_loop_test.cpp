@@ -109,6 +109,32 @@ TEST_F(PollLoopTest, EveryNonZeroReadResult_IsAFailedRead) {
     EXPECT_EQ(sleeps, (std::vector<uint32_t>{kInactiveRetryMilliseconds}));
 }
 
+// The shell's notification area made anew takes the icon: it comes back with the state it
+// showed, and the poll thread repeats its state once, in case a change crossed the add.
+TEST_F(PollLoopTest, ShellRestart_IconAddedAgainWithItsStateAndRepeatedOnce) {
+    SetFakeJoystickReadResult(kUnplugged);
+    std::vector<std::string> readded;
+    RunLoop([&](size_t n) {
+        if (n == 1 || n == 3) {
+            TheFakeTray().present = false;
+            RestoreTrayIcon(s, nullptr);
+            readded.push_back(TheFakeTray().tip);
+        }
+        SetFakeJoystickReadResult(kJoyNoError);
+        return n == 4;
+    });
+    EXPECT_EQ(readded, (std::vector<std::string>{kInactiveTip, kActiveTip}));
+    EXPECT_EQ(TheFakeTray().states, (std::vector<bool>{false, true, true}));
+    for (const bool elevated : {false, true}) { // the unelevated shell's notice let through
+        TheFakeTray() = FakeTray{};
+        TheFakeTray().present = false;
+        TheFakeTray().elevated = elevated;
+        AddTrayIcon(nullptr);
+        EXPECT_EQ(TheFakeTray().allowedMessages.size(), elevated ? 1u : 0u) << elevated;
+        EXPECT_EQ(TheFakeTray().tip, kActiveTip) << elevated;
+    }
+}
+
 TEST_F(PollLoopTest, Loop_PollingIntervalBelowOne_SleepsOneMillisecondAndKeepsTheValue) {
     s.timing.pollingInterval = -20;
     RunLoop([](size_t n) { return n == 2; });
