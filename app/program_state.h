@@ -67,7 +67,9 @@ struct Timing {
 };
 
 struct Calibration {
-    JoystickCaps caps{};                 // user-interface thread only
+    // The capabilities the last successful calibration used, word by word: the poll thread tells
+    // a returning joystick from another one by them while the user-interface thread calibrates.
+    std::atomic<uint32_t> caps[kJoystickCapsWords]{};
     std::atomic<uint32_t> numAxes{0};    // wNumAxes of caps, as the poll thread reads it
     std::atomic<uint32_t> capsFlags{0};  // wCaps of caps, as the poll thread reads it
     std::atomic<int32_t> numButtons{0};  // button columns of the setup grid

@@ -43,7 +43,7 @@ void RunPollLoop(ProgramState& s, const std::atomic<bool>* stop) {
     const auto stopped = [stop] { return stop != nullptr && stop->load(); };
     while (!stopped()) {
         if (ReadSelectedJoystick(s, sample)) {
-            CalibrateIfNeverCalibrated(s);
+            CalibrateReturningJoystick(s);
             ShowTrayState(s, true);
             bool readOk = true;
             while (readOk) {
