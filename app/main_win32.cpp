@@ -72,8 +72,10 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     LoadSlot(s);
 
     AddTrayIcon(mainWindow);
-    Calibrate(s, mainWindow);
+    // Before the calibration's message can hold start-up: a pad switched on while the message
+    // is up works at once, and the tray follows the pad.
     StartPollThread();
+    Calibrate(s, mainWindow);
     InstallExtendedKeyHook();
 
     RunMessageLoop();

@@ -56,7 +56,7 @@ void Calibrate(ProgramState& s, WindowHandle owner) {
     s.calibration.numButtons.store(0, kRelaxed);
     JoystickCaps caps{};
     if (ReadJoystickCaps(s.joystickId.load(kRelaxed), caps) != kJoyNoError) {
-        ShowMessageBox(owner, kJoystickNotInstalled, kMbOk);
+        ShowMessageBox(owner, kJoystickNotInstalled, kMbOk | kMbSetForeground);
         return;
     }
     ApplyCaps(s, caps);

@@ -7,7 +7,8 @@ constexpr int kMaxButtonColumns = 32;
 constexpr char kJoystickNotInstalled[] = "Selected joystick not installed";
 
 // Runs on the user-interface thread only. A failed capability query shows a message owned by
-// `owner`, leaves numButtons 0 and keeps every other value of the last good calibration.
+// `owner`, brought to the front (at start-up the owner is the hidden main window), leaves
+// numButtons 0 and keeps every other value of the last good calibration.
 void Calibrate(ProgramState& s, WindowHandle owner);
 
 // Poll thread, when the joystick answers again: the capabilities the last calibration used keep

@@ -51,7 +51,10 @@ void TrayModify(const char* tip, bool active) { Notify(NIM_MODIFY, tip, active);
 void TrayRemove() { Notify(NIM_DELETE, nullptr, false); }
 
 uint32_t TaskbarCreatedMessage() {
-    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    // Registered at its first use, on the user-interface thread, like every later use.
+    static UINT message;
+    if (message == 0)
+        message = RegisterWindowMessageA("TaskbarCreated");
     return message;
 }
 
