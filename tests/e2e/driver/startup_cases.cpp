@@ -1,6 +1,8 @@
 // Starting the program, its instance slots, and ending it from the tray.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include "tests/e2e/driver/case_runner.h"
 #include "tests/e2e/driver/program.h"
 #include "tests/e2e/driver/program_windows.h"
@@ -35,6 +37,20 @@ void RequireProgramWindowCount(size_t expected) {
         seen += Format(" '%s'", w.title.c_str());
     Require(windows.size() == expected, Format("%zu program windows (%s), expected %zu",
                                                windows.size(), seen.c_str(), expected));
+}
+
+// The program's icon as the shell knows it: its window and id 0.
+NOTIFYICONDATAA TrayIconOf(HWND window) {
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = window;
+    return icon;
+}
+
+// A change of nothing succeeds only for an icon the shell holds.
+bool TrayIconShown(HWND window) {
+    NOTIFYICONDATAA icon = TrayIconOf(window);
+    return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE;
 }
 
 } // namespace
@@ -140,4 +156,19 @@ E2E_CASE("a user closes the main window and the program ends with code 0") {
     const StartedProgram started = StartOnSlot("", '1');
     PostMessageA(started.window, WM_CLOSE, 0, 0);
     RequireExitCodeZero(started, "closing the window");
+}
+
+E2E_CASE("the shell's notification area is made anew, as when Explorer restarts, and the tray "
+         "icon comes back") {
+    const StartedProgram started = StartOnSlot("", '1');
+    WaitUntil(kShortTimeoutMs, "the tray icon", [&] { return TrayIconShown(started.window); });
+    // A restart of the shell loses every icon; then it tells every top-level window.
+    NOTIFYICONDATAA icon = TrayIconOf(started.window);
+    Require(Shell_NotifyIconA(NIM_DELETE, &icon) && !TrayIconShown(started.window),
+            "the tray icon could not be taken away as a restart of the shell does");
+    PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    WaitUntil(kShortTimeoutMs, "the tray icon to be added again",
+              [&] { return TrayIconShown(started.window); });
+    PostTrayCallback(started.window, WM_LBUTTONDBLCLK);
+    RequireExitCodeZero(started, "the double-click");
 }
