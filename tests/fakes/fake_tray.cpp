@@ -1,6 +1,13 @@
 #include "tests/fakes/fake_tray.h"
 
+#include <mutex>
+
 #include "platform/tray.h"
+
+namespace {
+// The poll thread changes the icon while the user-interface thread may add it again.
+std::mutex notifying;
+} // namespace
 
 constexpr uint32_t kFakeTaskbarCreated = 0xC123;
 
@@ -10,6 +17,7 @@ FakeTray& TheFakeTray() {
 }
 
 void TrayAdd(WindowHandle, const char* tip, bool activeIcon) {
+    const std::lock_guard<std::mutex> lock(notifying);
     FakeTray& t = TheFakeTray();
     if (t.present)
         return;
@@ -19,6 +27,7 @@ void TrayAdd(WindowHandle, const char* tip, bool activeIcon) {
 }
 
 void TrayModify(const char* tip, bool activeIcon) {
+    const std::lock_guard<std::mutex> lock(notifying);
     FakeTray& t = TheFakeTray();
     ++t.modifications;
     t.states.push_back(activeIcon);
@@ -28,7 +37,10 @@ void TrayModify(const char* tip, bool activeIcon) {
     t.activeIcon = activeIcon;
 }
 
-void TrayRemove() { TheFakeTray().present = false; }
+void TrayRemove() {
+    const std::lock_guard<std::mutex> lock(notifying);
+    TheFakeTray().present = false;
+}
 
 uint32_t TaskbarCreatedMessage() { return kFakeTaskbarCreated; }
 

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <thread>
 
+#include "app/tray.h"
+#include "platform/tray.h"
 #include "engine/calibration.h"
 #include "engine/poll_loop.h"
 #include "tests/unit/engine_fixture.h"
@@ -97,6 +99,9 @@ TEST_F(PollThreadTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
         if (round % 10 == 0) {
             s.timing.thresholdPercent = Next() % 101;
             Calibrate(s, nullptr);
+            SetFakeJoystickReadResult(Next() % 3 == 0 ? 167 : kJoyNoError); // away, or back
+            TrayRemove(); // the shell made anew
+            RestoreTrayIcon(s, nullptr);
         }
         s.dialogActive = Next() % 7 == 0;
         (void)InputSnapshot(s);
@@ -104,6 +109,7 @@ TEST_F(PollThreadTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
     }
     s.dialogActive = false;
     s.captureActive = false;
+    SetFakeJoystickReadResult(kJoyNoError);
     WaitForCycles(20);
     ReleaseHeldAtExit(s); // while the loop still runs
     WaitForCycles(20);
