@@ -1,5 +1,4 @@
 #pragma once
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,8 +10,6 @@ struct FakeTray {
     bool activeIcon = false;
     int modifications = 0;
     std::vector<bool> states; // icon of every NIM_MODIFY tried, in order
-    bool elevated = false;
-    std::vector<uint32_t> allowedMessages;
 };
 
 FakeTray& TheFakeTray();

@@ -125,14 +125,6 @@ TEST_F(PollLoopTest, ShellRestart_IconAddedAgainWithItsStateAndRepeatedOnce) {
     });
     EXPECT_EQ(readded, (std::vector<std::string>{kInactiveTip, kActiveTip}));
     EXPECT_EQ(TheFakeTray().states, (std::vector<bool>{false, true, true}));
-    for (const bool elevated : {false, true}) { // the unelevated shell's notice let through
-        TheFakeTray() = FakeTray{};
-        TheFakeTray().present = false;
-        TheFakeTray().elevated = elevated;
-        AddTrayIcon(nullptr);
-        EXPECT_EQ(TheFakeTray().allowedMessages.size(), elevated ? 1u : 0u) << elevated;
-        EXPECT_EQ(TheFakeTray().tip, kActiveTip) << elevated;
-    }
 }
 
 TEST_F(PollLoopTest, Loop_PollingIntervalBelowOne_SleepsOneMillisecondAndKeepsTheValue) {
