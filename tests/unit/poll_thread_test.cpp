@@ -4,9 +4,9 @@
 #include <thread>
 
 #include "app/tray.h"
-#include "platform/tray.h"
 #include "engine/calibration.h"
 #include "engine/poll_loop.h"
+#include "platform/tray.h"
 #include "tests/unit/engine_fixture.h"
 #include "ui/grid_drag.h"
 #include "ui/grid_edit.h"
@@ -99,8 +99,9 @@ TEST_F(PollThreadTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
         if (round % 10 == 0) {
             s.timing.thresholdPercent = Next() % 101;
             Calibrate(s, nullptr);
-            SetFakeJoystickReadResult(Next() % 3 == 0 ? 167 : kJoyNoError); // away, or back
-            TrayRemove(); // the shell made anew
+            // The pad away or back, and the shell made anew.
+            SetFakeJoystickReadResult(Next() % 3 == 0 ? 167 : kJoyNoError);
+            TrayRemove();
             RestoreTrayIcon(s, nullptr);
         }
         s.dialogActive = Next() % 7 == 0;
