@@ -15,25 +15,21 @@ FakeTray& TheFakeTray() {
     return tray;
 }
 
-void TrayAdd(WindowHandle, const char* tip, bool activeIcon) {
+void TrayAdd(WindowHandle, const char* tip, bool) {
     const std::lock_guard<std::mutex> lock(notifying);
     FakeTray& t = TheFakeTray();
     if (t.present)
         return;
     t.present = true;
     t.tip = tip;
-    t.activeIcon = activeIcon;
 }
 
 void TrayModify(const char* tip, bool activeIcon) {
     const std::lock_guard<std::mutex> lock(notifying);
     FakeTray& t = TheFakeTray();
-    ++t.modifications;
     t.states.push_back(activeIcon);
-    if (!t.present)
-        return;
-    t.tip = tip;
-    t.activeIcon = activeIcon;
+    if (t.present)
+        t.tip = tip;
 }
 
 void TrayRemove() {

@@ -7,8 +7,6 @@
 struct FakeTray {
     bool present = true;
     std::string tip;
-    bool activeIcon = false;
-    int modifications = 0;
     std::vector<bool> states; // icon of every NIM_MODIFY tried, in order
 };
 

@@ -39,18 +39,13 @@ void RequireProgramWindowCount(size_t expected) {
                                                windows.size(), seen.c_str(), expected));
 }
 
-// The program's icon as the shell knows it: its window and id 0.
-NOTIFYICONDATAA TrayIconOf(HWND window) {
+// Asks the shell `what` of the program's icon (its window, id 0). A change of nothing
+// (NIM_MODIFY) succeeds only for an icon the shell holds.
+bool TrayIconCall(HWND window, DWORD what) {
     NOTIFYICONDATAA icon{};
     icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
     icon.hWnd = window;
-    return icon;
-}
-
-// A change of nothing succeeds only for an icon the shell holds.
-bool TrayIconShown(HWND window) {
-    NOTIFYICONDATAA icon = TrayIconOf(window);
-    return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE;
+    return Shell_NotifyIconA(what, &icon) != FALSE;
 }
 
 } // namespace
@@ -161,14 +156,13 @@ E2E_CASE("a user closes the main window and the program ends with code 0") {
 E2E_CASE("the shell's notification area is made anew, as when Explorer restarts, and the tray "
          "icon comes back") {
     const StartedProgram started = StartOnSlot("", '1');
-    WaitUntil(kShortTimeoutMs, "the tray icon", [&] { return TrayIconShown(started.window); });
+    const auto shown = [&] { return TrayIconCall(started.window, NIM_MODIFY); };
+    WaitUntil(kShortTimeoutMs, "the tray icon", shown);
     // A restart of the shell loses every icon; then it tells every top-level window.
-    NOTIFYICONDATAA icon = TrayIconOf(started.window);
-    Require(Shell_NotifyIconA(NIM_DELETE, &icon) && !TrayIconShown(started.window),
+    Require(TrayIconCall(started.window, NIM_DELETE) && !shown(),
             "the tray icon could not be taken away as a restart of the shell does");
     PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-    WaitUntil(kShortTimeoutMs, "the tray icon to be added again",
-              [&] { return TrayIconShown(started.window); });
+    WaitUntil(kShortTimeoutMs, "the tray icon to be added again", shown);
     PostTrayCallback(started.window, WM_LBUTTONDBLCLK);
     RequireExitCodeZero(started, "the double-click");
 }
