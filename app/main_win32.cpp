@@ -71,9 +71,11 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     ResetTimingDefaults(s);
     LoadSlot(s);
 
-    TrayAdd(mainWindow, kActiveTip, true);
-    Calibrate(s, mainWindow);
+    AddTrayIcon(mainWindow);
+    // Before the calibration's message can hold start-up: a pad switched on while the message
+    // is up works at once, and the tray follows the pad.
     StartPollThread();
+    Calibrate(s, mainWindow);
     InstallExtendedKeyHook();
 
     RunMessageLoop();

@@ -9,13 +9,17 @@
 #include "app/program_state.h"
 #include "app/slot_menu.h"
 #include "app/slot_menu_win32.h"
+#include "app/tray.h"
 #include "engine/held_keys.h"
+#include "platform/tray.h"
 #include "ui/resource_ids.h"
 #include "ui/setup_dialog_win32.h"
 
 namespace {
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == TaskbarCreatedMessage())
+        RestoreTrayIcon(State(), window);
     const MainWindowDecision d = DecideMainWindowAction(message, wParam, lParam);
     switch (d.action) {
     case MainWindowAction::Quit:

@@ -67,7 +67,9 @@ struct Timing {
 };
 
 struct Calibration {
-    JoystickCaps caps{};                 // user-interface thread only
+    // The capabilities the last successful calibration used, word by word: the poll thread tells
+    // a returning joystick from another one by them while the user-interface thread calibrates.
+    std::atomic<uint32_t> caps[kJoystickCapsWords]{};
     std::atomic<uint32_t> numAxes{0};    // wNumAxes of caps, as the poll thread reads it
     std::atomic<uint32_t> capsFlags{0};  // wCaps of caps, as the poll thread reads it
     std::atomic<int32_t> numButtons{0};  // button columns of the setup grid
@@ -114,6 +116,12 @@ struct GridState {
 
 using WindowHandle = void*;
 
+// What the tray icon shows, for the add that follows a restart of the shell.
+struct TrayMemory {
+    std::atomic<bool> active{true};     // the state the poll thread showed last
+    std::atomic<bool> showAgain{false}; // the icon was added again: the poll thread repeats its state
+};
+
 struct ProgramState {
     // Key map and its options.
     KeyMap keyMap;
@@ -129,6 +137,7 @@ struct ProgramState {
 
     Calibration calibration;
     EngineMemory engine;
+    TrayMemory tray;
 
     // Slot and identity (user-interface thread only).
     char slotDigit = '1';

@@ -7,10 +7,12 @@ constexpr int kMaxButtonColumns = 32;
 constexpr char kJoystickNotInstalled[] = "Selected joystick not installed";
 
 // Runs on the user-interface thread only. A failed capability query shows a message owned by
-// `owner`, leaves numButtons 0 and keeps every other value of the last good calibration.
+// `owner`, brought to the front (at start-up the owner is the hidden main window), leaves
+// numButtons 0 and keeps every other value of the last good calibration.
 void Calibrate(ProgramState& s, WindowHandle owner);
 
-// Poll thread, when the joystick starts answering: if no calibration has succeeded yet (the pad
-// was plugged in after start-up), calibrate now, without a message. Uncalibrated axes would read
-// a centred stick as pushed and hold its keys down.
-void CalibrateIfNeverCalibrated(ProgramState& s);
+// Poll thread, when the joystick answers again: the capabilities the last calibration used keep
+// it; others (a pad plugged in after start-up, or another pad that took the number) are
+// calibrated now, without a message. Uncalibrated axes would read a centred stick as pushed and
+// hold its keys down.
+void CalibrateReturningJoystick(ProgramState& s);

@@ -52,17 +52,18 @@ void RunPollLoop(ProgramState& s, const std::atomic<bool>* stop) {
     const auto stopped = [stop] { return stop != nullptr && stop->load(); };
     while (!stopped()) {
         if (ReadSelectedJoystick(s, sample)) {
-            CalibrateIfNeverCalibrated(s);
-            ShowTrayState(true);
+            CalibrateReturningJoystick(s);
+            ShowTrayState(s, true);
             bool readOk = true;
             while (readOk) {
                 readOk = PollCycle(s, sample);
+                ShowTrayStateIfAsked(s);
                 WaitMilliseconds(wait, static_cast<uint32_t>(CycleMilliseconds(s)));
                 if (stopped())
                     return;
             }
         }
-        ShowTrayState(false);
+        ShowTrayState(s, false);
         WaitMilliseconds(wait, kInactiveRetryMilliseconds);
     }
 }

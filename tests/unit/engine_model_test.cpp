@@ -195,7 +195,9 @@ struct EngineModelTest : EngineTest {
     void Unplug() {
         const bool unplug = TheFakeJoystick().readResult == kJoyNoError;
         SetFakeJoystickReadResult(unplug ? kUnplugged : kJoyNoError);
-        Note(unplug ? "unplugged" : "plugged in");
+        Note(unplug               ? "unplugged"
+             : random.Percent(30) ? "another pad plugged in: " + OtherCaps()
+                                  : "plugged in");
     }
 
     // --- the setup dialog ---
@@ -291,18 +293,21 @@ struct EngineModelTest : EngineTest {
         s.dialogActive = !s.dialogActive;
         Note(s.dialogActive ? "dialog active" : "another window active");
     }
-    // Another joystick chosen in the list: fewer axes, no hat, other bounds, or none there.
-    void OtherJoystick() {
+    // Another joystick's capabilities: fewer axes, no hat, other bounds, or none to be had.
+    std::string OtherCaps() {
         JoystickCaps& caps = TheFakeJoystick().caps;
         caps.numAxes = random.Below(7);
         caps.caps = random.Percent(50) ? kJoyCapsHasPov : 0;
         caps.axisMin[0] = random.Percent(80) ? 0 : 40000;
         caps.axisMax[0] = random.Percent(80) ? 65535 : 1000;
         TheFakeJoystick().capsResult = random.Percent(15) ? kUnplugged : kJoyNoError;
-        Note("joystick chosen: " + std::to_string(caps.numAxes) + " axes, hat " +
-             std::to_string(caps.caps) + ", X from " + std::to_string(caps.axisMin[0]) + " to " +
-             std::to_string(caps.axisMax[0]) +
-             (TheFakeJoystick().capsResult != kJoyNoError ? ", not there" : ""));
+        return std::to_string(caps.numAxes) + " axes, hat " + std::to_string(caps.caps) +
+               ", X from " + std::to_string(caps.axisMin[0]) + " to " +
+               std::to_string(caps.axisMax[0]) +
+               (TheFakeJoystick().capsResult != kJoyNoError ? ", not there" : "");
+    }
+    void OtherJoystick() {
+        Note("joystick chosen: " + OtherCaps());
         ChooseJoystick(s, static_cast<int32_t>(random.Below(2)), kDialog);
     }
     // --- the system ---

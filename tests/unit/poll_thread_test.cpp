@@ -3,9 +3,11 @@
 #include <atomic>
 #include <thread>
 
+#include "app/tray.h"
 #include "engine/calibration.h"
 #include "engine/held_keys.h"
 #include "engine/poll_loop.h"
+#include "platform/tray.h"
 #include "tests/unit/engine_fixture.h"
 #include "ui/grid_drag.h"
 #include "ui/grid_edit.h"
@@ -98,6 +100,10 @@ TEST_F(PollThreadTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
         if (round % 10 == 0) {
             s.timing.thresholdPercent = Next() % 101;
             Calibrate(s, nullptr);
+            // The pad away or back, and the shell made anew.
+            SetFakeJoystickReadResult(Next() % 3 == 0 ? 167 : kJoyNoError);
+            TrayRemove();
+            RestoreTrayIcon(s, nullptr);
         }
         s.dialogActive = Next() % 7 == 0;
         if (round % 50 == 0) { // the session locked and unlocked
@@ -109,6 +115,7 @@ TEST_F(PollThreadTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
     }
     s.dialogActive = false;
     s.captureActive = false;
+    SetFakeJoystickReadResult(kJoyNoError);
     WaitForCycles(20);
     ReleaseHeldAtExit(s); // while the loop still runs
     WaitForCycles(20);
