@@ -7,16 +7,14 @@
 #include "app/command_line.h"
 #include "app/main_window_win32.h"
 #include "app/poll_thread.h"
+#include "app/process_end_win32.h"
 #include "app/startup.h"
 #include "app/tray.h"
 #include "core/key_map.h"
 #include "core/program_state.h"
-#include "engine/chords.h"
-#include "platform/fine_timer.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "platform/tray.h"
-#include "res/resource_ids.h"
 #include "store/portable_mode.h"
 #include "store/slot_store.h"
 #include "ui/joystick_warning.h"
@@ -50,6 +48,7 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     SetMessageBoxCaption(kAppTitle);
     ProgramState& s = State();
     s.enabledMask = ~InputWord{0};
+    InstallCrashRelease();
 
     HANDLE mutex = CreateMutexA(nullptr, FALSE, kProgramWord);
     WaitForSingleObject(mutex, kMutexWaitMs);
@@ -75,16 +74,15 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     ResetTimingDefaults(s);
     LoadSlot(s);
 
-    TrayAdd(mainWindow, kActiveTip, true, {IDI_ACTIVE, IDI_INACTIVE});
-    CalibrateOrWarn(s, mainWindow);
+    AddTrayIcon(mainWindow);
+    // Before the calibration's message can hold start-up: a pad switched on while the message
+    // is up works at once, and the tray follows the pad.
     StartPollThread();
+    CalibrateOrWarn(s, mainWindow);
     InstallExtendedKeyHook();
 
     RunMessageLoop();
 
-    TrayRemove();
-    RemoveExtendedKeyHook();
-    ReleaseHeldAtExit(s); // nothing the engine pressed stays down after the program is gone
-    EndFineTimerPeriod();
+    RunExitSequence();
     ExitProcess(0);
 }

@@ -1,16 +1,25 @@
-// The hidden main window: receives the tray icon's callbacks and the menu's commands.
+// The hidden main window: receives the tray icon's callbacks, the menu's commands and the news
+// of the session.
 #include "app/main_window_win32.h"
 
+#include <wtsapi32.h>
+
 #include "app/main_window.h"
+#include "app/process_end_win32.h"
 #include "app/slot_menu.h"
 #include "app/slot_menu_win32.h"
+#include "app/tray.h"
 #include "core/program_state.h"
+#include "engine/held_keys.h"
+#include "platform/tray.h"
 #include "res/resource_ids.h"
 #include "ui/setup_dialog_win32.h"
 
 namespace {
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == TaskbarCreatedMessage())
+        RestoreTrayIcon(State());
     const MainWindowDecision d = DecideMainWindowAction(message, wParam, lParam);
     switch (d.action) {
     case MainWindowAction::Quit:
@@ -24,6 +33,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case MainWindowAction::OpenSetup:
         OpenSetupDialog(window);
+        break;
+    case MainWindowAction::SessionAway:
+        PauseForSession(State(), d.awayReason);
+        break;
+    case MainWindowAction::SessionBack:
+        ResumeAfterSession(State(), d.awayReason);
+        break;
+    case MainWindowAction::EndSession:
+        RunExitSequence(); // the process may end any time after this returns
+        PostQuitMessage(0);
         break;
     case MainWindowAction::None:
         break;
@@ -41,6 +60,9 @@ HWND CreateMainWindow(HINSTANCE module, const char* title) {
     windowClass.hIcon = LoadIconA(module, MAKEINTRESOURCEA(IDI_ACTIVE));
     windowClass.lpszClassName = kProgramWord;
     RegisterClassA(&windowClass);
-    return CreateWindowExA(0, kProgramWord, title, WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, nullptr,
-                           nullptr, module, nullptr);
+    HWND window = CreateWindowExA(0, kProgramWord, title, WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, nullptr,
+                                  nullptr, module, nullptr);
+    if (window != nullptr) // lock, unlock, disconnect and connect of this session
+        WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
+    return window;
 }

@@ -68,7 +68,9 @@ struct Timing {
 };
 
 struct Calibration {
-    JoystickCaps caps{};                 // user-interface thread only
+    // The capabilities the last successful calibration used, word by word: the poll thread tells
+    // a returning joystick from another one by them while the user-interface thread calibrates.
+    std::atomic<uint32_t> caps[kJoystickCapsWords]{};
     std::atomic<uint32_t> numAxes{0};    // wNumAxes of caps, as the poll thread reads it
     std::atomic<uint32_t> capsFlags{0};  // wCaps of caps, as the poll thread reads it
     std::atomic<int32_t> numButtons{0};  // button columns of the setup grid
@@ -81,14 +83,26 @@ struct Calibration {
 // What a press injected, so that its release lifts exactly that (see engine/chords.h).
 using HeldPress = uint32_t;
 
+constexpr int kKeyCodes = 256; // virtual keys; the mouse buttons' codes among them
+
 struct EngineMemory {
     std::atomic<InputWord> currentInput{0}; // latest sample AND EnabledMask, one snapshot
     std::atomic<int32_t> chordCounter[kMaxKeys]{};
     std::atomic<HeldPress> heldPress[kMaxKeys]{};
+    // Per key code, what the system was last given and whether a release is still owed (see
+    // engine/event_batch.h).
+    std::atomic<uint32_t> keyState[kKeyCodes]{};
     std::atomic<int32_t> lastZoneSelection[2]{}; // X, Y
-    // Whether the poll thread may produce events: open, busy producing, or stopped for good at
-    // exit (see engine/chords.h).
+    // Who may produce events: open, busy (a cycle or a lift on the user-interface thread), paused
+    // while the session is away, or stopped for good (see engine/held_keys.h).
     std::atomic<uint32_t> eventGate{0};
+    uint32_t awayReasons = 0; // user-interface thread only
+};
+
+// What the tray icon shows, for the add that follows a restart of the shell.
+struct TrayMemory {
+    std::atomic<bool> active{true};     // the state the poll thread showed last
+    std::atomic<bool> showAgain{false}; // the icon was added again: the poll thread repeats its state
 };
 
 struct ProgramState {
@@ -106,6 +120,7 @@ struct ProgramState {
 
     Calibration calibration;
     EngineMemory engine;
+    TrayMemory tray;
 
     // Slot and identity (user-interface thread only).
     char slotDigit = '1';

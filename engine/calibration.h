@@ -9,7 +9,8 @@ constexpr int kMaxButtonColumns = 32;
 // failed one leaves numButtons 0 and keeps every other value of the last good calibration.
 bool Calibrate(ProgramState& s);
 
-// Poll thread, when the joystick starts answering: if no calibration has succeeded yet (the pad
-// was plugged in after start-up), calibrate now, without a message. Uncalibrated axes would read
-// a centred stick as pushed and hold its keys down.
-void CalibrateIfNeverCalibrated(ProgramState& s);
+// Poll thread, when the joystick answers again: the capabilities the last calibration used keep
+// it; others (a pad plugged in after start-up, or another pad that took the number) are
+// calibrated now, without a message. Uncalibrated axes would read a centred stick as pushed and
+// hold its keys down.
+void CalibrateReturningJoystick(ProgramState& s);

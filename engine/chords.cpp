@@ -5,14 +5,9 @@
 
 #include "core/key_map.h"
 #include "engine/key_events.h"
-#include "platform/clock.h"
 
 namespace {
 constexpr int kLargestBitCount = 255; // bitCount is one byte
-
-constexpr uint32_t kEventsOpen = 0;
-constexpr uint32_t kEventsBusy = 1;
-constexpr uint32_t kEventsStopped = 2;
 
 constexpr auto kRelaxed = std::memory_order_relaxed;
 
@@ -49,22 +44,25 @@ void StorePressed(EngineMemory& m, int i, HeldPress press, int64_t heldTime) {
         record |= kCounterBiased;
     }
     m.heldPress[i].store(record, kRelaxed);
-    m.chordCounter[i].store(counter, std::memory_order_release);
+    m.chordCounter[i].store(counter, kRelaxed);
 }
 
 // The key or mouse button is lifted only when no other index still holds it: entries may share
 // a key, and the system keeps one down state per key, not one per entry.
-void ReleaseIndex(EngineMemory& m, int i) {
+void ReleaseIndex(EventBatch& b, int i) {
+    EngineMemory& m = b.memory;
     if (m.chordCounter[i].load(kRelaxed) == 0)
         return;
     m.chordCounter[i].store(0, kRelaxed);
     const HeldPress press = m.heldPress[i].load(kRelaxed);
     if (!PressOwed(m, press))
-        InjectRelease(press);
+        QueueRelease(b, press);
 }
 
-// Index i owes nothing, or owes the release of exactly `press`.
-void ServeHeld(EngineMemory& m, int i, HeldPress press, const Typematic& t) {
+// Index i owes nothing, or owes the release of exactly `press`. A new press that does not arrive
+// takes the counter back to 0 when the batch is sent, so the chord presses again next cycle.
+void ServeHeld(EventBatch& b, int i, HeldPress press, const Typematic& t) {
+    EngineMemory& m = b.memory;
     const int32_t counter = m.chordCounter[i].load(kRelaxed);
     const bool inEffect = counter != 0;
     int64_t held = inEffect ? HeldTime(counter, m.heldPress[i].load(kRelaxed)) : 0;
@@ -74,13 +72,13 @@ void ServeHeld(EngineMemory& m, int i, HeldPress press, const Typematic& t) {
         held -= t.interval;
         fire = true;
     }
-    if (fire)
-        InjectPress(press);
     StorePressed(m, i, press, held);
+    if (fire)
+        QueuePress(b, press, inEffect ? kNoIndex : i);
 }
 } // namespace
 
-void ResolveChords(ProgramState& s, CycleWords& words) {
+void ResolveChords(ProgramState& s, CycleWords& words, EventBatch& b) {
     EngineMemory& m = s.engine;
     const int count = KeyCount(s);
     const int largest = std::clamp<int>(s.maxChordSize.load(kRelaxed), 0, kLargestBitCount);
@@ -101,7 +99,7 @@ void ResolveChords(ProgramState& s, CycleWords& words) {
     for (int i = 0; i < kMaxKeys; ++i) {
         const bool examined = i < count && view[i].size >= 1 && view[i].size <= largest;
         if (!examined || (m.heldPress[i].load(kRelaxed) & kPressIdentity) != view[i].press)
-            ReleaseIndex(m, i);
+            ReleaseIndex(b, i);
     }
 
     for (int size = largest; size >= 1; --size) {
@@ -111,54 +109,19 @@ void ResolveChords(ProgramState& s, CycleWords& words) {
             const InputWord mask = view[i].mask;
             if (mask != 0 && (mask & words.working) == mask) {
                 words.consumed |= mask;
-                ServeHeld(m, i, view[i].press, t);
+                ServeHeld(b, i, view[i].press, t);
             } else {
-                ReleaseIndex(m, i);
+                ReleaseIndex(b, i);
             }
         }
         words.working &= ~words.consumed;
     }
 }
 
-bool PressOwed(const EngineMemory& m, HeldPress press, int below) {
-    for (int i = 0; i < below; ++i)
-        if (m.chordCounter[i].load(std::memory_order_acquire) != 0 &&
+bool PressOwed(const EngineMemory& m, HeldPress press) {
+    for (int i = 0; i < kMaxKeys; ++i)
+        if (m.chordCounter[i].load(kRelaxed) != 0 &&
             PressedVk(m.heldPress[i].load(kRelaxed)) == PressedVk(press))
             return true;
     return false;
-}
-
-void ReleaseAllKeys(ProgramState& s) {
-    EngineMemory& m = s.engine;
-    for (int i = 0; i < kMaxKeys; ++i) {
-        if (m.chordCounter[i].load(std::memory_order_acquire) == 0)
-            continue;
-        const HeldPress press = m.heldPress[i].load(kRelaxed);
-        if (!PressOwed(m, press, i)) // once per key, however many entries hold it
-            InjectRelease(press);
-    }
-}
-
-bool BeginEvents(ProgramState& s) {
-    uint32_t expected = kEventsOpen;
-    return s.engine.eventGate.compare_exchange_strong(expected, kEventsBusy,
-                                                      std::memory_order_acquire, kRelaxed);
-}
-
-void EndEvents(ProgramState& s) {
-    s.engine.eventGate.store(kEventsOpen, std::memory_order_release);
-}
-
-void ReleaseHeldAtExit(ProgramState& s) {
-    EngineMemory& m = s.engine;
-    for (;;) {
-        uint32_t expected = kEventsOpen;
-        if (m.eventGate.compare_exchange_strong(expected, kEventsStopped, std::memory_order_acquire,
-                                                kRelaxed) ||
-            expected == kEventsStopped)
-            break;
-        SleepMilliseconds(1); // a cycle is producing events; it takes microseconds
-    }
-    for (int i = 0; i < kMaxKeys; ++i)
-        ReleaseIndex(m, i);
 }

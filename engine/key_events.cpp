@@ -1,7 +1,5 @@
 #include "engine/key_events.h"
 
-#include "platform/input.h"
-
 namespace {
 struct MouseButton {
     uint8_t vk;
@@ -22,10 +20,20 @@ const MouseButton* FindMouseButton(uint8_t vk) {
     return nullptr;
 }
 
-void InjectKeyOf(HeldPress p, uint32_t upFlag) {
+InputEvent KeyEventOf(HeldPress p, uint32_t upFlag) {
     const uint8_t scan = PressedScan(p);
     const uint32_t extended = (scan & kScanExtendedBit) ? kKeyEventExtended : 0;
-    InjectKey(PressedVk(p), scan & kScanCodeBits, extended | upFlag);
+    return {InputEvent::Key,
+            PressedVk(p),
+            static_cast<uint8_t>(scan & kScanCodeBits),
+            extended | upFlag,
+            0,
+            0,
+            0};
+}
+
+InputEvent MouseEventOf(const MouseButton& b, uint32_t flags) {
+    return {InputEvent::Mouse, 0, 0, flags, b.data, 0, 0};
 }
 } // namespace
 
@@ -33,16 +41,12 @@ bool IsMouseButtonCode(uint8_t vk) {
     return FindMouseButton(vk) != nullptr;
 }
 
-void InjectPress(HeldPress p) {
-    if (const MouseButton* b = FindMouseButton(PressedVk(p)))
-        InjectMouse(b->down, b->data);
-    else
-        InjectKeyOf(p, 0);
+InputEvent PressEvent(HeldPress p) {
+    const MouseButton* b = FindMouseButton(PressedVk(p));
+    return b != nullptr ? MouseEventOf(*b, b->down) : KeyEventOf(p, 0);
 }
 
-void InjectRelease(HeldPress p) {
-    if (const MouseButton* b = FindMouseButton(PressedVk(p)))
-        InjectMouse(b->up, b->data);
-    else
-        InjectKeyOf(p, kKeyEventKeyUp);
+InputEvent ReleaseEvent(HeldPress p) {
+    const MouseButton* b = FindMouseButton(PressedVk(p));
+    return b != nullptr ? MouseEventOf(*b, b->up) : KeyEventOf(p, kKeyEventKeyUp);
 }

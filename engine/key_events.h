@@ -1,9 +1,10 @@
 #pragma once
 // The key or mouse button a key map entry produces, as the record the engine keeps from a press
-// to its release, and the injection of that press and release.
+// to its release, and the events of that press and release.
 #include <cstdint>
 
 #include "core/program_state.h"
+#include "platform/input.h"
 
 // HeldPress packing: bits 0..7 vk, bits 8..15 the whole scan byte (bit 15 is the extended-key
 // flag), bit 16 kCounterBiased. Bits 0..15 say what was pressed.
@@ -29,6 +30,6 @@ inline uint8_t PressedScan(HeldPress p) {
 bool IsMouseButtonCode(uint8_t vk);
 
 // Key-down, or the mouse button-down, of the pressed thing.
-void InjectPress(HeldPress p);
+InputEvent PressEvent(HeldPress p);
 // Key-up with the same scan code and extended flag as the press, or the mouse button-up.
-void InjectRelease(HeldPress p);
+InputEvent ReleaseEvent(HeldPress p);

@@ -3,6 +3,8 @@
 #include "engine/calibration.h"
 #include "engine/chords.h"
 #include "engine/cycle.h"
+#include "engine/event_batch.h"
+#include "engine/held_keys.h"
 #include "engine/input_word.h"
 #include "engine/poll_wait.h"
 #include "engine/zones.h"
@@ -28,12 +30,19 @@ bool PollCycle(ProgramState& s, JoystickSample& sample) {
     // held keys stay down and counters keep their values until the joystick reads again.
     if (!readOk || EventsPaused(s) || !BeginEvents(s))
         return readOk;
-    CycleWords words{input, 0};
-    if (s.zoneMode.load(kRelaxed) != 0)
-        SelectAxisZones(s, sample, words);
-    ResolveChords(s, words);
+    ProduceEvents(s, sample, input);
     EndEvents(s);
     return readOk;
+}
+
+void ProduceEvents(ProgramState& s, const JoystickSample& sample, InputWord input) {
+    EventBatch batch(s.engine);
+    QueueReleases(batch, false);
+    CycleWords words{input, 0};
+    if (s.zoneMode.load(kRelaxed) != 0)
+        SelectAxisZones(s, sample, words, batch);
+    ResolveChords(s, words, batch);
+    SendEvents(batch);
 }
 
 void RunPollLoop(ProgramState& s, ShowActiveState showState, const std::atomic<bool>* stop) {
@@ -42,17 +51,20 @@ void RunPollLoop(ProgramState& s, ShowActiveState showState, const std::atomic<b
     const auto stopped = [stop] { return stop != nullptr && stop->load(); };
     while (!stopped()) {
         if (ReadSelectedJoystick(s, sample)) {
-            CalibrateIfNeverCalibrated(s);
-            showState(true);
+            CalibrateReturningJoystick(s);
+            showState(s, true);
             bool readOk = true;
             while (readOk) {
                 readOk = PollCycle(s, sample);
+                // The tray icon was added anew meanwhile and may have missed a change.
+                if (s.tray.showAgain.load(kRelaxed))
+                    showState(s, s.tray.active.load(kRelaxed));
                 WaitMilliseconds(wait, static_cast<uint32_t>(CycleMilliseconds(s)));
                 if (stopped())
                     return;
             }
         }
-        showState(false);
+        showState(s, false);
         WaitMilliseconds(wait, kInactiveRetryMilliseconds);
     }
 }

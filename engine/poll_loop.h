@@ -13,8 +13,13 @@ constexpr uint32_t kInactiveRetryMilliseconds = 5000;
 // whose read failed publishes the word of the sample as the read left it but injects nothing.
 bool PollCycle(ProgramState& s, JoystickSample& sample);
 
-// Told, on the poll thread, each time the loop finds the joystick readable or unreadable.
-using ShowActiveState = void (*)(bool active);
+// The events of one cycle, given to the system together at its end: first the releases still
+// owed from earlier cycles, then zone taps, then chords. The caller holds the event gate.
+void ProduceEvents(ProgramState& s, const JoystickSample& sample, InputWord input);
+
+// Told, on the poll thread, each time the loop finds the joystick readable or unreadable, and
+// once more after the tray icon was added anew (tray.showAgain).
+using ShowActiveState = void (*)(ProgramState& s, bool active);
 
 // Runs for the life of the process. Tests pass `stop`, which is looked at after every sleep.
 void RunPollLoop(ProgramState& s, ShowActiveState showState,

@@ -47,7 +47,7 @@ bool EarlierModifierTaps(const Participant* participants, int p) {
 }
 
 // A key that a chord holds stays down through a tap of it: the chord's own release lifts it.
-void TapSelection(const EngineMemory& m, const Participant* participants, int found, int32_t sel,
+void TapSelection(EventBatch& b, const Participant* participants, int found, int32_t sel,
                   bool down) {
     int number = 0;
     for (int p = 0; p < found; ++p) {
@@ -55,15 +55,16 @@ void TapSelection(const EngineMemory& m, const Participant* participants, int fo
         const bool modifier = participants[p].modifier && !EarlierModifierTaps(participants, p);
         if (modifier || chosen) {
             if (down)
-                InjectPress(participants[p].press);
-            else if (!PressOwed(m, participants[p].press))
-                InjectRelease(participants[p].press);
+                QueuePress(b, participants[p].press);
+            else if (!PressOwed(b.memory, participants[p].press))
+                QueueRelease(b, participants[p].press);
         }
     }
 }
 } // namespace
 
-void SelectAxisZones(ProgramState& s, const JoystickSample& sample, CycleWords& words) {
+void SelectAxisZones(ProgramState& s, const JoystickSample& sample, CycleWords& words,
+                     EventBatch& b) {
     const int count = KeyCount(s);
     KeyMapEntry entries[kMaxKeys];
     for (int i = 0; i < count; ++i)
@@ -85,14 +86,14 @@ void SelectAxisZones(ProgramState& s, const JoystickSample& sample, CycleWords& 
             participants[found++] = {PressOf(e), ChordMask(e), modifier};
             zones += modifier ? 0 : 1;
         }
-        const int32_t sel = ZoneOf(sample.pos[axis.index],
-                                   s.calibration.center[axis.index].load(kRelaxed),
-                                   s.calibration.range[axis.index].load(kRelaxed), zones);
+        const int32_t sel =
+            ZoneOf(sample.pos[axis.index], s.calibration.center[axis.index].load(kRelaxed),
+                   s.calibration.range[axis.index].load(kRelaxed), zones);
         std::atomic<int32_t>& last = s.engine.lastZoneSelection[axis.index];
         if (found == 0 || sel == last.load(kRelaxed))
             continue;
-        TapSelection(s.engine, participants, found, sel, true);
-        TapSelection(s.engine, participants, found, sel, false);
+        TapSelection(b, participants, found, sel, true);
+        TapSelection(b, participants, found, sel, false);
         last.store(sel, kRelaxed);
         for (int p = 0; p < found; ++p)
             words.consumed |= participants[p].mask;

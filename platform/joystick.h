@@ -2,6 +2,7 @@
 // The joystick as the program needs it from the multimedia joystick interface. Plain records
 // filled by platform/win32/ from JOYCAPSA and JOYINFOEX, so the engine needs no Windows headers.
 #include <cstdint>
+#include <type_traits>
 
 constexpr uint32_t kJoyNoError = 0;
 constexpr uint32_t kJoyCapsHasPov = 0x10;
@@ -16,6 +17,9 @@ struct JoystickCaps {
     uint32_t numAxes;    // wNumAxes
     uint32_t caps;       // wCaps
 };
+
+constexpr int kJoystickCapsWords = sizeof(JoystickCaps) / sizeof(uint32_t);
+static_assert(std::has_unique_object_representations_v<JoystickCaps>, "compared word by word");
 
 struct JoystickSample {
     uint32_t pos[kAxisCount]; // dwXpos .. dwVpos

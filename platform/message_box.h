@@ -7,6 +7,7 @@
 constexpr uint32_t kMbOk = 0x0;
 constexpr uint32_t kMbOkCancel = 0x1;
 constexpr uint32_t kMbYesNo = 0x4;
+constexpr uint32_t kMbSetForeground = 0x10000; // in front even when owned by the hidden window
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 constexpr int kIdYes = 6;

@@ -1,5 +1,5 @@
 #pragma once
-// Files and child processes, as portable mode needs them to let the registry editor carry the
+// Files and child processes, as portable mode needs them to let the system's reg.exe carry the
 // settings between the registry and a file.
 #include <cstddef>
 
@@ -14,7 +14,11 @@ size_t ReadFileStart(const char* name, unsigned char* bytes, size_t size);
 bool ReplaceFileWith(const char* from, const char* to);
 // FormatMessageA from the template with its %1 and %2 inserts; false when it cannot be built or
 // does not fit.
-bool FormatCommandLine(const char* templateText, const char* first, const char* second,
-                       char* out, size_t outSize);
-// Starts the command line and waits for its end; true only when it ran and exited with code 0.
-bool RunAndWait(const char* commandLine);
+bool FormatCommandLine(const char* templateText, const char* first, const char* second, char* out,
+                       size_t outSize);
+// GetSystemDirectoryA: false when it cannot be had or does not fit.
+bool SystemDirectory(char* out, size_t outSize);
+// Starts the program at the full path `application` with the command line, without a console
+// window and without searching for it, and waits for its end; true only when it ran and exited
+// with code 0.
+bool RunAndWait(const char* application, const char* commandLine);

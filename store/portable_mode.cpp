@@ -4,10 +4,11 @@
 
 #include "platform/message_box.h"
 #include "platform/process.h"
+#include "store/portable_file.h"
 #include "store/registry_layout.h"
 
 namespace {
-constexpr size_t kCommandLineSize = 2 * kPortableFileSize + 96;
+constexpr size_t kCommandLineSize = kPortableFileSize + 96;
 constexpr char kExportSuffix[] = ".new";
 
 void UsePortableFile(ProgramState& s, const char* name) {
@@ -16,32 +17,36 @@ void UsePortableFile(ProgramState& s, const char* name) {
     s.portableOn = true;
 }
 
-// The registry editor's export headers, new and old. Its exit code does not tell a failed
-// import: Wine's ends with 0 on an empty file, on text of other content, even on a missing file.
-// A file named on the command line that is anything else must not become the portable file,
-// which the next export would replace.
-constexpr char kExportHeader[] = "Windows Registry Editor Version 5.00";
-constexpr char kOldExportHeader[] = "REGEDIT4";
-constexpr size_t kHeaderBytes = 2 + 2 * (sizeof(kExportHeader) - 1); // UTF-16 with its mark
+// The whole file, one byte beyond the bound to tell a larger one. Read on the user-interface
+// thread only.
+unsigned char fileBytes[kMaxPortableFileBytes + 1];
 
-// The file starts with a header, in 8-bit text (after a UTF-8 byte-order mark, if any) or in
-// UTF-16LE after its byte-order mark.
-bool StartsLikeRegistryFile(const char* name) {
-    unsigned char bytes[kHeaderBytes];
-    const size_t size = ReadFileStart(name, bytes, sizeof(bytes));
-    char text[kHeaderBytes + 1] = {};
-    size_t length = 0;
-    if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-        for (size_t i = 2; i + 1 < size && bytes[i + 1] == 0; i += 2)
-            text[length++] = static_cast<char>(bytes[i]);
-    } else {
-        const size_t skip =
-            size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
-        for (size_t i = skip; i < size; ++i)
-            text[length++] = static_cast<char>(bytes[i]);
-    }
-    return std::strncmp(text, kExportHeader, sizeof(kExportHeader) - 1) == 0 ||
-           std::strncmp(text, kOldExportHeader, sizeof(kOldExportHeader) - 1) == 0;
+// Read before reg.exe runs: a file that would write anywhere but the base key must not reach the
+// registry, and a file named on the command line that is no portable file must not become the
+// portable file, which the next export would replace.
+bool ReadsAsPortableFile(const char* name) {
+    const size_t size = ReadFileStart(name, fileBytes, sizeof(fileBytes));
+    return size <= kMaxPortableFileBytes && IsPortableFile(fileBytes, size);
+}
+
+// reg.exe by its full path in the system directory, never found along the search path, which
+// starts with the program's own and the current directory: there a planted reg.exe would run.
+struct RegistryToolRun {
+    char application[kPortableFileSize + sizeof(kRegistryTool) + 1];
+    char commandLine[kCommandLineSize];
+};
+
+bool BuildToolRun(RegistryToolRun& run, const char* templateText, const char* file,
+                  const char* key) {
+    if (!SystemDirectory(run.application, kPortableFileSize))
+        return false;
+    size_t length = std::strlen(run.application);
+    if (length == 0)
+        return false;
+    if (run.application[length - 1] != '\\')
+        run.application[length++] = '\\';
+    std::memcpy(run.application + length, kRegistryTool, sizeof(kRegistryTool));
+    return FormatCommandLine(templateText, file, key, run.commandLine, sizeof(run.commandLine));
 }
 
 bool IsBuiltInFile(const ProgramState& s) {
@@ -67,11 +72,11 @@ void ImportFileAtStart(ProgramState& s, const char* fileArgument) {
 }
 
 void ImportPortableFile(ProgramState& s, const char* name) {
-    char command[kCommandLineSize];
-    if (name == nullptr || !StartsLikeRegistryFile(name) ||
-        !FormatCommandLine(kImportTemplate, name, nullptr, command, sizeof(command)))
+    RegistryToolRun run;
+    if (name == nullptr || !ReadsAsPortableFile(name) ||
+        !BuildToolRun(run, kImportTemplate, name, nullptr))
         return;
-    if (RunAndWait(command) && name != s.portableFile)
+    if (RunAndWait(run.application, run.commandLine) && name != s.portableFile)
         UsePortableFile(s, name);
 }
 
@@ -81,11 +86,12 @@ void ExportPortableFile(const ProgramState& s) {
     char fresh[kPortableFileSize + sizeof(kExportSuffix)];
     std::strcpy(fresh, s.portableFile);
     std::strcat(fresh, kExportSuffix);
-    char command[kCommandLineSize];
-    if (!FormatCommandLine(kExportTemplate, fresh, kBaseKeyPath, command, sizeof(command)))
+    RegistryToolRun run;
+    if (!BuildToolRun(run, kExportTemplate, fresh, kBaseKeyPath))
         return;
     DeleteFileNamed(fresh);
-    if (RunAndWait(command) && FileExists(fresh) && ReplaceFileWith(fresh, s.portableFile))
+    if (RunAndWait(run.application, run.commandLine) && FileExists(fresh) &&
+        ReplaceFileWith(fresh, s.portableFile))
         return;
     DeleteFileNamed(fresh);
 }

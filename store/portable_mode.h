@@ -1,11 +1,13 @@
 #pragma once
-// Portable mode: the settings travel in a file that the system's registry editor writes from
-// and reads into the registry under the current user.
+// Portable mode: the settings travel in a file that the system's reg.exe writes from and reads
+// into the registry under the current user. reg.exe runs with the caller's rights, where the
+// registry editor would ask an administrator to elevate.
 #include "core/program_state.h"
 
 constexpr char kPortableFileName[] = "padwrt.cfg";
-constexpr char kImportTemplate[] = "regedit.exe /s \"%1\"";
-constexpr char kExportTemplate[] = "regedit.exe /e \"%1\" \"HKEY_CURRENT_USER\\%2\"";
+constexpr char kRegistryTool[] = "reg.exe"; // in the system directory
+constexpr char kImportTemplate[] = "reg import \"%1\"";
+constexpr char kExportTemplate[] = "reg export \"HKCU\\%2\" \"%1\" /y";
 constexpr char kRemoveFileQuestion[] =
     "Remove config file permanently?\n(Note: having padwrt.cfg activates portable mode as "
     "startup default)";
@@ -16,8 +18,8 @@ void DecidePortableModeAtStart(ProgramState& s);
 // on the command line, which then becomes the portable file for this run.
 void ImportFileAtStart(ProgramState& s, const char* fileArgument);
 
-// Imports the file; on success portable mode is on with that file. A file that does not start
-// like a registry export is not imported, and the import counts as failed.
+// Imports the file; on success portable mode is on with that file. A file that is no portable
+// file (portable_file.h) is not imported, and the import counts as failed.
 void ImportPortableFile(ProgramState& s, const char* name);
 // Replaces the file by a fresh export of the base key. The export goes to a file beside it
 // first, so a failed export leaves the previous file as it was.

@@ -30,7 +30,8 @@ constexpr char kValueConfig[] = "config";
 
 constexpr char kFirstSlotDigit = '1';
 
-// Portable mode keeps the settings under the current user, otherwise they are machine-wide.
+// Portable mode keeps the settings under the current user, otherwise they are machine-wide
+// (with the per-user overlay of registry_access.h).
 // Asked anew at every access, so switching the mode switches the store at once.
 RegistryHive RegistryRoot(const ProgramState& s);
 

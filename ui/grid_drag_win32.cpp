@@ -36,7 +36,9 @@ void OnGridPress(HWND dialog, uint32_t x, uint32_t y) {
     GridState& g = SetupDialog().grid;
     if (!BeginPress(State(), g, y))
         return;
-    const POINT press{static_cast<LONG>(x), static_cast<LONG>(y)};
+    // The press comes in client coordinates; DragDetect measures from a screen point.
+    POINT press{static_cast<LONG>(x), static_cast<LONG>(y)};
+    ClientToScreen(dialog, &press);
     const bool dragging = DragDetect(dialog, press) != FALSE;
     SetDragDetected(g, dragging);
     ShowSourcePushed(dialog, g.dragSourceRow, dragging);

@@ -6,6 +6,6 @@
 bool CalibrateOrWarn(ProgramState& s, WindowHandle owner) {
     const bool calibrated = Calibrate(s);
     if (!calibrated)
-        ShowMessageBox(owner, kJoystickNotInstalled, kMbOk);
+        ShowMessageBox(owner, kJoystickNotInstalled, kMbOk | kMbSetForeground);
     return calibrated;
 }

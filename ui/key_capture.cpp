@@ -1,7 +1,7 @@
 #include "ui/key_capture.h"
 
 #include "core/key_map.h"
-#include "engine/chords.h"
+#include "engine/held_keys.h"
 #include "platform/input.h"
 #include "ui/grid_edit.h"
 #include "ui/grid_layout.h"
@@ -17,10 +17,41 @@ constexpr uint32_t kVkReturn = 13;
 constexpr uint32_t kVkMiddleButton = 4;
 constexpr uint32_t kVkFirstExtraButton = 5;
 constexpr uint32_t kVkSecondExtraButton = 6;
+constexpr uint32_t kVkShift = 16;
+constexpr uint32_t kVkAlt = 18;
+constexpr uint32_t kVkLeftShift = 160; // then right Shift, left and right Ctrl, left and right Alt
+constexpr uint32_t kScanRightShift = 0x36;
+constexpr int kKeyMessageScanShift = 16;
 
 bool IsMouseButton(uint32_t vk) {
     return vk == kVkLeftButton || vk == kVkRightButton || vk == kVkMiddleButton ||
            vk == kVkFirstExtraButton || vk == kVkSecondExtraButton;
+}
+
+// The left code of a modifier's pair; 0 for other keys.
+uint32_t LeftCodeOf(uint32_t vk) {
+    if (vk < kVkShift || vk > kVkAlt)
+        return 0;
+    return kVkLeftShift + 2 * (vk - kVkShift);
+}
+
+// A side-neutral modifier from the hook's last key-down of the same modifier, or else the left
+// one; other keys as they are.
+uint32_t WithSide(uint32_t vk, uint32_t keyDownSeen) {
+    const uint32_t left = LeftCodeOf(vk);
+    if (left == 0)
+        return vk;
+    return keyDownSeen == left + 1 ? keyDownSeen : left;
+}
+
+// The key of a key-down message. Shift, Ctrl and Alt come as their side-neutral codes; the entry
+// stores the side (160 to 165): Shift tells it by the scan code, Ctrl and Alt by the extended bit.
+uint32_t KeyOfMessage(uint32_t vk, uint8_t scan, bool extended) {
+    const uint32_t left = LeftCodeOf(vk);
+    if (left == 0)
+        return vk;
+    const bool right = vk == kVkShift ? scan == kScanRightShift : extended;
+    return right ? left + 1 : left;
 }
 
 // The key the step takes, or 0 to leave it to a later step.
@@ -28,7 +59,7 @@ uint32_t KeyToTake(const ProgramState& s, KeyMessageMemory& memory, CaptureView&
                    bool timerTick) {
     if (view.KeyDownWaiting())
         return 0;
-    const uint32_t down = FindKeyDown();
+    const uint32_t down = WithSide(FindKeyDown(), memory.keyDownSeen);
     if (down == 0)
         return memory.keyDownSeen;
     // In the active dialog the key's own message is on its way; it carries the extended bit.
@@ -50,6 +81,11 @@ bool FinishesMessage(uint32_t vk) {
 bool CapturedRow(const SetupDialogState& d, int& row) {
     return DecodeKeyButtonId(d.captureTarget, row);
 }
+
+void ShowRowChord(CaptureView& view, int row, InputWord chord) {
+    for (int j = 0; j < kGridColumns; ++j)
+        view.ShowChordCheck(RowCheckBoxId(row, j), ((chord >> j) & 1) != 0);
+}
 } // namespace
 
 void BeginKeyCapture(ProgramState& s, SetupDialogState& d, KeyMessageMemory& memory,
@@ -69,8 +105,10 @@ void EndKeyCapture(ProgramState& s, const SetupDialogState& d, CaptureView& view
     const int32_t entry = d.grid.scrollPos + row;
     if (entry < 0 || entry >= kMaxKeys)
         return;
+    // The row's check boxes followed the joystick; they show the entry's chord again.
     const KeyMapEntry e = ReadEntry(s.keyMap.entries[entry]);
     view.ShowKeyName(e.vk, e.scan, d.captureTarget);
+    ShowRowChord(view, row, ChordMask(e));
 }
 
 uint32_t FindKeyDown() {
@@ -128,5 +166,8 @@ void NoteKeyMessage(SetupDialogState& d, KeyMessageMemory& memory, uint32_t mess
     if (message != kWmKeyDown && message != kWmSysKeyDown)
         return;
     d.extendedKeyFlag = (lParam & kKeyMessageExtendedBit) != 0;
-    memory.keyDownSeen = static_cast<uint32_t>(wParam & 0xFF);
+    memory.keyDownSeen =
+        KeyOfMessage(static_cast<uint32_t>(wParam & 0xFF),
+                     static_cast<uint8_t>(lParam >> kKeyMessageScanShift), d.extendedKeyFlag);
 }
+

@@ -40,7 +40,8 @@ constexpr int kTicksToWaitForKeyMessage = 2;
 // arms the capture. The caller then writes kChooseKeyText on the button.
 void BeginKeyCapture(ProgramState& s, SetupDialogState& d, KeyMessageMemory& memory,
                      int keyButtonId);
-// Ends a running capture without writing an entry; the key button gets its entry's name back.
+// Ends a running capture without writing an entry; the row shows its entry again (the key
+// button its name, the check boxes its chord).
 void EndKeyCapture(ProgramState& s, const SetupDialogState& d, CaptureView& view);
 // One step, run only while the capture is armed; `timerTick` when it runs for the 50 ms timer.
 // The key is the highest key down, or else the key of a key-down message the dialog has
@@ -55,6 +56,6 @@ bool StepKeyCapture(ProgramState& s, const SetupDialogState& d, KeyMessageMemory
 uint32_t FindKeyDown();
 
 // The message hook's view of a message: a key-down leaves the keyboard's extended bit, kept until
-// the next key-down, and its key.
+// the next key-down, and its key, a modifier with its side.
 void NoteKeyMessage(SetupDialogState& d, KeyMessageMemory& memory, uint32_t message,
                     uint64_t wParam, uint64_t lParam);

@@ -40,10 +40,6 @@ void RestoreSetupSnapshot(ProgramState& s, const SetupSnapshot& snapshot) {
 }
 } // namespace
 
-bool DialogActiveAfter(bool dialogActivated, bool ownedWindowActivated) {
-    return dialogActivated || ownedWindowActivated;
-}
-
 InputWord InputSnapshot(const ProgramState& s) {
     return s.engine.currentInput.load(std::memory_order_relaxed);
 }
@@ -60,12 +56,13 @@ bool SaveSetup(ProgramState& s, WindowHandle dialog) {
 }
 
 bool CloseSetup(ProgramState& s, const SetupDialogState& d, WindowHandle dialog, CaptureView& view,
-                const SetupSnapshot& opened) {
+                const SetupSnapshot& opened, bool saved) {
     EndKeyCapture(s, d, view);
     const InputWord held = s.enabledMask.load(std::memory_order_relaxed) & InputSnapshot(s);
     if (held != 0 && ShowMessageBox(dialog, kSetupNotReleasedQuestion, kMbOkCancel) != kIdOk)
         return false;
-    RestoreSetupSnapshot(s, opened);
+    if (!saved)
+        RestoreSetupSnapshot(s, opened);
     LoadSlot(s);
     CalibrateOrWarn(s, dialog);
     s.setupDialog = nullptr;

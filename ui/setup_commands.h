@@ -35,11 +35,6 @@ struct SetupSnapshot {
 };
 SetupSnapshot TakeSetupSnapshot(const ProgramState& s);
 
-// Whether the dialog counts as active after an activation change: also while a window it owns
-// (one of its questions, the timing dialog) is the active one. A question is asked while an
-// input is held; the engine must not type that input's key into it.
-bool DialogActiveAfter(bool dialogActivated, bool ownedWindowActivated);
-
 // The live display and the closing check read one snapshot of the masked input word.
 InputWord InputSnapshot(const ProgramState& s);
 bool InputBitSet(InputWord word, int column);
@@ -48,13 +43,15 @@ bool InputBitSet(InputWord word, int column);
 // stored the user is told and false comes back: the dialog stays open with the edits, so they
 // can still be kept in portable mode.
 bool SaveSetup(ProgramState& s, WindowHandle dialog);
-// Every closing. A running key capture ends first, so the click that answers a question is not
-// taken for the key. While an enabled input is held the user is asked; a refusal keeps the
-// dialog and its edits and returns false. Otherwise the edits give way to what the dialog opened
-// with and then to what the slot has stored, the joystick is recalibrated and the dialog's flags
-// and handle are cleared; the dialog then ends.
+// Every closing; `saved` after "OK" stored the slot. A running key capture ends first, so the
+// click that answers a question is not taken for the key. While an enabled input is held the
+// user is asked; a refusal keeps the dialog and its edits and returns false. Otherwise, unless
+// saved, the edits give way to what the dialog opened with; then what the slot has stored comes
+// back, the joystick is recalibrated and the dialog's flags and handle are cleared; the dialog
+// then ends. After "OK" the entries beyond the key count ("-" lowered them out of view) keep
+// their edits, as they do while the dialog is open.
 bool CloseSetup(ProgramState& s, const SetupDialogState& d, WindowHandle dialog, CaptureView& view,
-                const SetupSnapshot& opened);
+                const SetupSnapshot& opened, bool saved);
 
 // "Default settings": ends a running capture, then asks. True when the user agreed and the key
 // map is back at its defaults, shown from its first entry (the grid is then rebuilt).

@@ -2,11 +2,12 @@
 // decisions of ui/setup_commands.h, ui/grid_edit.h and ui/key_capture.h.
 #include "ui/setup_dialog_win32.h"
 
-#include "engine/chords.h"
+#include "engine/held_keys.h"
 #include "platform/joystick.h"
 #include "res/resource_ids.h"
 #include "res/setup_dialog_ids.h"
 #include "store/portable_mode.h"
+#include "ui/dialog_activation_win32.h"
 #include "ui/grid_drag_win32.h"
 #include "ui/grid_edit.h"
 #include "ui/grid_layout.h"
@@ -42,13 +43,6 @@ BOOL OnInitDialog(HWND dialog, LPARAM opened) {
     BuildGrid(dialog);
     SetTimer(dialog, kLiveDisplayTimerId, kLiveDisplayPeriodMs, nullptr);
     return TRUE;
-}
-
-// Losing activation, the dialog learns in lParam which window takes it.
-void OnActivate(HWND dialog, WPARAM wParam, LPARAM lParam) {
-    const auto other = reinterpret_cast<HWND>(lParam);
-    const bool owned = other != nullptr && GetWindow(other, GW_OWNER) == dialog;
-    State().dialogActive.store(DialogActiveAfter(LOWORD(wParam) != WA_INACTIVE, owned));
 }
 
 void OnClose(HWND dialog) {
@@ -96,17 +90,21 @@ void OnKeyButtonClick(HWND dialog, int id) {
     StartKeyCapture(dialog, id);
 }
 
-void OnCancel(HWND dialog) {
+void Close(HWND dialog, bool saved) {
     DialogCaptureView view(dialog);
-    if (!CloseSetup(State(), SetupDialog(), dialog, view, OpenedWith(dialog)))
+    if (!CloseSetup(State(), SetupDialog(), dialog, view, OpenedWith(dialog), saved))
         return;
     KillTimer(dialog, kLiveDisplayTimerId);
     EndDialog(dialog, 0);
 }
 
+void OnCancel(HWND dialog) {
+    Close(dialog, false);
+}
+
 void OnOk(HWND dialog) {
     if (SaveSetup(State(), dialog))
-        OnCancel(dialog);
+        Close(dialog, true);
 }
 
 void OnTypematic(HWND dialog) {
@@ -238,7 +236,8 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG:
         return OnInitDialog(dialog, lParam);
     case WM_ACTIVATE:
-        OnActivate(dialog, wParam, lParam);
+    case WM_ACTIVATEAPP:
+        OnDialogActivation(message, wParam, lParam);
         return FALSE;
     case WM_CLOSE:
         OnClose(dialog);

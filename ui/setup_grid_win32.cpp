@@ -14,6 +14,19 @@ PixelRect WindowRectOf(HWND window) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
+// The work area of the monitor the dialog stands on, or of the primary monitor when the system
+// cannot say.
+PixelRect WorkAreaOf(HWND dialog) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    RECT work{};
+    if (GetMonitorInfoA(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor))
+        work = monitor.rcWork;
+    else
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    return {work.left, work.top, work.right, work.bottom};
+}
+
 GridMeasurements Measure(HWND dialog) {
     GridMeasurements m{};
     m.window = WindowRectOf(dialog);
@@ -35,9 +48,7 @@ GridMeasurements Measure(HWND dialog) {
     m.scrollBar = WindowRectOf(GetDlgItem(dialog, IDC_GRID_SCROLL));
     for (int i = 0; i < kBelowGridCount; ++i)
         m.belowGridTop[i] = WindowRectOf(GetDlgItem(dialog, kBelowGridIds[i])).top;
-    RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    m.workArea = {work.left, work.top, work.right, work.bottom};
+    m.workArea = WorkAreaOf(dialog);
     return m;
 }
 

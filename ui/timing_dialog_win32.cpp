@@ -10,6 +10,7 @@
 #include "res/resource_ids.h"
 #include "res/timing_dialog_ids.h"
 #include "store/slot_store.h"
+#include "ui/dialog_activation_win32.h"
 #include "ui/joystick_warning.h"
 #include "ui/save_warning.h"
 #include "ui/timing_rules.h"
@@ -29,9 +30,11 @@ void FillSpin(HWND dialog, int id) {
 
 // The box's number, validated, written back; returns what stands.
 int32_t CommitBox(HWND dialog, int id, int32_t (*valid)(bool, uint32_t)) {
-    BOOL readable = FALSE;
-    const UINT number = GetDlgItemInt(dialog, id, &readable, FALSE);
-    const int32_t value = valid(readable != FALSE, number);
+    char text[64] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    uint32_t number = 0;
+    const bool readable = ReadTimingText(text, number);
+    const int32_t value = valid(readable, number);
     SetDlgItemInt(dialog, id, static_cast<UINT>(value), FALSE);
     return value;
 }
@@ -39,10 +42,6 @@ int32_t CommitBox(HWND dialog, int id, int32_t (*valid)(bool, uint32_t)) {
 BOOL OnInitDialog(HWND dialog) {
     FillTimingControls(dialog);
     return TRUE;
-}
-
-void OnActivate(WPARAM wParam) {
-    State().dialogActive.store(LOWORD(wParam) != WA_INACTIVE);
 }
 
 INT_PTR OnNotify(HWND dialog, const NMHDR* header) {
@@ -130,7 +129,8 @@ void FillTimingControls(HWND dialog) {
 INT_PTR CALLBACK TimingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ACTIVATE:
-        OnActivate(wParam);
+    case WM_ACTIVATEAPP:
+        OnDialogActivation(message, wParam, lParam);
         return FALSE;
     case WM_NOTIFY:
         return OnNotify(dialog, reinterpret_cast<const NMHDR*>(lParam));

@@ -20,6 +20,12 @@ constexpr int32_t kThresholdMax = 95;
 constexpr int32_t kThresholdPage = 5;
 constexpr int32_t kThresholdTick = 10;
 
+// A timing box's text as a number, read as GetDlgItemInt without sign reads it (blanks around it
+// allowed), except that digit groups as an up-down control writes them for the user's locale
+// ("1,000", "1.000", "1 000") count as one number. False when the text is no number or needs
+// more than 32 bits.
+bool ReadTimingText(const char* text, uint32_t& number);
+
 // GetDlgItemInt without sign gives a number and whether the text was one. The number is taken
 // as signed, so 2147483648 and above count as negative.
 int32_t ValidInterval(bool readable, uint32_t number);       // polling and typematic interval

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/input.h"
 
 static_assert(KEYEVENTF_EXTENDEDKEY == kKeyEventExtended && KEYEVENTF_KEYUP == kKeyEventKeyUp);
@@ -9,12 +11,25 @@ static_assert(MOUSEEVENTF_MIDDLEDOWN == kMouseMiddleDown && MOUSEEVENTF_MIDDLEUP
 static_assert(MOUSEEVENTF_XDOWN == kMouseXDown && MOUSEEVENTF_XUP == kMouseXUp);
 static_assert(XBUTTON1 == kXButton1 && XBUTTON2 == kXButton2);
 
-void InjectKey(uint8_t vk, uint8_t scan, uint32_t flags) {
-    keybd_event(vk, scan, flags, 0);
-}
-
-void InjectMouse(uint32_t flags, uint32_t data) {
-    mouse_event(flags, 0, 0, data, 0);
+uint32_t SendInputEvents(const InputEvent* events, uint32_t count) {
+    INPUT inputs[kMaxEventsPerSend]{};
+    count = std::min(count, kMaxEventsPerSend);
+    for (uint32_t k = 0; k < count; ++k) {
+        const InputEvent& e = events[k];
+        if (e.kind == InputEvent::Key) {
+            inputs[k].type = INPUT_KEYBOARD;
+            inputs[k].ki.wVk = e.vk;
+            inputs[k].ki.wScan = e.scan;
+            inputs[k].ki.dwFlags = e.flags;
+        } else {
+            inputs[k].type = INPUT_MOUSE;
+            inputs[k].mi.dx = e.dx;
+            inputs[k].mi.dy = e.dy;
+            inputs[k].mi.mouseData = e.data;
+            inputs[k].mi.dwFlags = e.flags;
+        }
+    }
+    return count == 0 ? 0 : SendInput(count, inputs, sizeof(INPUT));
 }
 
 uint32_t ScanCodeOfKey(uint32_t vk) {

@@ -3,6 +3,7 @@
 #include "platform/message_box.h"
 
 static_assert(MB_OK == kMbOk && MB_OKCANCEL == kMbOkCancel && MB_YESNO == kMbYesNo);
+static_assert(MB_SETFOREGROUND == kMbSetForeground);
 static_assert(IDOK == kIdOk && IDCANCEL == kIdCancel && IDYES == kIdYes && IDNO == kIdNo);
 
 namespace {

@@ -51,7 +51,12 @@ bool FormatCommandLine(const char* templateText, const char* first, const char* 
     return fits;
 }
 
-bool RunAndWait(const char* commandLine) {
+bool SystemDirectory(char* out, size_t outSize) {
+    const UINT length = GetSystemDirectoryA(out, static_cast<UINT>(outSize));
+    return length > 0 && length < outSize;
+}
+
+bool RunAndWait(const char* application, const char* commandLine) {
     char command[4096];
     if (std::strlen(commandLine) >= sizeof(command))
         return false;
@@ -59,8 +64,8 @@ bool RunAndWait(const char* commandLine) {
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION child{};
-    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &child))
+    if (!CreateProcessA(application, command, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &child))
         return false;
     bool succeeded = false;
     for (;;) {

@@ -19,6 +19,11 @@ void ResetFakeInput() {
     FakeInput& f = TheFakeInput();
     f.events.clear();
     f.events.reserve(1 << 16);
+    f.refused.clear();
+    f.refused.reserve(1 << 12);
+    f.insertPerCall = UINT32_MAX;
+    f.dropInserted = false;
+    f.calls = 0;
     for (bool& down : f.physicalDown)
         down = false;
     for (bool& down : f.injectedDown)
@@ -38,17 +43,13 @@ bool AnythingInjectedDown() {
     return false;
 }
 
-void InjectKey(uint8_t vk, uint8_t scan, uint32_t flags) {
-    const std::lock_guard<std::mutex> lock(injecting);
-    FakeInput& f = TheFakeInput();
-    f.events.push_back({InjectedEvent::Key, vk, scan, flags, 0});
-    f.injectedDown[vk] = (flags & kKeyEventKeyUp) == 0;
-}
-
-void InjectMouse(uint32_t flags, uint32_t data) {
-    const std::lock_guard<std::mutex> lock(injecting);
-    FakeInput& f = TheFakeInput();
-    f.events.push_back({InjectedEvent::Mouse, 0, 0, flags, data});
+namespace {
+void Arrive(FakeInput& f, const InjectedEvent& e) {
+    f.events.push_back(e);
+    if (e.kind == InjectedEvent::Key) {
+        f.injectedDown[e.vk] = (e.flags & kKeyEventKeyUp) == 0;
+        return;
+    }
     struct Button {
         uint32_t down, up, data;
     };
@@ -59,13 +60,28 @@ void InjectMouse(uint32_t flags, uint32_t data) {
                                                       {kMouseXDown, kMouseXUp, kXButton2}};
     for (int b = 0; b < kFakeMouseButtons; ++b) {
         const bool x = buttons[b].data != 0;
-        if (x && data != buttons[b].data)
+        if (x && e.data != buttons[b].data)
             continue;
-        if (flags & buttons[b].down)
+        if (e.flags & buttons[b].down)
             f.mouseDown[b] = true;
-        if (flags & buttons[b].up)
+        if (e.flags & buttons[b].up)
             f.mouseDown[b] = false;
     }
+}
+} // namespace
+
+uint32_t SendInputEvents(const InputEvent* events, uint32_t count) {
+    const std::lock_guard<std::mutex> lock(injecting);
+    FakeInput& f = TheFakeInput();
+    ++f.calls;
+    const uint32_t inserted = count < f.insertPerCall ? count : f.insertPerCall;
+    for (uint32_t k = 0; k < count; ++k) {
+        if (k >= inserted)
+            f.refused.push_back(events[k]);
+        else if (!f.dropInserted)
+            Arrive(f, events[k]);
+    }
+    return inserted;
 }
 
 // Scan codes of a US keyboard for the keys the tests use; 0 for the rest, like a key without one.
@@ -77,24 +93,43 @@ uint32_t ScanCodeOfKey(uint32_t vk) {
         return letters[vk - 'A'];
     }
     switch (vk) {
-    case 9: return 0x0F;   // Tab
-    case 13: return 0x1C;  // Return
-    case 16: return 0x2A;  // Shift
-    case 17: return 0x1D;  // Control
-    case 18: return 0x38;  // Alt
-    case 32: return 0x39;  // Space
-    case 37: return 0x4B;  // Left
-    case 38: return 0x48;  // Up
-    case 39: return 0x4D;  // Right
-    case 40: return 0x50;  // Down
-    case 45: return 0x52;  // Insert
-    case 46: return 0x53;  // Delete
-    case 160: return 0x2A; // Left Shift
-    case 161: return 0x36; // Right Shift
-    case 162: return 0x1D; // Left Control
-    case 164: return 0x38; // Left Alt
-    default: return 0;
+    case 9:
+        return 0x0F; // Tab
+    case 13:
+        return 0x1C; // Return
+    case 16:
+        return 0x2A; // Shift
+    case 17:
+        return 0x1D; // Control
+    case 18:
+        return 0x38; // Alt
+    case 32:
+        return 0x39; // Space
+    case 37:
+        return 0x4B; // Left
+    case 38:
+        return 0x48; // Up
+    case 39:
+        return 0x4D; // Right
+    case 40:
+        return 0x50; // Down
+    case 45:
+        return 0x52; // Insert
+    case 46:
+        return 0x53; // Delete
+    case 160:
+        return 0x2A; // Left Shift
+    case 161:
+        return 0x36; // Right Shift
+    case 162:
+        return 0x1D; // Left Control
+    case 164:
+        return 0x38; // Left Alt
+    default:
+        return 0;
     }
 }
 
-bool IsKeyDownNow(uint32_t vk) { return vk < 256 && TheFakeInput().physicalDown[vk]; }
+bool IsKeyDownNow(uint32_t vk) {
+    return vk < 256 && TheFakeInput().physicalDown[vk];
+}

@@ -41,7 +41,7 @@ uint32_t JoystickCount() { return TheFakeJoystick().count; }
 
 uint32_t ReadJoystickCaps(uint32_t joystickId, JoystickCaps& caps) {
     FakeJoystick& j = TheFakeJoystick();
-    j.lastCapsId = joystickId;
+    Store(j.lastCapsId, joystickId); // both threads ask
     if (j.capsResult != kJoyNoError)
         return j.capsResult;
     caps = j.caps;

@@ -68,16 +68,28 @@ bool FormatCommandLine(const char* templateText, const char* first, const char* 
     return true;
 }
 
-// Understands the two command lines portable mode builds: "/s" imports, "/e" exports.
-bool RunAndWait(const char* commandLine) {
+bool SystemDirectory(char* out, size_t outSize) {
+    const std::string& directory = TheFakeProcess().systemDirectory;
+    if (directory.empty() || directory.size() >= outSize)
+        return false;
+    std::memcpy(out, directory.c_str(), directory.size() + 1);
+    return true;
+}
+
+// Understands the two command lines portable mode builds: the file is the first quoted argument
+// of an import and the second of an export.
+bool RunAndWait(const char* application, const char* commandLine) {
     FakeProcess& p = TheFakeProcess();
-    p.commands.push_back(commandLine);
+    p.commands.push_back(std::string(application) + "|" + commandLine);
     if (p.startFails)
         return false;
     const std::string command = commandLine;
-    const size_t open = command.find('"');
+    const bool import = command.rfind("reg import ", 0) == 0;
+    size_t open = command.find('"');
+    if (!import)
+        open = command.find('"', command.find('"', open + 1) + 1);
     const std::string file = command.substr(open + 1, command.find('"', open + 1) - open - 1);
-    if (command.find(" /s ") != std::string::npos)
+    if (import)
         return p.files.count(file) != 0 && p.exitCode == 0;
     if (p.exitCode == 0 && p.exportWritesFile)
         p.files.insert(file);

@@ -101,7 +101,8 @@ RegistryKey RegistryOpenForRead(RegistryHive hive, const char* path) {
 }
 
 RegistryKey RegistryCreateForWrite(RegistryHive hive, const char* path) {
-    if (hive == RegistryHive::LocalMachine && TheFakeRegistry().localMachineReadOnly)
+    if (hive == RegistryHive::LocalMachine ? TheFakeRegistry().localMachineReadOnly
+                                           : TheFakeRegistry().currentUserReadOnly)
         return nullptr;
     const std::string created = CreateKey(TheFakeRegistry(), hive, path);
     if (created.empty())

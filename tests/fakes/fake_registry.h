@@ -36,6 +36,7 @@ struct FakeRegistry {
     int badCloses = 0;                     // closes of a null or already closed key
     bool scribbleOnRefusal = false;        // a refused read leaves garbage, as it may on Windows
     bool localMachineReadOnly = false;     // as for a user who is not an administrator
+    bool currentUserReadOnly = false;      // as under a policy that locks the user's hive
 
     // Key path in lower case → value name in lower case → value.
     std::map<std::pair<RegistryHive, std::string>, std::map<std::string, FakeRegistryValue>> keys;

@@ -2,12 +2,12 @@
 #include <string>
 #include <vector>
 
+// The shell's notification area: an add while the icon is there fails, and so does a change
+// while it is not. It starts with the icon there, as start-up leaves it.
 struct FakeTray {
-    bool present = false;
+    bool present = true;
     std::string tip;
-    bool activeIcon = false;
-    int modifications = 0;
-    std::vector<bool> states; // icon of every NIM_MODIFY, in order
+    std::vector<bool> states; // icon of every NIM_MODIFY tried, in order
 };
 
 FakeTray& TheFakeTray();

@@ -66,7 +66,7 @@ TEST_F(CalibrationTest, FailedQuery_IsReportedAndWarnedEveryCallAndKeepsLastGood
 
     ASSERT_EQ(TheFakeMessageBox().shown.size(), 2u);
     EXPECT_EQ(TheFakeMessageBox().shown[0].text, "Selected joystick not installed");
-    EXPECT_EQ(TheFakeMessageBox().shown[0].buttons, kMbOk);
+    EXPECT_EQ(TheFakeMessageBox().shown[0].buttons, kMbOk | kMbSetForeground);
     EXPECT_EQ(TheFakeMessageBox().shown[0].owner, owner);
     EXPECT_EQ(s.calibration.numButtons, 0);
     EXPECT_EQ(Axis(0), (std::vector<uint32_t>{500, 1000, 250}));

@@ -1,5 +1,6 @@
 #include "engine/chords.h"
 
+#include "engine/held_keys.h"
 #include "tests/unit/engine_fixture.h"
 
 namespace {
@@ -185,6 +186,126 @@ TEST_F(ChordsTest, ExitRelease_LiftsEverythingHeldOnceAndStopsEvents) {
     EXPECT_FALSE(AnythingInjectedDown());
     for (int i = 0; i < kMaxKeys; ++i)
         EXPECT_EQ(Counter(i), 0);
+    EXPECT_FALSE(BeginEvents(s));
+}
+
+// What the user-interface thread does between cycles, written as an input no joystick makes.
+constexpr InputWord kReleaseAll = InputWord{1} << 63;
+constexpr InputWord kExit = InputWord{1} << 62;
+constexpr InputWord Away(uint32_t reason) {
+    return InputWord{1} << 61 | reason;
+}
+constexpr InputWord Back(uint32_t reason) {
+    return InputWord{1} << 60 | reason;
+}
+constexpr uint32_t kAll = UINT32_MAX;
+constexpr uint32_t kDropped = UINT32_MAX - 1; // reported inserted, never arrives
+
+// Every row: steps of what the user holds or does, how many events the system inserts per call,
+// and what arrives; at the end nothing is down.
+TEST_F(ChordsTest, RefusedOrDroppedEvents_PressesAgainAndReleasesUntilTheyArrive) {
+    struct Step {
+        InputWord input;
+        uint32_t insert;
+        Events arrived;
+    };
+    struct Row {
+        const char* what;
+        int32_t typematicOn;
+        std::vector<Step> steps;
+    };
+    const InputWord b1 = Button(1), both = Button(1) | Button(2);
+    const Row rows[] = {
+        {"a refused press presses again", 0, {{b1, 0, {}}, {b1, kAll, {"+A"}}, {0, kAll, {"-A"}}}},
+        {"a refused release goes first in the next cycle",
+         0,
+         {{b1, kAll, {"+A"}},
+          {Button(2), 0, {}},
+          {Button(2), kAll, {"-A", "+B"}},
+          {0, kAll, {"-B"}}}},
+        {"a call stops at its first refusal",
+         0,
+         {{both, 1, {"+A"}}, {both, kAll, {"+B"}}, {0, kAll, {"-A", "-B"}}}},
+        {"a refused repeat is lost",
+         1,
+         {{b1 | Button(3), kAll, {"+R"}},
+          {b1 | Button(3), 0, {}},
+          {b1 | Button(3), kAll, {}},
+          {0, kAll, {"-R"}}}},
+        {"a refused lift is sent by the next cycle, the chord's own release after it",
+         0,
+         {{b1, kAll, {"+A"}}, {kReleaseAll, 0, {}}, {b1, kAll, {"-A"}}, {0, kAll, {"-A"}}}},
+        {"away releases everything and nothing fires; back sends it again and held chords press",
+         0,
+         {{both, kAll, {"+A", "+B"}},
+          {Away(kAwayLocked), kAll, {"-A", "-B"}},
+          {Away(kAwaySuspended), kAll, {}},
+          {b1, kAll, {}},
+          {Back(kAwayLocked), kAll, {}},
+          {Back(kAwaySuspended), kAll, {"-A", "-B"}},
+          {b1, kAll, {"+A"}},
+          {0, kAll, {"-A"}}}},
+        {"exit while away releases what was dropped",
+         0,
+         {{b1, kAll, {"+A"}}, {Away(kAwayLocked), kDropped, {}}, {kExit, kAll, {"-A"}}}},
+    };
+    UseEntries({{b1, 'A'}, {Button(2), 'B'}, {b1 | Button(3), 'R'}});
+    s.timing.typematicDelay = 100; // repeats at the second held cycle, then every third
+    s.timing.typematicInterval = 300;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        s.typematicOn = r.typematicOn;
+        for (size_t n = 0; n < r.steps.size(); ++n) {
+            const Step& step = r.steps[n];
+            TheFakeInput().insertPerCall = step.insert == kDropped ? kAll : step.insert;
+            TheFakeInput().dropInserted = step.insert == kDropped;
+            const uint32_t reason = static_cast<uint32_t>(step.input);
+            if (step.input == kReleaseAll)
+                ReleaseAllKeys(s);
+            else if (step.input == kExit)
+                ReleaseHeldAtExit(s);
+            else if (step.input == Away(reason))
+                PauseForSession(s, reason);
+            else if (step.input == Back(reason))
+                ResumeAfterSession(s, reason);
+            else if (BeginEvents(s)) {
+                EngineTest::Step(step.input);
+                EndEvents(s);
+            }
+            EXPECT_EQ(TakeEvents(), step.arrived) << "step " << n + 1;
+        }
+        EXPECT_FALSE(AnythingInjectedDown());
+    }
+}
+
+TEST_F(ChordsTest, CycleLongerThanOneCall_ArrivesInOrderAndStopsAtTheFirstRefusal) {
+    for (int i = 0; i < kMaxKeys; ++i)
+        SetEntry(i, Button(1), static_cast<uint8_t>(7 + i));
+    s.keyMap.keyCount = kMaxKeys;
+    TheFakeInput().insertPerCall = 10;
+    Step(Button(1));
+    EXPECT_EQ(TheFakeInput().calls, 1u);
+    TheFakeInput().insertPerCall = kAll;
+    Step(Button(1));
+    EXPECT_EQ(TheFakeInput().calls, 3u) << "the other 118 presses, 64 to a call";
+    ASSERT_EQ(TheFakeInput().events.size(), 128u);
+    for (int i = 0; i < kMaxKeys; ++i)
+        EXPECT_EQ(TheFakeInput().events[i].vk, 7 + i);
+}
+
+TEST_F(ChordsTest, CrashRelease_LiftsWhatIsHeldOrOwedDuringACycleAndShutsTheGate) {
+    UseEntries({{Button(1), 'A'}, {Button(2), 1}});
+    Resolve(Button(1) | Button(2));
+    TheFakeInput().insertPerCall = 0;
+    Resolve(Button(2)); // A's release is owed
+    TheFakeInput().insertPerCall = kAll;
+
+    ASSERT_TRUE(BeginEvents(s));
+    ReleaseHeldAfterCrash(s);
+    EndEvents(s);
+
+    EXPECT_EQ(TakeEvents(), (Events{"-m4", "-A"}));
+    EXPECT_FALSE(AnythingInjectedDown());
     EXPECT_FALSE(BeginEvents(s));
 }
 

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "engine/calibration.h"
+#include "engine/held_keys.h"
 #include "engine/poll_loop.h"
 #include "tests/unit/engine_fixture.h"
 
@@ -71,6 +72,11 @@ TEST_F(EngineAllocationTest, Cycle_AllocatesNothing_DefaultAndFullKeyMaps) {
     RecomputeMaxChordSize(s);
     EXPECT_EQ(AllocationsOverCycles(0xFFFFFFFF), 0u);
     EXPECT_GT(TheFakeInput().events.size(), 0u);
+
+    const uint64_t before = allocations.load();
+    ASSERT_TRUE(AnythingInjectedDown());
+    ReleaseHeldAfterCrash(s);
+    EXPECT_EQ(allocations.load(), before) << "the release after a crash";
 }
 
 } // namespace

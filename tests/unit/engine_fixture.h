@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "core/key_map.h"
-#include "engine/chords.h"
+#include "engine/held_keys.h"
+#include "engine/poll_loop.h"
 #include "platform/input.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_fine_timer.h"
@@ -75,10 +76,7 @@ struct EngineTest : ::testing::Test {
     }
 
     // One chord resolution; Step leaves the events in the fake, Resolve returns and clears them.
-    void Step(InputWord input) {
-        CycleWords words{input, 0};
-        ResolveChords(s, words);
-    }
+    void Step(InputWord input) { ProduceEvents(s, JoystickSample{}, input); }
     Events Resolve(InputWord input) {
         Step(input);
         return TakeEvents();

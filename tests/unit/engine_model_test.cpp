@@ -1,5 +1,6 @@
 // The engine run by the real poll loop on random joystick input, with the edits the user makes
-// in the setup dialog and the tray made between cycles, in the order the dialog makes them.
+// in the setup dialog and the tray made between cycles, in the order the dialog makes them, and
+// a system that now and then refuses or drops events, or locks the session.
 // After every step the injected events are checked against the key state they build up.
 // Reproducible: PADWRIGHT_MODEL_SEED and PADWRIGHT_MODEL_STEPS choose the run.
 #include <array>
@@ -8,10 +9,13 @@
 #include <cstdlib>
 #include <deque>
 #include <string>
+#include <utility>
 
 #include "app/slot_menu.h"
 #include "app/tray.h"
 #include "engine/calibration.h"
+#include "engine/event_batch.h"
+#include "engine/held_keys.h"
 #include "engine/key_events.h"
 #include "engine/poll_loop.h"
 #include "store/slot_store.h"
@@ -66,10 +70,11 @@ struct Random {
 // The inputs the random chords are made of: both directions of X and Y (so zone entries come
 // and go), Z, the hat, buttons 1 to 4 and two buttons of the high word. In these tables a
 // repeated item is drawn more often.
-constexpr std::array<int, 16> kChordBits = {0, 1, 2, 3, 4, 5, 12, 13, 14, 16, 17, 18, 19, 32, 47, 1};
+constexpr std::array<int, 16> kChordBits = {0,  1,  2,  3,  4,  5,  12, 13,
+                                            14, 16, 17, 18, 19, 32, 47, 1};
 // Few keys, so that entries share them, and the mouse buttons, the zone modifiers and 0 and 3.
-constexpr std::array<uint8_t, 16> kCodes = {'A', 'B', 'C', 'A', 16, 17, 160, 37, 39,
-                                            1,   2,   4,   5,   6, 0,  3};
+constexpr std::array<uint8_t, 16> kCodes = {'A', 'B', 'C', 'A', 16, 17, 160, 37,
+                                            39,  1,   2,   4,   5,  6,  0,   3};
 constexpr std::array<uint32_t, 8> kPositions = {0, 100, 16000, 32767, 32768, 49000, 65400, 65535};
 constexpr std::array<int, 8> kButtons = {1, 2, 3, 4, 5, 17, 32, 1};
 
@@ -97,6 +102,7 @@ struct EngineModelTest : EngineTest {
     KeyMessageMemory keyMessages;
     NoControls view;
     int quietCycles = 0;
+    uint32_t awayReason = 0;
 
     EngineModelTest() {
         ResetFakeRegistry();
@@ -118,21 +124,28 @@ struct EngineModelTest : EngineTest {
         stop = true;
     }
 
-    // Feeds the events injected since the last look to the model; `fromReleaseAll` when they
-    // all came from ReleaseAllKeys.
-    void TakeInjected(bool fromReleaseAll) {
+    // Feeds the events that arrived since the last look to the model, then those refused;
+    // `lifting` when they all came from ReleaseAllKeys, a pause or a resume.
+    void TakeInjected(bool lifting) {
         std::vector<InjectedEvent>& events = TheFakeInput().events;
         for (const InjectedEvent& e : events) {
             ++eventsChecked;
-            Note(std::string(fromReleaseAll ? "  all-up " : "  event ") + Describe(e));
-            const std::string broken = model.Apply(e, fromReleaseAll);
+            Note(std::string(lifting ? "  all-up " : "  event ") + Describe(e));
+            const std::string broken = model.Apply(e, lifting);
             if (!broken.empty())
                 Fail(broken);
         }
         events.clear();
+        for (const InjectedEvent& e : TheFakeInput().refused) {
+            Note("  refused " + Describe(e));
+            if (lifting)
+                model.LiftRefused(e);
+        }
+        TheFakeInput().refused.clear();
     }
 
-    // Everything down is owed a release by some key map index that pressed exactly it.
+    // Everything down is owed a release: by some key map index that pressed exactly it, or by
+    // the engine's record of what it put down.
     void CheckDownIsOwed() {
         if (!model.AnythingDown())
             return;
@@ -140,9 +153,12 @@ struct EngineModelTest : EngineTest {
         for (int i = 0; i < kMaxKeys; ++i)
             if (s.engine.chordCounter[i].load() != 0)
                 owed[SlotOfCode(PressedVk(s.engine.heldPress[i].load()))] = true;
+        for (int vk = 0; vk < kKeyCodes; ++vk)
+            if (s.engine.keyState[vk].load() & (kKeyDown | kReleaseOwed))
+                owed[SlotOfCode(static_cast<uint8_t>(vk))] = true;
         for (int slot = 0; slot < kModelSlots; ++slot)
             if (model.Down(slot) && !owed[slot])
-                Fail(KeyStateModel::SlotName(slot) + " is down, but no entry owes its release");
+                Fail(KeyStateModel::SlotName(slot) + " is down, but nothing owes its release");
     }
 
     void ReleaseAllKeysFirst() {
@@ -157,7 +173,8 @@ struct EngineModelTest : EngineTest {
         if (what < 4) {
             const int n = random.Pick(kButtons);
             stick.buttons ^= 1u << (n - 1);
-            Note("button " + std::to_string(n) + ((stick.buttons >> (n - 1)) & 1 ? " down" : " up"));
+            Note("button " + std::to_string(n) +
+                 ((stick.buttons >> (n - 1)) & 1 ? " down" : " up"));
         } else if (what < 7) {
             const int axis = static_cast<int>(random.Below(3));
             stick.pos[axis] = random.Percent(80) ? random.Pick(kPositions) : random.Below(65536);
@@ -181,7 +198,9 @@ struct EngineModelTest : EngineTest {
     void Unplug() {
         const bool unplug = TheFakeJoystick().readResult == kJoyNoError;
         SetFakeJoystickReadResult(unplug ? kUnplugged : kJoyNoError);
-        Note(unplug ? "unplugged" : "plugged in");
+        Note(unplug               ? "unplugged"
+             : random.Percent(30) ? "another pad plugged in: " + OtherCaps()
+                                  : "plugged in");
     }
 
     // --- the setup dialog ---
@@ -197,7 +216,7 @@ struct EngineModelTest : EngineTest {
         TheFakeMessageBox().answer = random.Percent(70) ? kIdOk : kIdCancel;
         if (ok && !SaveSetup(s, kDialog))
             return; // as the dialog does: it stays open with the edits
-        const bool closed = CloseSetup(s, d, kDialog, view, opened);
+        const bool closed = CloseSetup(s, d, kDialog, view, opened, ok);
         setupOpen = !closed;
         Note(std::string(ok ? "OK" : "Cancel") + (closed ? ": dialog closed" : ": stays open"));
     }
@@ -210,7 +229,8 @@ struct EngineModelTest : EngineTest {
         const int entry = d.grid.scrollPos + row;
         Note("check box row " + std::to_string(row) + " column " + std::to_string(column));
         ReleaseAllKeysFirst();
-        const InputWord mask = ChordMask(ReadEntry(s.keyMap.entries[entry])) ^ (InputWord{1} << column);
+        const InputWord mask =
+            ChordMask(ReadEntry(s.keyMap.entries[entry])) ^ (InputWord{1} << column);
         ApplyChordEdit(s, d.grid, row, mask);
     }
     void ToggleEnable() {
@@ -276,20 +296,47 @@ struct EngineModelTest : EngineTest {
         s.dialogActive = !s.dialogActive;
         Note(s.dialogActive ? "dialog active" : "another window active");
     }
-    // Another joystick chosen in the list: fewer axes, no hat, other bounds, or none there.
-    void OtherJoystick() {
+    // Another joystick's capabilities: fewer axes, no hat, other bounds, or none to be had.
+    std::string OtherCaps() {
         JoystickCaps& caps = TheFakeJoystick().caps;
         caps.numAxes = random.Below(7);
         caps.caps = random.Percent(50) ? kJoyCapsHasPov : 0;
         caps.axisMin[0] = random.Percent(80) ? 0 : 40000;
         caps.axisMax[0] = random.Percent(80) ? 65535 : 1000;
         TheFakeJoystick().capsResult = random.Percent(15) ? kUnplugged : kJoyNoError;
-        Note("joystick chosen: " + std::to_string(caps.numAxes) + " axes, hat " +
-             std::to_string(caps.caps) + ", X from " + std::to_string(caps.axisMin[0]) + " to " +
-             std::to_string(caps.axisMax[0]) +
-             (TheFakeJoystick().capsResult != kJoyNoError ? ", not there" : ""));
+        return std::to_string(caps.numAxes) + " axes, hat " + std::to_string(caps.caps) +
+               ", X from " + std::to_string(caps.axisMin[0]) + " to " +
+               std::to_string(caps.axisMax[0]) +
+               (TheFakeJoystick().capsResult != kJoyNoError ? ", not there" : "");
+    }
+    void OtherJoystick() {
+        Note("joystick chosen: " + OtherCaps());
         ChooseJoystick(s, static_cast<int32_t>(random.Below(2)), kDialog);
     }
+    // --- the system ---
+    void Refusals() {
+        uint32_t& insert = TheFakeInput().insertPerCall;
+        insert = insert == UINT32_MAX ? random.Below(4) : UINT32_MAX;
+        Note("events inserted per call: " +
+             (insert == UINT32_MAX ? std::string("all") : std::to_string(insert)));
+    }
+    // The session locks (events refused or dropped from now on, or not) and unlocks.
+    void LockOrUnlock() {
+        static constexpr std::array<uint32_t, 3> reasons = {kAwayLocked, kAwayDisconnected,
+                                                            kAwaySuspended};
+        FakeInput& f = TheFakeInput();
+        f.dropInserted = !awayReason && random.Percent(40);
+        f.insertPerCall = !awayReason && random.Percent(30) ? 0 : UINT32_MAX;
+        Note(awayReason       ? "session back"
+             : f.dropInserted ? "session away, events dropped"
+                              : "session away");
+        if (!awayReason)
+            PauseForSession(s, awayReason = random.Pick(reasons));
+        else
+            ResumeAfterSession(s, std::exchange(awayReason, 0));
+        TakeInjected(true);
+    }
+
     void Typematic() {
         SetTypematic(s, !s.typematicOn);
         Note("typematic " + std::to_string(s.typematicOn.load()));
@@ -353,12 +400,18 @@ struct EngineModelTest : EngineTest {
         if (TheFakeJoystick().readResult != kJoyNoError && random.Percent(25))
             return Unplug();
         const uint32_t roll = random.Below(100);
+        if (awayReason != 0) // nothing but the joystick can be used
+            return roll < 5 ? LockOrUnlock() : MoveStick();
         if (roll < 45)
             return MoveStick();
         if (roll < 47)
             return Unplug();
         if (roll < 49)
             return Timing();
+        if (roll < 50)
+            return Refusals();
+        if (roll < 51)
+            return LockOrUnlock();
         if (!setupOpen) {
             if (roll < 55)
                 return OpenSetupDialog();
@@ -397,8 +450,12 @@ struct EngineModelTest : EngineTest {
     }
 
     // Between two steps nothing changes the state, so at a step it is the last cycle's.
+    bool EventsProduced() const {
+        return TheFakeJoystick().readResult == kJoyNoError && !s.captureActive && !s.dialogActive &&
+               awayReason == 0;
+    }
     bool EventsMayFlow() const {
-        return TheFakeJoystick().readResult == kJoyNoError && !s.captureActive && !s.dialogActive;
+        return EventsProduced() && TheFakeInput().insertPerCall == UINT32_MAX;
     }
 
     // Once every input is let go and events have flowed for two cycles, nothing may be down.
@@ -416,8 +473,9 @@ struct EngineModelTest : EngineTest {
 
     // One step: what the last cycle injected is checked, then one action of the user.
     void RunStep(uint32_t sleptMs) {
-        if (!EventsMayFlow() && !TheFakeInput().events.empty())
-            Fail("events injected while the pad is unreadable, a capture runs or a dialog is active");
+        if (!EventsProduced() && !TheFakeInput().events.empty())
+            Fail("events injected while the pad is unreadable, a capture runs, a dialog is active "
+                 "or the session is away");
         TakeInjected(false);
         CheckDownIsOwed();
         CheckQuiet(sleptMs != kInactiveRetryMilliseconds);
@@ -451,7 +509,9 @@ TEST_F(EngineModelTest, RandomUseNeverLeavesAKeyDownOrReleasesOneThatIsUp) {
     TheFakeClock().onSleep = nullptr;
 
     if (failure.empty()) {
-        // The program exits wherever the run stopped.
+        // The program exits wherever the run stopped, with the system taking events again.
+        TheFakeInput().insertPerCall = UINT32_MAX;
+        TheFakeInput().dropInserted = false;
         ReleaseHeldAtExit(s);
         TakeInjected(false);
         if (model.AnythingDown())

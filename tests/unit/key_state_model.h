@@ -22,11 +22,12 @@ inline int SlotOfCode(uint8_t vk) {
 
 class KeyStateModel {
   public:
-    // Applies one event. Returns what rule it breaks, or "" when none. A key-up of something
-    // that is up is accepted only as the one extra key-up that chord resolution sends after
-    // ReleaseAllKeys lifted the key (`fromReleaseAll` marks ReleaseAllKeys' own events, which
-    // may lift the same key again while the dialog makes one edit after another).
-    std::string Apply(const InjectedEvent& e, bool fromReleaseAll) {
+    // Applies one event that arrived. Returns what rule it breaks, or "" when none. A key-up of
+    // something that is up is accepted only as the one extra key-up that chord resolution sends
+    // after the engine lifted a key its chord still holds. `mayRepeat` marks the events of
+    // ReleaseAllKeys, which may lift the same key again while the dialog makes one edit after
+    // another, and of a pause and a resume, which sends the pause's releases once more.
+    std::string Apply(const InjectedEvent& e, bool mayRepeat) {
         int slot = 0;
         bool press = false;
         if (!Decode(e, slot, press))
@@ -38,14 +39,24 @@ class KeyStateModel {
         }
         if (down_[slot]) {
             down_[slot] = false;
-            extraUpAllowed_[slot] = fromReleaseAll;
+            extraUpAllowed_[slot] = mayRepeat || liftRefused_[slot];
+            liftRefused_[slot] = false;
             return "";
         }
         if (extraUpAllowed_[slot]) {
-            extraUpAllowed_[slot] = fromReleaseAll;
+            extraUpAllowed_[slot] = mayRepeat;
             return "";
         }
         return "release of " + SlotName(slot) + ", which is not down";
+    }
+
+    // A release of ReleaseAllKeys that was refused: the key stays down and its release is owed,
+    // and the chord that holds it still sends its own release after that one.
+    void LiftRefused(const InjectedEvent& e) {
+        int slot = 0;
+        bool press = false;
+        if (Decode(e, slot, press) && !press && down_[slot])
+            liftRefused_[slot] = true;
     }
 
     bool Down(int slot) const { return down_[slot]; }
@@ -80,8 +91,10 @@ class KeyStateModel {
             uint32_t down, up, data;
         };
         static constexpr Button kButtons[kFakeMouseButtons] = {
-            {kMouseLeftDown, kMouseLeftUp, 0},     {kMouseRightDown, kMouseRightUp, 0},
-            {kMouseMiddleDown, kMouseMiddleUp, 0}, {kMouseXDown, kMouseXUp, kXButton1},
+            {kMouseLeftDown, kMouseLeftUp, 0},
+            {kMouseRightDown, kMouseRightUp, 0},
+            {kMouseMiddleDown, kMouseMiddleUp, 0},
+            {kMouseXDown, kMouseXUp, kXButton1},
             {kMouseXDown, kMouseXUp, kXButton2}};
         for (int b = 0; b < kFakeMouseButtons; ++b) {
             const Button& button = kButtons[b];
@@ -98,4 +111,5 @@ class KeyStateModel {
 
     bool down_[kModelSlots]{};
     bool extraUpAllowed_[kModelSlots]{};
+    bool liftRefused_[kModelSlots]{};
 };

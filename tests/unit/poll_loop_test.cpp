@@ -109,6 +109,24 @@ TEST_F(PollLoopTest, EveryNonZeroReadResult_IsAFailedRead) {
     EXPECT_EQ(sleeps, (std::vector<uint32_t>{kInactiveRetryMilliseconds}));
 }
 
+// The shell's notification area made anew takes the icon: it comes back with the state it
+// showed, and the poll thread repeats its state once, in case a change crossed the add.
+TEST_F(PollLoopTest, ShellRestart_IconAddedAgainWithItsStateAndRepeatedOnce) {
+    SetFakeJoystickReadResult(kUnplugged);
+    std::vector<std::string> readded;
+    RunLoop([&](size_t n) {
+        if (n == 1 || n == 3) {
+            TheFakeTray().present = false;
+            RestoreTrayIcon(s);
+            readded.push_back(TheFakeTray().tip);
+        }
+        SetFakeJoystickReadResult(kJoyNoError);
+        return n == 4;
+    });
+    EXPECT_EQ(readded, (std::vector<std::string>{kInactiveTip, kActiveTip}));
+    EXPECT_EQ(TheFakeTray().states, (std::vector<bool>{false, true, true}));
+}
+
 TEST_F(PollLoopTest, Loop_PollingIntervalBelowOne_SleepsOneMillisecondAndKeepsTheValue) {
     s.timing.pollingInterval = -20;
     RunLoop([](size_t n) { return n == 2; });
@@ -131,25 +149,38 @@ TEST_F(PollLoopTest, AfterExitRelease_CyclesPublishButInjectNothing) {
 namespace {
 struct PlugInLaterTest : EngineTest {};
 
-TEST_F(PlugInLaterTest, APadPluggedInAfterAFailedStartIsCalibratedAndHoldsNothing) {
+TEST_F(PlugInLaterTest, APadThatAnswersAgainIsCalibratedQuietlyUnlessItIsTheSamePad) {
     ResetKeyMapDefaults(s, ScanCodeOfKey);
     TheFakeJoystick().capsResult = 165; // not there at start-up
-    ASSERT_FALSE(Calibrate(s));
+    Calibrate(s);
     TheFakeJoystick().capsResult = kJoyNoError;
-
-    std::atomic<bool> stop{false};
-    TheFakeClock().onSleep = [&](uint32_t) { stop = TheFakeClock().totalSlept >= 300; };
-    RunPollLoop(s, ShowTrayState, &stop);
-
-    EXPECT_EQ(s.calibration.center[0], 32767u);
-    EXPECT_EQ(s.engine.currentInput.load(), 0u) << "a centred stick reads as centred";
+    // The pad is away for one retry and comes back with X's upper bound, centred; a percentage
+    // set meanwhile shows whether it was calibrated again.
+    const struct {
+        const char* comesBack;
+        int32_t percent;
+        uint32_t xMax, range, threshold;
+    } rows[] = {{"plugged in after a failed start", 50, 65535, 65535, 16384},
+                {"the same pad", 10, 65535, 65535, 16384},
+                {"another pad on that number", 10, 1000, 1000, 50}};
+    for (const auto& row : rows) {
+        s.timing.thresholdPercent = row.percent;
+        SetFakeJoystickReadResult(167);
+        std::atomic<bool> stop{false};
+        TheFakeClock().onSleep = [&](uint32_t ms) {
+            TheFakeJoystick().caps.axisMax[0] = row.xMax;
+            JoystickSample centred = TheFakeJoystick().sample;
+            centred.pos[0] = row.xMax / 2;
+            SetFakeJoystickSample(centred);
+            SetFakeJoystickReadResult(kJoyNoError);
+            stop = ms != kInactiveRetryMilliseconds;
+        };
+        RunPollLoop(s, ShowTrayState, &stop);
+        EXPECT_EQ(s.calibration.range[0], row.range) << row.comesBack;
+        EXPECT_EQ(s.calibration.threshold[0], row.threshold) << row.comesBack;
+        EXPECT_EQ(s.engine.currentInput.load(), 0u) << row.comesBack << ": reads as centred";
+    }
     EXPECT_TRUE(TheFakeInput().events.empty()) << "no arrow held down";
     EXPECT_TRUE(TheFakeMessageBox().shown.empty()) << "the poll thread shows nothing";
-
-    TheFakeJoystick().caps.axisMax[0] = 1000; // a later calibration is the user's to ask for
-    stop = false;
-    TheFakeClock().totalSlept = 0;
-    RunPollLoop(s, ShowTrayState, &stop);
-    EXPECT_EQ(s.calibration.range[0], 65535u);
 }
 } // namespace

@@ -5,7 +5,9 @@
 
 #include "app/tray.h"
 #include "engine/calibration.h"
+#include "engine/held_keys.h"
 #include "engine/poll_loop.h"
+#include "platform/tray.h"
 #include "tests/unit/engine_fixture.h"
 #include "ui/grid_drag.h"
 #include "ui/grid_edit.h"
@@ -99,13 +101,22 @@ TEST_F(PollThreadTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
         if (round % 10 == 0) {
             s.timing.thresholdPercent = Next() % 101;
             Calibrate(s);
+            // The pad away or back, and the shell made anew.
+            SetFakeJoystickReadResult(Next() % 3 == 0 ? 167 : kJoyNoError);
+            TrayRemove();
+            RestoreTrayIcon(s);
         }
         s.dialogActive = Next() % 7 == 0;
+        if (round % 50 == 0) { // the session locked and unlocked
+            PauseForSession(s, kAwayLocked);
+            ResumeAfterSession(s, kAwayLocked);
+        }
         (void)InputSnapshot(s);
         WaitForCycles(1);
     }
     s.dialogActive = false;
     s.captureActive = false;
+    SetFakeJoystickReadResult(kJoyNoError);
     WaitForCycles(20);
     ReleaseHeldAtExit(s); // while the loop still runs
     WaitForCycles(20);

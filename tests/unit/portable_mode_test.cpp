@@ -8,6 +8,7 @@
 
 #include "core/key_map.h"
 #include "platform/input.h"
+#include "store/portable_file.h"
 #include "store/registry_layout.h"
 #include "store/slot_store.h"
 #include "tests/fakes/fake_message_box.h"
@@ -16,10 +17,11 @@
 
 namespace {
 
+using namespace std::string_literals;
 using Commands = std::vector<std::string>;
-const std::string kImportBuiltIn = "regedit.exe /s \"padwrt.cfg\"";
-const std::string kExportBuiltIn =
-    "regedit.exe /e \"padwrt.cfg.new\" \"HKEY_CURRENT_USER\\SOFTWARE\\Orvanelk\\Padwright\"";
+const std::string kImportBuiltIn = "C:\\Windows\\system32\\reg.exe|reg import \"padwrt.cfg\"";
+const std::string kExportBuiltIn = "C:\\Windows\\system32\\reg.exe|reg export "
+                                   "\"HKCU\\SOFTWARE\\Orvanelk\\Padwright\" \"padwrt.cfg.new\" /y";
 
 struct PortableModeTest : ::testing::Test {
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
@@ -62,7 +64,8 @@ TEST_F(PortableModeTest, CommandLineFileBecomesThePortableFileOnlyWhenItsImportS
     files.files = {"C:\\my settings.cfg"};
     DecidePortableModeAtStart(s);
     ImportFileAtStart(s, "C:\\my settings.cfg");
-    EXPECT_EQ(files.commands, Commands{"regedit.exe /s \"C:\\my settings.cfg\""});
+    EXPECT_EQ(files.commands,
+              Commands{"C:\\Windows\\system32\\reg.exe|reg import \"C:\\my settings.cfg\""});
     EXPECT_EQ(PortableFile(), "C:\\my settings.cfg");
 
     s.portableOn = false;
@@ -71,34 +74,66 @@ TEST_F(PortableModeTest, CommandLineFileBecomesThePortableFileOnlyWhenItsImportS
     EXPECT_EQ(PortableFile(), "<off>");
 
     ImportFileAtStart(s, ""); // two spaces on the command line: an empty name, nothing imported
-    EXPECT_EQ(files.commands.size(), 2u);
+    files.exitCode = 0;
+    files.systemDirectory = "";
+    ImportFileAtStart(s, "C:\\my settings.cfg");
+    EXPECT_EQ(files.commands.size(), 2u) << "no system directory: no reg.exe is looked for";
+    files.systemDirectory = "D:\\";
+    ImportFileAtStart(s, "C:\\my settings.cfg");
+    EXPECT_EQ(files.commands.back(), "D:\\reg.exe|reg import \"C:\\my settings.cfg\"");
 }
 
-// The editor ends with 0 whatever the file holds; only a file that starts like one of its
-// exports is imported. Anything else named on the command line stays the user's own file.
-TEST_F(PortableModeTest, AFileThatIsNoRegistryExportIsNeitherImportedNorMadeThePortableFile) {
-    std::string utf16 = "\xFF\xFE";
-    for (const char c : std::string("Windows Registry Editor Version 5.00\r\n"))
-        utf16 += std::string{c, '\0'};
-    files.contents = {{"notes.cfg", "These are my notes"},
-                      {"empty.cfg", ""},
-                      {"v4.reg", "REGEDIT4\r\n"},
-                      {"utf8.reg", "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"},
-                      {"utf16.reg", utf16}};
-    for (const auto& [name, bytes] : files.contents)
-        files.files.insert(name);
-    for (const char* name : {"notes.cfg", "empty.cfg"}) {
+// reg.exe imports whatever keys a file names: only an export of the base key and the keys below
+// it under the current user is imported. Anything else named on the command line stays the
+// user's own file.
+TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
+    const auto utf16 = [](const std::string& text) {
+        std::string wide = "\xFF\xFE";
+        for (const char c : text)
+            wide += std::string{c, '\0'};
+        return wide;
+    };
+    const std::string v5 = "Windows Registry Editor Version 5.00\r\n\r\n";
+    const std::string base = "[HKEY_CURRENT_USER\\SOFTWARE\\Orvanelk\\Padwright";
+    const std::string run = "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]"
+                            "\r\n\"Padwright\"=\"C:\\\\Users\\\\Public\\\\evil.exe\"\r\n";
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool imported;
+    } rows[] = {
+        {"notes.cfg", "These are my notes", false},
+        {"empty.cfg", "", false},
+        {"win31.reg", "REGEDIT\r\nHKEY_CLASSES_ROOT\\.cfg = evil\r\n", false},
+        {"late.reg", "\r\n" + v5, false},
+        {"v4.reg", "REGEDIT4\r\n", true},
+        {"utf8.reg", "\xEF\xBB\xBF" + v5 + base + "]\r\n", true},
+        {"utf16.reg", utf16(v5 + base + "\\2]\r\n\"config\"=hex:32\r\n"), true},
+        {"slots.reg", v5 + base + "]\n \t" + base + "\\]]\n[-" + base.substr(1) + "\\4]\n", true},
+        {"case.reg", v5 + "[hkey_current_user\\software\\orvanelk\\PADWRIGHT\\x]\n", true},
+        {"run.reg", v5 + base + "]\r\n\"config\"=hex:32\r\n" + run, false},
+        {"run16.reg", utf16(v5 + run), false},
+        {"sibling.reg", v5 + base + "X]\r\n", false},
+        {"parent.reg", v5 + "[HKEY_CURRENT_USER\\SOFTWARE\\Orvanelk]\r\n", false},
+        {"machine.reg", v5 + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvanelk\\Padwright]\r\n", false},
+        {"short.reg", v5 + "[HKCU\\SOFTWARE\\Orvanelk\\Padwright]\r\n", false},
+        {"delete.reg", v5 + "[-HKEY_CURRENT_USER\\Software\\Other]\r\n", false},
+        {"lastbracket.reg", v5 + base + "]X]\r\n", false},
+        {"unclosed.reg", v5 + base + "\r\n", false},
+        {"nul.reg", v5 + "\"a\"=\"b\""s + '\0' + "[HKEY_CURRENT_USER\\Other]", false},
+        {"cr.reg", v5 + "\"a\"=hex:01,\\\r  [HKEY_CURRENT_USER\\Other]\r", false},
+        {"wide.reg", utf16(v5 + base) + "\x5C\x01]\0"s, false}, // "Padwright" and U+015C
+        {"huge.reg", v5 + base + "]\r\n" + std::string(kMaxPortableFileBytes, ' '), false},
+    };
+    for (const auto& row : rows) {
+        files.files.insert(row.name);
+        files.contents[row.name] = row.bytes;
         DecidePortableModeAtStart(s);
-        ImportFileAtStart(s, name);
-        EXPECT_EQ(PortableFile(), "<off>") << name;
+        ImportFileAtStart(s, row.name);
+        EXPECT_EQ(PortableFile(), row.imported ? row.name : "<off>") << row.name;
+        EXPECT_EQ(files.commands.size() == 1, row.imported) << row.name;
+        files.commands.clear();
     }
-    EXPECT_TRUE(files.commands.empty());
-    for (const char* name : {"v4.reg", "utf8.reg", "utf16.reg"}) {
-        DecidePortableModeAtStart(s);
-        ImportFileAtStart(s, name);
-        EXPECT_EQ(PortableFile(), name);
-    }
-    EXPECT_EQ(files.commands.size(), 3u);
 
     // The built-in file still decides the mode, and the next export replaces what it held.
     files.files.insert("padwrt.cfg");
@@ -106,7 +141,7 @@ TEST_F(PortableModeTest, AFileThatIsNoRegistryExportIsNeitherImportedNorMadeTheP
     DecidePortableModeAtStart(s);
     ImportFileAtStart(s, nullptr);
     EXPECT_EQ(PortableFile(), "padwrt.cfg");
-    EXPECT_EQ(files.commands.size(), 3u);
+    EXPECT_TRUE(files.commands.empty());
     ExportPortableFile(s);
     EXPECT_EQ(files.contents.count("padwrt.cfg"), 0u) << "the export took its place";
 }

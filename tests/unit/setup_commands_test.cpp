@@ -16,6 +16,7 @@
 #include "tests/fakes/fake_message_box.h"
 #include "tests/fakes/fake_process.h"
 #include "tests/fakes/fake_registry.h"
+#include "ui/dialog_activation.h"
 #include "ui/grid_edit.h"
 #include "ui/grid_layout.h"
 #include "ui/save_warning.h"
@@ -77,7 +78,7 @@ struct SetupCommandsTest : ::testing::Test {
 TEST_F(SetupCommandsTest, CancelOfASlotNeverSavedDiscardsTheEditsAndClosesTheDialog) {
     const SetupSnapshot opened = Open();
     EditSomething();
-    ASSERT_TRUE(CloseSetup(s, d, kDialog, view, opened));
+    ASSERT_TRUE(CloseSetup(s, d, kDialog, view, opened, false));
     RequireAsOpened();
     EXPECT_TRUE(box.shown.empty()) << "nothing held: no question";
     EXPECT_EQ(s.setupDialog, nullptr);
@@ -88,12 +89,16 @@ TEST_F(SetupCommandsTest, CancelOfASlotNeverSavedDiscardsTheEditsAndClosesTheDia
 TEST_F(SetupCommandsTest, OkStoresTheEditsAndTheReloadAfterItKeepsThem) {
     const SetupSnapshot opened = Open();
     EditSomething();
+    ApplyChordEdit(s, d.grid, 10, kButton1);
+    RemoveRow(s, d.grid);
     SaveSetup(s, kDialog);
-    ASSERT_TRUE(CloseSetup(s, d, kDialog, view, opened));
+    ASSERT_TRUE(CloseSetup(s, d, kDialog, view, opened, true));
     const KeyMapEntry e = ReadEntry(s.keyMap.entries[6]);
     EXPECT_EQ(ChordMask(e), kButton1);
     EXPECT_EQ(e.bitCount, 1);
-    EXPECT_EQ(KeyCount(s), 11);
+    EXPECT_EQ(KeyCount(s), 10);
+    EXPECT_EQ(ChordMask(ReadEntry(s.keyMap.entries[10])), kButton1)
+        << "a row lowered out of view with \"-\" keeps its edit";
     EXPECT_EQ(s.enabledMask, ~InputWord{1});
     EXPECT_EQ(s.typematicOn, 0);
     EXPECT_STREQ(s.configName, "Edited");
@@ -105,7 +110,7 @@ TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheS
     SaveSetup(s, kDialog);
     EXPECT_TRUE(TheFakeProcess().commands.empty()) << "no file to write while portable mode is off";
     SetPortableMode(s, true, kDialog);
-    ASSERT_TRUE(CloseSetup(s, d, kDialog, view, opened));
+    ASSERT_TRUE(CloseSetup(s, d, kDialog, view, opened, false));
     EXPECT_TRUE(s.portableOn) << "Cancel does not undo the mode";
 
     opened = Open();
@@ -113,28 +118,28 @@ TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheS
     TheFakeProcess().commands.clear();
     SaveSetup(s, kDialog);
     ASSERT_EQ(TheFakeProcess().commands.size(), 1u);
-    EXPECT_NE(TheFakeProcess().commands[0].find("regedit.exe /e"), std::string::npos);
+    EXPECT_NE(TheFakeProcess().commands[0].find("|reg export "), std::string::npos);
     EXPECT_NE(TheFakeRegistry().Get(RegistryHive::CurrentUser, kBaseKeyPath, "keymap"), nullptr)
         << "saved under the current user before the export";
 }
 
-TEST_F(SetupCommandsTest, AnOkThatCannotStoreSaysSoAndKeepsTheEditsUntilPortableModeStoresThem) {
+TEST_F(SetupCommandsTest, AnOkWithoutTheMachinesKeyStoresForTheUserAndOnlyOneStoringNowhereSaysSo) {
     TheFakeRegistry().localMachineReadOnly = true;
-    const SetupSnapshot opened = Open();
+    SetupSnapshot opened = Open();
     EditSomething();
+    EXPECT_TRUE(SaveSetup(s, kDialog));
+    ASSERT_TRUE(CloseSetup(s, d, kDialog, view, opened, true));
+    EXPECT_STREQ(s.configName, "Edited") << "the reload reads what OK stored";
+    EXPECT_TRUE(box.shown.empty());
+
+    TheFakeRegistry().currentUserReadOnly = true;
+    opened = Open();
+    std::strcpy(s.configName, "Unsaved");
     EXPECT_FALSE(SaveSetup(s, kDialog));
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.shown[0].text, kNotSavedText);
     EXPECT_EQ(box.shown[0].owner, kDialog);
-    EXPECT_STREQ(s.configName, "Edited") << "the dialog stays open with the edits";
-
-    SetPortableMode(s, true, kDialog);
-    TheFakeProcess().commands.clear();
-    EXPECT_TRUE(SaveSetup(s, kDialog));
-    EXPECT_EQ(box.shown.size(), 1u) << "a save that worked says nothing";
-    EXPECT_EQ(TheFakeProcess().commands.size(), 1u) << "exported after the save";
-    ASSERT_TRUE(CloseSetup(s, d, kDialog, view, opened));
-    EXPECT_STREQ(s.configName, "Edited") << "the reload reads what portable mode stored";
+    EXPECT_STREQ(s.configName, "Unsaved") << "the dialog stays open with the edits";
 }
 
 TEST_F(SetupCommandsTest, ClosingWithAnEnabledInputHeldAsksAndARefusalKeepsEverything) {
@@ -142,7 +147,7 @@ TEST_F(SetupCommandsTest, ClosingWithAnEnabledInputHeldAsksAndARefusalKeepsEvery
     EditSomething();
     s.engine.currentInput = kButton1;
     box.answer = kIdCancel;
-    EXPECT_FALSE(CloseSetup(s, d, kDialog, view, opened));
+    EXPECT_FALSE(CloseSetup(s, d, kDialog, view, opened, false));
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.shown[0].text, "A joystick key or axis is not released. Exit anyway?");
     EXPECT_EQ(box.shown[0].buttons, kMbOkCancel);
@@ -151,7 +156,7 @@ TEST_F(SetupCommandsTest, ClosingWithAnEnabledInputHeldAsksAndARefusalKeepsEvery
     EXPECT_EQ(KeyCount(s), 11) << "the edits stay";
 
     box.answer = kIdOk;
-    EXPECT_TRUE(CloseSetup(s, d, kDialog, view, opened));
+    EXPECT_TRUE(CloseSetup(s, d, kDialog, view, opened, false));
     RequireAsOpened();
 }
 
@@ -159,7 +164,7 @@ TEST_F(SetupCommandsTest, AHeldInputThatIsDisabledAsksNothing) {
     const SetupSnapshot opened = Open();
     ToggleInputEnabled(s, 16);
     s.engine.currentInput = kButton1; // as a stale word could still show it
-    EXPECT_TRUE(CloseSetup(s, d, kDialog, view, opened));
+    EXPECT_TRUE(CloseSetup(s, d, kDialog, view, opened, false));
     EXPECT_TRUE(box.shown.empty());
 }
 
@@ -170,7 +175,7 @@ TEST_F(SetupCommandsTest, ClosingAndDefaultsEndACaptureBeforeTheyAsk) {
     BeginKeyCapture(s, d, keys, KeyButtonId(3));
     s.engine.currentInput = kButton1;
     box.answer = kIdCancel;
-    EXPECT_FALSE(CloseSetup(s, d, kDialog, view, opened));
+    EXPECT_FALSE(CloseSetup(s, d, kDialog, view, opened, false));
     EXPECT_FALSE(s.captureActive);
     EXPECT_EQ(view.names, 1) << "the key button names its key again";
 
@@ -211,6 +216,24 @@ TEST_F(SetupCommandsTest, AJoystickChoiceWithoutSelectionKeepsTheJoystickInUse) 
     EXPECT_EQ(s.joystickId, 3u);
     EXPECT_EQ(TheFakeJoystick().lastCapsId, 3u) << "the new joystick is calibrated";
     EXPECT_EQ(s.calibration.numButtons, 32);
+}
+
+// The messages in the order a user causes them: the setup dialog opens and asks a question, the
+// user switches to a game and comes back, the timing dialog closes back to the setup dialog, the
+// user clicks another program.
+TEST(DialogActivation, EventsStayPausedWhileAWindowOfTheDialogsIsActiveAndFlowInOtherPrograms) {
+    const struct {
+        const char* when;
+        ActivationChange change; // programWide, activated, otherIsOurDialog
+        bool paused;
+    } rows[] = {{"the dialog is activated", {false, true, false}, true},
+                {"it hands the foreground to its question", {false, false, true}, true},
+                {"the user switches to a game, the question open", {true, false, false}, false},
+                {"the user comes back to the question", {true, true, false}, true},
+                {"the timing dialog closes back to the setup dialog", {false, false, true}, true},
+                {"the user clicks another program's window", {false, false, false}, false}};
+    for (const auto& row : rows)
+        EXPECT_EQ(DialogActiveAfter(row.change), row.paused) << row.when;
 }
 
 } // namespace

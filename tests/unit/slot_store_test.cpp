@@ -10,6 +10,7 @@
 
 #include "core/key_map.h"
 #include "platform/input.h"
+#include "store/registry_access.h"
 #include "store/registry_layout.h"
 #include "tests/fakes/fake_registry.h"
 
@@ -281,6 +282,43 @@ TEST_F(SlotStoreTest, PortableModeReadsAndWritesTheCurrentUserOnly) {
     s.portableOn = false;
     LoadSlot(s);
     EXPECT_EQ(s.joystickId, 4u);
+}
+
+// A user who may not write the machine's key keeps his settings in the overlay; an administrator
+// who once saved there unelevated must not have his later saves hidden by it.
+TEST_F(SlotStoreTest, SavesTheMachinesKeyRefusesGoToTheUsersOverlayWhichIsReadFirst) {
+    const struct {
+        const char* who;
+        bool machineWritable, overlayBefore, inMachine, inOverlay;
+    } rows[] = {{"administrator", true, false, true, false},
+                {"standard user", false, false, false, true},
+                {"administrator who saved unelevated before", true, true, true, true}};
+    const std::string overlay = kOverlayPrefix + kBase + "\\2";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.who);
+        ResetFakeRegistry();
+        reg.Put(kMachine, kBase + "\\2", "pollingspeed", Word(70));
+        if (row.overlayBefore)
+            reg.Put(kUser, overlay, "joyid", Word(5));
+        reg.localMachineReadOnly = !row.machineWritable;
+        s.slotDigit = '2';
+        s.joystickId = 9;
+        std::strcpy(s.configName, "Mine");
+        EXPECT_TRUE(SaveSlot(s) && SaveSelectedSlot(s));
+        EXPECT_EQ(Stored(kBase + "\\2", "joyid") == Word(9), row.inMachine);
+        EXPECT_EQ(Stored(overlay, "joyid", kUser) == Word(9), row.inOverlay);
+        EXPECT_FALSE(reg.HasKey(kUser, kBase)) << "portable mode's key stays apart";
+
+        const auto other = std::make_unique<ProgramState>(); // another instance of the same user
+        ReadSelectedSlot(*other);
+        LoadSlot(*other);
+        EXPECT_EQ(other->slotDigit, '2');
+        EXPECT_EQ(other->joystickId, 9u);
+        EXPECT_EQ(other->timing.pollingInterval, 70) << "what the overlay lacks the machine gives";
+        char name[kConfigNameSize] = "";
+        ReadSlotName(*other, '2', name);
+        EXPECT_STREQ(name, "Mine");
+    }
 }
 
 TEST_F(SlotStoreTest, LoadSlotWhileThePollThreadReadsTheMap) {

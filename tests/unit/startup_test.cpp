@@ -10,7 +10,9 @@
 namespace {
 
 std::set<std::string> runningTitles;
-bool IsRunning(const char* title) { return runningTitles.count(title) != 0; }
+bool IsRunning(const char* title) {
+    return runningTitles.count(title) != 0;
+}
 
 struct StartupTest : ::testing::Test {
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
@@ -73,6 +75,9 @@ TEST(MainWindow, ExitsOnCloseExitCommandAndTrayDoubleClick) {
     EXPECT_EQ(DecideMainWindowAction(0x0111, 0x10000 | 4100, 0).action, MainWindowAction::Quit)
         << "only the low word names the command";
     EXPECT_EQ(DecideMainWindowAction(0x0400, 0, 0x0203).action, MainWindowAction::Quit);
+    EXPECT_EQ(DecideMainWindowAction(0x0016, 1, 0).action, MainWindowAction::EndSession);
+    EXPECT_EQ(DecideMainWindowAction(0x0016, 0, 0).action, MainWindowAction::None)
+        << "a logoff that was cancelled";
 }
 
 TEST(MainWindow, TrayClicksAndMenuCommands) {
@@ -88,6 +93,14 @@ TEST(MainWindow, TrayClicksAndMenuCommands) {
     EXPECT_EQ(DecideMainWindowAction(0x0111, 4099, 0).slotDigit, static_cast<char>('0' + 99));
     EXPECT_EQ(DecideMainWindowAction(0x0111, 3999, 0).action, MainWindowAction::None);
     EXPECT_EQ(DecideMainWindowAction(0x0111, 4102, 0).action, MainWindowAction::None);
+}
+
+TEST(MainWindow, SessionLockAndUnlockPairUpAndOtherSessionNewsChangesNothing) {
+    EXPECT_EQ(DecideMainWindowAction(0x02B1, 7, 0).action, MainWindowAction::SessionAway);
+    EXPECT_EQ(DecideMainWindowAction(0x02B1, 7, 0).awayReason,
+              DecideMainWindowAction(0x02B1, 8, 0).awayReason);
+    EXPECT_EQ(DecideMainWindowAction(0x02B1, 5, 0).action, MainWindowAction::None) << "logon";
+    EXPECT_EQ(DecideMainWindowAction(0x0218, 0xA, 0).action, MainWindowAction::None);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "tests/e2e/driver/case_runner.h"
 #include "tests/e2e/driver/scripted_joystick_control.h"
+#include "tests/e2e/driver/user_input.h"
 
 namespace {
 
@@ -223,4 +224,10 @@ std::vector<ObservedInput> WaitForObservedInputs(size_t count, DWORD timeoutMs) 
         Fail(Format("timed out after %lu ms waiting for %zu input events; saw %s", timeoutMs, count,
                     Describe(seen).c_str()));
     return seen;
+}
+
+void RequireNothingInjectedByTheProgram(const char* when) {
+    for (const ObservedInput& input : ObservedInputs())
+        Require(input.extraInfo == kDriverKeyMark,
+                Format("the program injected %s %s", Describe(input).c_str(), when));
 }

@@ -43,5 +43,8 @@ void StartInputObserver(bool swallow = false);
 void StopInputObserver();
 std::vector<ObservedInput> ObservedInputs();
 void ClearObservedInputs();
+// Fails the case, saying `when`, if the program injected anything since the observer started or
+// was last cleared: every event observed is the driver's own.
+void RequireNothingInjectedByTheProgram(const char* when);
 // Waits until at least `count` events have been observed; fails with what was seen.
 std::vector<ObservedInput> WaitForObservedInputs(size_t count, DWORD timeoutMs = 5000);

@@ -1,12 +1,12 @@
-// Portable mode with the system's own registry editor: "padwrt.cfg" in the current directory, or
+// Portable mode with the system's own reg.exe: "padwrt.cfg" in the current directory, or
 // a file named on the command line, carries the settings; the program imports it into
 // HKEY_CURRENT_USER before it reads them and exports the base key back into it after a slot
 // change and after OK in the setup dialog, whose check box turns the mode on and off.
 //
-// The files are made and read as a user would have them: written by the registry editor's
-// export of a prepared tree, or typed by hand in its REGEDIT4 form, and read back as the text
-// the registry editor wrote. A slot change is sent as the tray menu's command and waited for
-// with SendMessage: it returns once the program has loaded, stored and exported.
+// The files are made and read as a user would have them: written by reg.exe's export of a
+// prepared tree, or typed by hand in the REGEDIT4 form, and read back as the text reg.exe
+// wrote. A slot change is sent as the tray menu's command and waited for with SendMessage: it
+// returns once the program has loaded, stored and exported.
 #include <windows.h>
 
 #include <algorithm>
@@ -27,8 +27,8 @@ namespace {
 
 constexpr char kPortableFile[] = "padwrt.cfg";
 constexpr char kBaseKeyUnderUser[] = "HKEY_CURRENT_USER\\SOFTWARE\\Orvanelk\\Padwright";
-// A slot change runs the registry editor twice (import, export), a start twice (imports).
-constexpr DWORD kRegistryEditorRunsMs = 30000;
+// A slot change runs reg.exe twice (import, export), a start twice (imports).
+constexpr DWORD kRegistryToolRunsMs = 30000;
 
 constexpr uint32_t kButton1 = 0x1;
 constexpr uint64_t kInputButton1 = 1ull << 16;
@@ -79,7 +79,7 @@ std::string Presence(const std::string& path) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? "a directory" : "a file";
 }
 
-// The registry editor writes UTF-16 with a byte-order mark; a file typed by hand is 8-bit. The
+// reg.exe writes UTF-16 with a byte-order mark; a file typed by hand is 8-bit. The
 // program's names and values are plain ASCII either way.
 std::string FileText(const std::string& path) {
     const std::optional<std::vector<uint8_t>> bytes = FileBytes(path);
@@ -168,32 +168,36 @@ void RequireExportedValue(const std::string& file, const std::string& subKey,
                    text.c_str()));
 }
 
-// --- The registry editor, run as the program runs it -----------------------------------------
+// --- reg.exe, run as the program runs it ------------------------------------------------------
 
-void RunRegistryEditor(const std::string& arguments) {
-    std::string line = "regedit.exe " + arguments;
+void RunRegistryTool(const std::string& arguments) {
+    char directory[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(directory, MAX_PATH);
+    Require(length > 0 && length < MAX_PATH, "no system directory");
+    const std::string tool = std::string(directory) + "\\reg.exe";
+    std::string line = "reg " + arguments;
     std::vector<char> text(line.begin(), line.end());
     text.push_back('\0');
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION child{};
-    if (!CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        CaseDirectory().c_str(), &startup, &child))
+    if (!CreateProcessA(tool.c_str(), text.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                        nullptr, CaseDirectory().c_str(), &startup, &child))
         Fail(Format("cannot start '%s' (error %lu)", line.c_str(), GetLastError()));
     CloseHandle(child.hThread);
-    const DWORD waited = WaitForSingleObject(child.hProcess, kRegistryEditorRunsMs);
+    const DWORD waited = WaitForSingleObject(child.hProcess, kRegistryToolRunsMs);
     if (waited != WAIT_OBJECT_0)
         TerminateProcess(child.hProcess, 1);
     CloseHandle(child.hProcess);
     Require(waited == WAIT_OBJECT_0,
-            Format("'%s' still running after %lu ms", line.c_str(), kRegistryEditorRunsMs));
+            Format("'%s' still running after %lu ms", line.c_str(), kRegistryToolRunsMs));
 }
 
 // The program's settings under HKEY_CURRENT_USER become `file` in the case's directory, as the
 // program's own export writes it; then the registry is emptied, so only the file has them.
 void ExportUserSettingsTo(const std::string& file) {
-    RunRegistryEditor(Format("/e \"%s\" \"%s\"", file.c_str(), kBaseKeyUnderUser));
-    Require(IsFile(InCase(file)), "the registry editor's export wrote no " + file);
+    RunRegistryTool(Format("export \"%s\" \"%s\" /y", kBaseKeyUnderUser, file.c_str()));
+    Require(IsFile(InCase(file)), "reg.exe's export wrote no " + file);
     DeleteProgramRegistry();
 }
 
@@ -206,7 +210,7 @@ void StoreSlotChoice(RegistryRoot root, char slot) {
 // --- The running program ---------------------------------------------------------------------
 
 // A program started by these cases always ends through Exit, also when the case fails: cut off
-// while it starts the registry editor, the child is left waiting for ever in its own start under
+// while it starts reg.exe, the child is left waiting for ever in its own start under
 // Wine, holding the driver's output open.
 class Started {
   public:
@@ -217,7 +221,7 @@ class Started {
         if (!program_.IsRunning() ||
             !PostMessageA(window_, WM_COMMAND, MAKEWPARAM(kCommandExit, 0), 0))
             return;
-        PollUntil(kRegistryEditorRunsMs, [&] { return !program_.IsRunning(); });
+        PollUntil(kRegistryToolRunsMs, [&] { return !program_.IsRunning(); });
     }
 
     HWND Window() const { return window_; }
@@ -227,7 +231,7 @@ class Started {
     // included.
     void ChangeSlot(char slot) const {
         SendMessageBounded(window_, WM_COMMAND, kCommandSlotBase + (slot - '0'), 0,
-                           kRegistryEditorRunsMs);
+                           kRegistryToolRunsMs);
         Require(WindowTitle(window_) == MainWindowTitle(slot),
                 Format("after choosing slot %c the window is titled '%s'", slot,
                        WindowTitle(window_).c_str()));
@@ -235,7 +239,7 @@ class Started {
 
     void Exit() const {
         PostCommand(window_, kCommandExit);
-        const DWORD code = program_.WaitForExit(kRegistryEditorRunsMs);
+        const DWORD code = program_.WaitForExit(kRegistryToolRunsMs);
         Require(code == 0, Format("Exit ended the program with code 0x%lX", code));
     }
 
@@ -277,7 +281,7 @@ bool PortableBoxChecked(HWND dialog) {
 
 // A click that opens nothing: returns once the program has handled it, export included.
 void ClickAndWait(HWND dialog, int id) {
-    SendMessageBounded(Control(dialog, id), BM_CLICK, 0, 0, kRegistryEditorRunsMs);
+    SendMessageBounded(Control(dialog, id), BM_CLICK, 0, 0, kRegistryToolRunsMs);
 }
 
 // Unticks the box, which asks first; answers with `answer`, then waits until the click is done.
@@ -288,13 +292,25 @@ void UntickPortableMode(HWND dialog, DWORD processId, int answer) {
     Require(MessageBoxButtons(box) == std::vector<int>{IDYES, IDNO},
             "the question does not offer Yes and No");
     AnswerMessageBox(processId, kRemoveFileQuestion, answer);
-    SendMessageBounded(dialog, WM_NULL, 0, 0, kRegistryEditorRunsMs);
+    SendMessageBounded(dialog, WM_NULL, 0, 0, kRegistryToolRunsMs);
     Require(!PortableBoxChecked(dialog), "the box is still ticked after unticking it");
 }
 
 // --- A portable file that is broken or gone --------------------------------------------------
 
 constexpr char kJunk[] = "These are my notes, not a registry file.\r\n";
+// A file of the registry's format that would also start a program at every logon.
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kRunValue[] = "planted";
+const std::string kPlantedRun =
+    Format("REGEDIT4\r\n\r\n[%s]\r\n\"config\"=hex:32\r\n\r\n[HKEY_CURRENT_USER\\%s]\r\n"
+           "\"%s\"=\"C:\\\\planted.exe\"\r\n",
+           kBaseKeyUnderUser, kRunKey, kRunValue);
+
+bool RunValuePlanted() {
+    return RegGetValueA(HKEY_CURRENT_USER, kRunKey, kRunValue, RRF_RT_ANY, nullptr, nullptr,
+                        nullptr) == ERROR_SUCCESS;
+}
 
 // The file before the program starts: its bytes, or nothing to create it from (a missing
 // file). With `removedWhileRunning` the file is a good export and goes away once the program
@@ -335,7 +351,7 @@ void RunOnPortableFile(const PortableFileState& file) {
     const std::optional<std::vector<uint8_t>> bytesBefore = FileBytes(path);
 
     const Started started = StartOnSlot(portable ? "" : file.name, '1');
-    WaitForJoystickReads(1, kRegistryEditorRunsMs); // started up: the slot is loaded
+    WaitForJoystickReads(1, kRegistryToolRunsMs); // started up: the slot is loaded
     if (file.removedWhileRunning)
         Require(DeleteFileA(path.c_str()), "cannot remove " + path);
     const std::string typed = TypedByButtons(kButton1);
@@ -344,6 +360,7 @@ void RunOnPortableFile(const PortableFileState& file) {
                                       typed.c_str(), expected.c_str()));
     Require(StoredTree({RegistryRoot::Machine, RegistryRoot::User}) == before,
             Format("with %s, starting changed the stored settings", file.what));
+    Require(!RunValuePlanted(), Format("with %s, a Run value reached the registry", file.what));
 
     started.ChangeSlot('2');
     if (portable) {
@@ -391,9 +408,10 @@ E2E_CASE("a user with padwrt.cfg in the folder starts the program: slot and keys
 }
 
 E2E_CASE("a user in portable mode picks Config 5: padwrt.cfg then names slot 5 beside the "
-         "keys it held, and the next start begins on slot 5") {
+         "keys it held, and the next start begins on slot 5 with its name") {
     StoreSlotChoice(RegistryRoot::User, '1');
     StoreKeyMap(RegistryRoot::User, '1', {{kInputButton1, kVkA, kScanA}});
+    WriteStoredText(RegistryRoot::User, "5", "configname", "Five", 32);
     ExportUserSettingsTo(kPortableFile);
 
     const Started first = StartOnSlot("", '1');
@@ -404,12 +422,20 @@ E2E_CASE("a user in portable mode picks Config 5: padwrt.cfg then names slot 5 b
             "the slot change in portable mode stored \"config\" under HKEY_LOCAL_MACHINE");
     first.Exit();
 
-    DeleteProgramRegistry(); // only the file remembers the choice
-    Started(StartOnSlot("", '5')).Exit();
+    DeleteProgramRegistry(); // only the file remembers the choice and the name
+    const Started second = StartOnSlot("", '5');
+    const std::optional<StoredValue> name = ReadStoredValue(RegistryRoot::User, "5", "configname");
+    Require(name &&
+                std::string(name->data.begin(), name->data.end()).c_str() == std::string("Five"),
+            "slot 5's name did not come back as text from padwrt.cfg");
+    second.Exit();
 }
 
-E2E_CASE("a user starts with travel.cfg named on the command line and no padwrt.cfg: its slot is "
-         "used, a slot change exports into it, and a start without it is in normal mode") {
+E2E_CASE("a user starts with travel.cfg named on the command line and no padwrt.cfg, beside a "
+         "planted reg.exe and regedit.exe that cannot run: its slot is used, a slot change exports "
+         "into it, and a start without it is in normal mode") {
+    for (const char* planted : {"reg.exe", "regedit.exe"})
+        WriteTextFile(InCase(planted), kJunk);
     WriteTextFile(InCase("travel.cfg"), "REGEDIT4\r\n\r\n"
                                         "[HKEY_CURRENT_USER\\SOFTWARE\\Orvanelk\\Padwright]\r\n"
                                         "\"config\"=hex:32\r\n\r\n");
@@ -424,7 +450,7 @@ E2E_CASE("a user starts with travel.cfg named on the command line and no padwrt.
     const Started normal = StartOnSlot("", '1');
 }
 
-E2E_CASE("a user's slot change whose export the registry editor cannot write, with a directory "
+E2E_CASE("a user's slot change whose export reg.exe cannot write, with a directory "
          "padwrt.cfg.new in its way, leaves padwrt.cfg as it was; once the way is clear the next "
          "slot change writes it") {
     StoreSlotChoice(RegistryRoot::User, '1');
@@ -479,22 +505,25 @@ E2E_CASE("a user ticks Portable mode in the setup dialog and padwrt.cfg is writt
     Require(Presence(InCase(kPortableFile)) == "nothing", "answering Yes kept padwrt.cfg");
 }
 
-E2E_CASE("a user whose padwrt.cfg is empty, not a registry file, or removed while the program "
-         "runs loses no settings: the stored ones are used, and the next slot change writes the "
-         "file anew with them") {
+E2E_CASE("a user whose padwrt.cfg is empty, not a registry file, also writes a Run value, or is "
+         "removed while the program runs loses no settings: the stored ones are used, and the "
+         "next slot change writes the file anew with them") {
     for (const PortableFileState& file : {
              PortableFileState{"an empty padwrt.cfg", kPortableFile, ""},
              PortableFileState{"a padwrt.cfg that is not a registry file", kPortableFile, kJunk},
+             PortableFileState{"a padwrt.cfg that also writes a Run value", kPortableFile,
+                               kPlantedRun},
              PortableFileState{"a padwrt.cfg removed while running", kPortableFile, {}, true},
          })
         RunOnPortableFile(file);
 }
 
-E2E_CASE("a user who names an empty, a non-registry or a missing file on the command line runs "
-         "in normal mode, and the file is left as it is") {
+E2E_CASE("a user who names an empty, a non-registry, a Run-value-writing or a missing file on "
+         "the command line runs in normal mode, and the file is left as it is") {
     for (const PortableFileState& file : {
              PortableFileState{"an empty empty.cfg", "empty.cfg", ""},
              PortableFileState{"a notes.cfg that is not a registry file", "notes.cfg", kJunk},
+             PortableFileState{"a run.cfg that also writes a Run value", "run.cfg", kPlantedRun},
              PortableFileState{"a missing missing.cfg", "missing.cfg", std::nullopt},
          })
         RunOnPortableFile(file);

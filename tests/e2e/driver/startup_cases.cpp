@@ -1,6 +1,8 @@
 // Starting the program, its instance slots, and ending it from the tray.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include "tests/e2e/driver/case_runner.h"
 #include "tests/e2e/driver/program.h"
 #include "tests/e2e/driver/program_windows.h"
@@ -35,6 +37,15 @@ void RequireProgramWindowCount(size_t expected) {
         seen += Format(" '%s'", w.title.c_str());
     Require(windows.size() == expected, Format("%zu program windows (%s), expected %zu",
                                                windows.size(), seen.c_str(), expected));
+}
+
+// Asks the shell `what` of the program's icon (its window, id 0). A change of nothing
+// (NIM_MODIFY) succeeds only for an icon the shell holds.
+bool TrayIconCall(HWND window, DWORD what) {
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = window;
+    return Shell_NotifyIconA(what, &icon) != FALSE;
 }
 
 } // namespace
@@ -140,4 +151,18 @@ E2E_CASE("a user closes the main window and the program ends with code 0") {
     const StartedProgram started = StartOnSlot("", '1');
     PostMessageA(started.window, WM_CLOSE, 0, 0);
     RequireExitCodeZero(started, "closing the window");
+}
+
+E2E_CASE("the shell's notification area is made anew, as when Explorer restarts, and the tray "
+         "icon comes back") {
+    const StartedProgram started = StartOnSlot("", '1');
+    const auto shown = [&] { return TrayIconCall(started.window, NIM_MODIFY); };
+    WaitUntil(kShortTimeoutMs, "the tray icon", shown);
+    // A restart of the shell loses every icon; then it tells every top-level window.
+    Require(TrayIconCall(started.window, NIM_DELETE) && !shown(),
+            "the tray icon could not be taken away as a restart of the shell does");
+    PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    WaitUntil(kShortTimeoutMs, "the tray icon to be added again", shown);
+    PostTrayCallback(started.window, WM_LBUTTONDBLCLK);
+    RequireExitCodeZero(started, "the double-click");
 }

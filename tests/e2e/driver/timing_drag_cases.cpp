@@ -15,6 +15,7 @@
 #include "tests/e2e/driver/registry_values.h"
 #include "tests/e2e/driver/screenshot.h"
 #include "tests/e2e/driver/scripted_joystick_control.h"
+#include "tests/e2e/driver/text_receiver.h"
 #include "tests/e2e/driver/user_input.h"
 
 namespace {
@@ -38,6 +39,7 @@ constexpr int kSlider = 2211;
 constexpr int kThresholdText = 2212;
 constexpr char kResetQuestion[] = "Reset to default settings?";
 constexpr char kNotReleased[] = "A joystick key or axis is not released. Exit anyway?";
+constexpr uint32_t kButton1 = 1; // Return in the default key map
 
 HWND WaitForDialog(DWORD processId, const char* caption) {
     HWND dialog = nullptr;
@@ -100,6 +102,15 @@ void RequireShown(HWND timing, const std::string& expected, const char* when) {
         return;
     Fail(Format("%s the dialog shows \"%s\", not \"%s\"", when, Shown(timing).c_str(),
                 expected.c_str()));
+}
+
+// The program has injected Return down (or up) since the observer was last cleared.
+bool ProgramTypedReturn(bool down) {
+    for (const ObservedInput& input : ObservedInputs())
+        if (input.isKey && input.extraInfo != kDriverKeyMark && input.vk == VK_RETURN &&
+            input.down == down)
+            return true;
+    return false;
 }
 
 void StoreTiming(uint32_t polling, uint32_t delay, uint32_t interval, uint32_t threshold) {
@@ -367,12 +378,15 @@ E2E_CASE("a user holds joystick button 3 (key C), drags its row below row 5 and 
     Require(releases >= 2, "C was not let go when its row moved: " + Describe(keys));
 }
 
-E2E_CASE("a user spins the stored typematic delay 5 down with the arrow key: it stops at 3") {
-    StoreTiming(20, 5, 40, 50);
+E2E_CASE("a user spins the stored polling interval 998 up and the typematic delay 5 down with the "
+         "arrow keys: they stop at 1000 and 3, and OK stores 1000") {
+    StoreTiming(998, 5, 40, 50);
     const Opened open = StartAndOpenSetup();
     HWND timing = OpenTiming(open);
     BringToFront(timing);
     WaitForFocus(timing, kPollingBox);
+    for (int step = 0; step < 4; ++step)
+        TapKey(VK_UP);
     TapKey(VK_TAB);
     WaitForFocus(timing, kDelayBox);
     for (int step = 0; step < 4; ++step)
@@ -380,7 +394,10 @@ E2E_CASE("a user spins the stored typematic delay 5 down with the arrow key: it 
     // The Tab after the arrows reaches the dialog only once they have been handled.
     TapKey(VK_TAB);
     WaitForFocus(timing, kIntervalBox);
-    RequireShown(timing, "20 3 40 50 slider 50", "after four steps down");
+    RequireShown(timing, "1000 3 40 50 slider 50", "after four steps each");
+    Click(timing, kTimingOk);
+    WaitUntilClosed(timing, "OK");
+    Require(StoredTiming() == "1000 3 40 50", "OK stored " + StoredTiming());
 }
 
 E2E_CASE("a user types 7 as the polling interval and presses Enter: the dialog closes and 7 is "
@@ -396,4 +413,35 @@ E2E_CASE("a user types 7 as the polling interval and presses Enter: the dialog c
     TapKey(VK_RETURN);
     WaitUntilClosed(timing, "Enter");
     Require(StoredTiming() == "7 250 40 50", "Enter stored " + StoredTiming());
+}
+
+E2E_CASE("a user holding joystick button 1 clicks Default in Timing setup: Return does not answer "
+         "\"Reset to default settings?\"; in another program's window the button types Return, "
+         "and back at the question it types nothing") {
+    const Opened open = StartAndOpenSetup();
+    HWND timing = OpenTiming(open);
+    BringToFront(timing);
+    StartInputObserver(true);
+    SetJoystickButtons(kButton1);
+    WaitForJoystickReads(3, kShortTimeoutMs);
+    Click(timing, kDefault);
+    HWND box = WaitForMessageBox(open.program->Id());
+    BringToFront(box);
+    WaitForJoystickReads(5, kShortTimeoutMs);
+    RequireNothingInjectedByTheProgram("while Timing setup or its question was in front");
+    Require(IsWindow(box), "the held button answered the question");
+    {
+        const TextReceiver other("another program");
+        WaitUntil(kShortTimeoutMs, "button 1 to type Return in the other program",
+                  [] { return ProgramTypedReturn(true); });
+        SetJoystickButtons(0);
+        WaitUntil(kShortTimeoutMs, "Return to be let go", [] { return ProgramTypedReturn(false); });
+    }
+    BringToFront(box);
+    ClearObservedInputs();
+    SetJoystickButtons(kButton1);
+    WaitForJoystickReads(5, kShortTimeoutMs);
+    RequireNothingInjectedByTheProgram("after coming back to the question");
+    SetJoystickButtons(0);
+    AnswerMessageBox(open.program->Id(), kResetQuestion, IDCANCEL);
 }
