@@ -19,9 +19,7 @@
 #include "engine/key_events.h"
 #include "engine/poll_loop.h"
 #include "store/slot_store.h"
-#include "tests/fakes/fake_registry.h"
-#include "tests/fakes/fake_window.h"
-#include "tests/unit/engine_fixture.h"
+#include "tests/unit/fixture.h"
 #include "tests/unit/key_state_model.h"
 #include "ui/grid_drag.h"
 #include "ui/grid_edit.h"
@@ -78,12 +76,6 @@ constexpr std::array<uint8_t, 16> kCodes = {'A', 'B', 'C', 'A', 16, 17, 160, 37,
 constexpr std::array<uint32_t, 8> kPositions = {0, 100, 16000, 32767, 32768, 49000, 65400, 65535};
 constexpr std::array<int, 8> kButtons = {1, 2, 3, 4, 5, 17, 32, 1};
 
-struct NoControls : CaptureView {
-    void ShowChordCheck(int, bool) override {}
-    void ShowKeyName(uint8_t, uint8_t, int) override {}
-    bool KeyDownWaiting() override { return false; }
-};
-
 struct EngineModelTest : EngineTest {
     Random random{0};
     uint64_t stepsWanted = 0;
@@ -100,14 +92,11 @@ struct EngineModelTest : EngineTest {
     SetupSnapshot opened{};
     SetupDialogState d;
     KeyMessageMemory keyMessages;
-    NoControls view;
+    NullCaptureView view;
     int quietCycles = 0;
     uint32_t awayReason = 0;
 
     EngineModelTest() {
-        ResetFakeRegistry();
-        ResetKeyMapDefaults(s, ScanCodeOfKey);
-        ResetTimingDefaults(s);
         d.grid.pageRows = kPageRows;
         d.grid.keyButtonTop = kKeyButtonTop;
         d.grid.rowPitch = kRowPitch;
@@ -127,8 +116,8 @@ struct EngineModelTest : EngineTest {
     // Feeds the events that arrived since the last look to the model, then those refused;
     // `lifting` when they all came from ReleaseAllKeys, a pause or a resume.
     void TakeInjected(bool lifting) {
-        std::vector<InjectedEvent>& events = TheFakeInput().events;
-        for (const InjectedEvent& e : events) {
+        std::vector<InputEvent>& events = fake.input.events;
+        for (const InputEvent& e : events) {
             ++eventsChecked;
             Note(std::string(lifting ? "  all-up " : "  event ") + Describe(e));
             const std::string broken = model.Apply(e, lifting);
@@ -136,12 +125,12 @@ struct EngineModelTest : EngineTest {
                 Fail(broken);
         }
         events.clear();
-        for (const InjectedEvent& e : TheFakeInput().refused) {
+        for (const InputEvent& e : fake.input.refused) {
             Note("  refused " + Describe(e));
             if (lifting)
                 model.LiftRefused(e);
         }
-        TheFakeInput().refused.clear();
+        fake.input.refused.clear();
     }
 
     // Everything down is owed a release: by some key map index that pressed exactly it, or by
@@ -196,7 +185,7 @@ struct EngineModelTest : EngineTest {
         Note("everything let go");
     }
     void Unplug() {
-        const bool unplug = TheFakeJoystick().readResult == kJoyNoError;
+        const bool unplug = fake.joystick.readResult == kJoyNoError;
         SetFakeJoystickReadResult(unplug ? kUnplugged : kJoyNoError);
         Note(unplug               ? "unplugged"
              : random.Percent(30) ? "another pad plugged in: " + OtherCaps()
@@ -213,7 +202,7 @@ struct EngineModelTest : EngineTest {
         Note("setup dialog opened");
     }
     void CloseSetupDialog(bool ok) {
-        TheFakeMessageBox().answer = random.Percent(70) ? kIdOk : kIdCancel;
+        fake.answer = random.Percent(70) ? kIdOk : kIdCancel;
         if (ok && !SaveSetup(s, kDialog))
             return; // as the dialog does: it stays open with the edits
         const bool closed = CloseSetup(s, d, kDialog, view, opened, ok);
@@ -266,7 +255,7 @@ struct EngineModelTest : EngineTest {
         Note("scrolled to " + std::to_string(d.grid.scrollPos));
     }
     void ResetToDefaults() {
-        TheFakeMessageBox().answer = random.Percent(80) ? kIdOk : kIdCancel;
+        fake.answer = random.Percent(80) ? kIdOk : kIdCancel;
         Note("Default settings");
         ResetSetupToDefaults(s, d, kDialog, view);
     }
@@ -282,11 +271,11 @@ struct EngineModelTest : EngineTest {
         d.extendedKeyFlag = random.Percent(30);
         Note("key " + std::to_string(vk) + " pressed for the capture");
         const uint32_t key = vk == 0 ? 'Z' : vk;
-        TheFakeInput().physicalDown[key] = true;
+        fake.input.physicalDown[key] = true;
         NoteKeyMessage(d, keyMessages, 0x0100, key, d.extendedKeyFlag ? uint64_t{1} << 24 : 0);
         for (int tick = 0; tick < 4 && s.captureActive; ++tick)
             StepKeyCapture(s, d, keyMessages, view, true);
-        TheFakeInput().physicalDown[key] = false;
+        fake.input.physicalDown[key] = false;
     }
     void EndCapture() {
         Note("key capture ended");
@@ -298,16 +287,16 @@ struct EngineModelTest : EngineTest {
     }
     // Another joystick's capabilities: fewer axes, no hat, other bounds, or none to be had.
     std::string OtherCaps() {
-        JoystickCaps& caps = TheFakeJoystick().caps;
+        JoystickCaps& caps = fake.joystick.caps;
         caps.numAxes = random.Below(7);
         caps.caps = random.Percent(50) ? kJoyCapsHasPov : 0;
         caps.axisMin[0] = random.Percent(80) ? 0 : 40000;
         caps.axisMax[0] = random.Percent(80) ? 65535 : 1000;
-        TheFakeJoystick().capsResult = random.Percent(15) ? kUnplugged : kJoyNoError;
+        fake.joystick.capsResult = random.Percent(15) ? kUnplugged : kJoyNoError;
         return std::to_string(caps.numAxes) + " axes, hat " + std::to_string(caps.caps) +
                ", X from " + std::to_string(caps.axisMin[0]) + " to " +
                std::to_string(caps.axisMax[0]) +
-               (TheFakeJoystick().capsResult != kJoyNoError ? ", not there" : "");
+               (fake.joystick.capsResult != kJoyNoError ? ", not there" : "");
     }
     void OtherJoystick() {
         Note("joystick chosen: " + OtherCaps());
@@ -315,7 +304,7 @@ struct EngineModelTest : EngineTest {
     }
     // --- the system ---
     void Refusals() {
-        uint32_t& insert = TheFakeInput().insertPerCall;
+        uint32_t& insert = fake.input.insertPerCall;
         insert = insert == UINT32_MAX ? random.Below(4) : UINT32_MAX;
         Note("events inserted per call: " +
              (insert == UINT32_MAX ? std::string("all") : std::to_string(insert)));
@@ -324,7 +313,7 @@ struct EngineModelTest : EngineTest {
     void LockOrUnlock() {
         static constexpr std::array<uint32_t, 3> reasons = {kAwayLocked, kAwayDisconnected,
                                                             kAwaySuspended};
-        FakeInput& f = TheFakeInput();
+        FakeInput& f = fake.input;
         f.dropInserted = !awayReason && random.Percent(40);
         f.insertPerCall = !awayReason && random.Percent(30) ? 0 : UINT32_MAX;
         Note(awayReason       ? "session back"
@@ -397,7 +386,7 @@ struct EngineModelTest : EngineTest {
 
     void RandomAction() {
         // An unplugged pad comes back after a few of its five-second retries.
-        if (TheFakeJoystick().readResult != kJoyNoError && random.Percent(25))
+        if (fake.joystick.readResult != kJoyNoError && random.Percent(25))
             return Unplug();
         const uint32_t roll = random.Below(100);
         if (awayReason != 0) // nothing but the joystick can be used
@@ -451,11 +440,11 @@ struct EngineModelTest : EngineTest {
 
     // Between two steps nothing changes the state, so at a step it is the last cycle's.
     bool EventsProduced() const {
-        return TheFakeJoystick().readResult == kJoyNoError && !s.captureActive && !s.dialogActive &&
+        return fake.joystick.readResult == kJoyNoError && !s.captureActive && !s.dialogActive &&
                awayReason == 0;
     }
     bool EventsMayFlow() const {
-        return EventsProduced() && TheFakeInput().insertPerCall == UINT32_MAX;
+        return EventsProduced() && fake.input.insertPerCall == UINT32_MAX;
     }
 
     // Once every input is let go and events have flowed for two cycles, nothing may be down.
@@ -473,7 +462,7 @@ struct EngineModelTest : EngineTest {
 
     // One step: what the last cycle injected is checked, then one action of the user.
     void RunStep(uint32_t sleptMs) {
-        if (!EventsProduced() && !TheFakeInput().events.empty())
+        if (!EventsProduced() && !fake.input.events.empty())
             Fail("events injected while the pad is unreadable, a capture runs, a dialog is active "
                  "or the session is away");
         TakeInjected(false);
@@ -502,16 +491,16 @@ TEST_F(EngineModelTest, RandomUseNeverLeavesAKeyDownOrReleasesOneThatIsUp) {
     random.state = seed;
     StoreRandomSlots();
     Calibrate(s);
-    stick = TheFakeJoystick().sample;
+    stick = fake.joystick.sample;
 
-    TheFakeClock().onSleep = [this](uint32_t ms) { RunStep(ms); };
+    fake.onSleep = [this](uint32_t ms) { RunStep(ms); };
     RunPollLoop(s, ShowTrayState, &stop);
-    TheFakeClock().onSleep = nullptr;
+    fake.onSleep = nullptr;
 
     if (failure.empty()) {
         // The program exits wherever the run stopped, with the system taking events again.
-        TheFakeInput().insertPerCall = UINT32_MAX;
-        TheFakeInput().dropInserted = false;
+        fake.input.insertPerCall = UINT32_MAX;
+        fake.input.dropInserted = false;
         ReleaseHeldAtExit(s);
         TakeInjected(false);
         if (model.AnythingDown())

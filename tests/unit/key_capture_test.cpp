@@ -1,16 +1,9 @@
 #include "ui/key_capture.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <map>
-#include <memory>
-#include <vector>
 
-#include "core/key_map.h"
-#include "engine/poll_loop.h"
-#include "platform/input.h"
-#include "tests/fakes/fake_input.h"
+#include "tests/unit/fixture.h"
 #include "ui/grid_layout.h"
 
 namespace {
@@ -56,20 +49,14 @@ struct FakeCaptureDialog : CaptureView {
     }
 };
 
-struct KeyCaptureTest : ::testing::Test {
-    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
-    ProgramState& s = *state;
+struct KeyCaptureTest : FakeSystemTest {
     SetupDialogState d;
     FakeCaptureDialog dialog;
     KeyMessageMemory keys;
 
-    KeyCaptureTest() {
-        ResetFakeInput();
-        ResetKeyMapDefaults(s, ScanCodeOfKey);
-        d.grid.pageRows = 30;
-    }
+    KeyCaptureTest() { d.grid.pageRows = 30; }
     void Hold(InputWord joystick) { s.engine.currentInput = joystick; }
-    static void PressKey(uint32_t vk, bool down = true) { TheFakeInput().physicalDown[vk] = down; }
+    void PressKey(uint32_t vk, bool down = true) { fake.input.physicalDown[vk] = down; }
     KeyMapEntry Entry(int i) const { return ReadEntry(s.keyMap.entries[i]); }
     // The dialog procedure: a capture step first for every message while the capture runs.
     bool Message(bool timerTick = false) {
@@ -146,7 +133,7 @@ TEST_F(KeyCaptureTest, ShiftCtrlAndAltAreStoredWithTheirSideEvenWhenAlreadyUp) {
                 {kWmKeyDown, 'A', 0x1E, false, {17}, 162}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.stored);
-        ResetFakeInput();
+        ResetFakeSystem();
         Begin(0);
         if (row.message != 0)
             NoteKeyMessage(d, keys, row.message, row.vk,
@@ -161,7 +148,7 @@ TEST_F(KeyCaptureTest, ShiftCtrlAndAltAreStoredWithTheirSideEvenWhenAlreadyUp) {
 TEST_F(KeyCaptureTest, EnterAndTheLeftAndRightMouseButtonsFinishTheirMessage) {
     for (uint32_t vk : {13u, 1u, 2u, 4u, 32u}) {
         SCOPED_TRACE(vk);
-        ResetFakeInput();
+        ResetFakeSystem();
         Begin(1);
         PressKey(vk);
         EXPECT_EQ(Message(), vk == 13 || vk == 1 || vk == 2);
@@ -282,10 +269,10 @@ TEST_F(KeyCaptureTest, AKeyFoundInANestedStepLeavesTheRowShowingTheChordItStored
 TEST_F(KeyCaptureTest, StartingReleasesWhatChordsHoldAndEndingWithoutAKeyRestoresTheRow) {
     s.timing.pollingInterval = 100;
     ProduceEvents(s, JoystickSample{}, kButton1); // entry 4: button 1 presses Return
-    ASSERT_TRUE(TheFakeInput().injectedDown[13]);
+    ASSERT_TRUE(fake.input.injectedDown[13]);
 
     Begin(4);
-    EXPECT_FALSE(TheFakeInput().injectedDown[13]) << "lifted when the capture starts";
+    EXPECT_FALSE(fake.input.injectedDown[13]) << "lifted when the capture starts";
     EXPECT_EQ(d.captureTarget, KeyButtonId(4));
 
     Hold(kXLeft);

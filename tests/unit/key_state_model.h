@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/input.h"
-#include "tests/fakes/fake_input.h"
+#include "tests/fakes/fake_system.h"
 
 // One slot per thing that can be down: keys by virtual key, then the five mouse buttons.
 constexpr int kModelMouseFirst = 256;
@@ -27,7 +27,7 @@ class KeyStateModel {
     // after the engine lifted a key its chord still holds. `mayRepeat` marks the events of
     // ReleaseAllKeys, which may lift the same key again while the dialog makes one edit after
     // another, and of a pause and a resume, which sends the pause's releases once more.
-    std::string Apply(const InjectedEvent& e, bool mayRepeat) {
+    std::string Apply(const InputEvent& e, bool mayRepeat) {
         int slot = 0;
         bool press = false;
         if (!Decode(e, slot, press))
@@ -52,7 +52,7 @@ class KeyStateModel {
 
     // A release of ReleaseAllKeys that was refused: the key stays down and its release is owed,
     // and the chord that holds it still sends its own release after that one.
-    void LiftRefused(const InjectedEvent& e) {
+    void LiftRefused(const InputEvent& e) {
         int slot = 0;
         bool press = false;
         if (Decode(e, slot, press) && !press && down_[slot])
@@ -72,15 +72,15 @@ class KeyStateModel {
             return "mouse button " + std::to_string(slot - kModelMouseFirst + 1);
         return "key " + std::to_string(slot);
     }
-    static std::string Name(const InjectedEvent& e) {
-        return std::string(e.kind == InjectedEvent::Key ? "key " : "mouse ") +
-               std::to_string(e.kind == InjectedEvent::Key ? e.vk : e.flags) + " flags " +
+    static std::string Name(const InputEvent& e) {
+        return std::string(e.kind == InputEvent::Key ? "key " : "mouse ") +
+               std::to_string(e.kind == InputEvent::Key ? e.vk : e.flags) + " flags " +
                std::to_string(e.flags) + " data " + std::to_string(e.data);
     }
 
   private:
-    static bool Decode(const InjectedEvent& e, int& slot, bool& press) {
-        if (e.kind == InjectedEvent::Key) {
+    static bool Decode(const InputEvent& e, int& slot, bool& press) {
+        if (e.kind == InputEvent::Key) {
             if (e.flags & ~(kKeyEventKeyUp | kKeyEventExtended))
                 return false;
             slot = e.vk;

@@ -8,15 +8,13 @@
 #include "engine/calibration.h"
 #include "engine/poll_loop.h"
 #include "platform/input.h"
-#include "tests/fakes/fake_input.h"
-#include "tests/fakes/fake_joystick.h"
+#include "tests/fakes/fake_system.h"
 
 namespace {
 
 std::unique_ptr<ProgramState> FreshState() {
     auto s = std::make_unique<ProgramState>();
-    ResetFakeInput();
-    ResetFakeJoystick();
+    ResetFakeSystem();
     ResetKeyMapDefaults(*s, ScanCodeOfKey);
     ResetTimingDefaults(*s);
     Calibrate(*s);
@@ -64,20 +62,20 @@ void RunCycles(benchmark::State& state, ProgramState& s, JoystickSample held, Jo
     for (auto _ : state) {
         if (++n % 4096 == 0) {
             state.PauseTiming();
-            events += static_cast<double>(TheFakeInput().events.size());
-            TheFakeInput().events.clear();
+            events += static_cast<double>(Fake().input.events.size());
+            Fake().input.events.clear();
             state.ResumeTiming();
         }
         SetFakeJoystickSample((n / period) % 2 ? other : held);
         benchmark::DoNotOptimize(PollCycle(s, sample));
     }
-    events += static_cast<double>(TheFakeInput().events.size());
+    events += static_cast<double>(Fake().input.events.size());
     state.counters["events/cycle"] = n > 0 ? events / static_cast<double>(n) : 0;
 }
 
 void BM_Cycle_DefaultKeyMap(benchmark::State& state) {
     auto s = FreshState();
-    JoystickSample held = TheFakeJoystick().sample, idle = held;
+    JoystickSample held = Fake().joystick.sample, idle = held;
     held.buttons = 0b1;
     held.pos[0] = 0; // X low: left arrow
     RunCycles(state, *s, held, idle, 8);
@@ -87,7 +85,7 @@ BENCHMARK(BM_Cycle_DefaultKeyMap);
 void BM_Cycle_128EntriesSizes1To48_AllInputsHeld(benchmark::State& state) {
     auto s = FreshState();
     UseLargestKeyMap(*s);
-    JoystickSample all = TheFakeJoystick().sample, idle = all;
+    JoystickSample all = Fake().joystick.sample, idle = all;
     all.buttons = 0xFFFFFFFF;
     for (int k = 0; k < kAxisCount; ++k)
         all.pos[k] = 0;
@@ -99,7 +97,7 @@ BENCHMARK(BM_Cycle_128EntriesSizes1To48_AllInputsHeld);
 void BM_Cycle_128EntriesSizes1To48_NothingHeld(benchmark::State& state) {
     auto s = FreshState();
     UseLargestKeyMap(*s);
-    JoystickSample idle = TheFakeJoystick().sample;
+    JoystickSample idle = Fake().joystick.sample;
     RunCycles(state, *s, idle, idle, 8);
 }
 BENCHMARK(BM_Cycle_128EntriesSizes1To48_NothingHeld);
