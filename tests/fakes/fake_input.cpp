@@ -7,23 +7,15 @@ namespace {
 // once.
 std::mutex injecting;
 
-struct MouseButton {
-    uint32_t down, up, data;
-};
-constexpr MouseButton kButtons[kFakeMouseButtons] = {{kMouseLeftDown, kMouseLeftUp, 0},
-                                                     {kMouseRightDown, kMouseRightUp, 0},
-                                                     {kMouseMiddleDown, kMouseMiddleUp, 0},
-                                                     {kMouseXDown, kMouseXUp, kXButton1},
-                                                     {kMouseXDown, kMouseXUp, kXButton2}};
-
 void Arrive(FakeInput& f, const InputEvent& e) {
     f.events.push_back(e);
     if (e.kind == InputEvent::Key)
         f.injectedDown[e.vk] = (e.flags & kKeyEventKeyUp) == 0;
-    for (int b = 0; b < kFakeMouseButtons && e.kind == InputEvent::Mouse; ++b)
-        if (kButtons[b].data == 0 || e.data == kButtons[b].data)
-            f.mouseDown[b] = (f.mouseDown[b] || (e.flags & kButtons[b].down)) &&
-                             !(e.flags & kButtons[b].up);
+    for (int b = 0; b < kFakeMouseButtons && e.kind == InputEvent::Mouse; ++b) {
+        const FakeMouseButton& button = kFakeMouseButtonEvents[b];
+        if (button.data == 0 || e.data == button.data)
+            f.mouseDown[b] = (f.mouseDown[b] || (e.flags & button.down)) && !(e.flags & button.up);
+    }
 }
 } // namespace
 

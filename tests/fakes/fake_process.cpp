@@ -51,7 +51,8 @@ bool FormatCommandLine(const char* templateText, const char* first, const char* 
     std::string built;
     for (const char* t = templateText; *t != '\0'; ++t) {
         const bool insert = t[0] == '%' && (t[1] == '1' || t[1] == '2');
-        built += insert ? std::string(*++t == '1' ? first : (second ? second : "")) : std::string(1, *t);
+        built +=
+            insert ? std::string(*++t == '1' ? first : (second ? second : "")) : std::string(1, *t);
     }
     return CopyOut(built, out, outSize);
 }

@@ -47,12 +47,16 @@ PollTimer CreatePollTimer(uint32_t flags) {
     ++t.open;
     return &t;
 }
-void ClosePollTimer(PollTimer) { --Fake().timers.open; }
+void ClosePollTimer(PollTimer) {
+    --Fake().timers.open;
+}
 bool WaitOnPollTimer(PollTimer, uint32_t ms) {
     Fake().timers.waits.push_back(ms);
     return !Fake().timers.waitsFail;
 }
-void BeginFineTimerPeriod() { ++Fake().timers.periodsBegun; }
+void BeginFineTimerPeriod() {
+    ++Fake().timers.periodsBegun;
+}
 
 int ShowMessageBox(WindowHandle owner, const char* text, uint32_t buttons) {
     Fake().messages.push_back({owner, text, buttons});
@@ -80,8 +84,12 @@ void TrayRemove() {
     const std::lock_guard<std::mutex> lock(notifying);
     Fake().trayPresent = false;
 }
-uint32_t TaskbarCreatedMessage() { return 0xC123; }
-bool ProcessIsElevated() { return false; }
+uint32_t TaskbarCreatedMessage() {
+    return 0xC123;
+}
+bool ProcessIsElevated() {
+    return false;
+}
 void AllowMessageFromLowerRights(WindowHandle, uint32_t) {}
 
 uint32_t ReadJoystickCaps(uint32_t joystickId, JoystickCaps& caps) {
@@ -113,4 +121,6 @@ void SetFakeJoystickSample(const JoystickSample& sample) {
     Store(to.pov, sample.pov);
 }
 
-void SetFakeJoystickReadResult(uint32_t result) { Store(Fake().joystick.readResult, result); }
+void SetFakeJoystickReadResult(uint32_t result) {
+    Store(Fake().joystick.readResult, result);
+}

@@ -16,8 +16,18 @@
 #include "platform/registry.h"
 #include "platform/window.h"
 
-// Mouse buttons in the order left, right, middle, first extra, second extra.
+// Mouse buttons in the order left, right, middle, first extra, second extra: their events' flags
+// and X button data.
 constexpr int kFakeMouseButtons = 5;
+struct FakeMouseButton {
+    uint32_t down, up, data;
+};
+constexpr FakeMouseButton kFakeMouseButtonEvents[kFakeMouseButtons] = {
+    {kMouseLeftDown, kMouseLeftUp, 0},
+    {kMouseRightDown, kMouseRightUp, 0},
+    {kMouseMiddleDown, kMouseMiddleUp, 0},
+    {kMouseXDown, kMouseXUp, kXButton1},
+    {kMouseXDown, kMouseXUp, kXButton2}};
 
 struct FakeInput {
     std::vector<InputEvent> events;  // arrived
