@@ -4,11 +4,11 @@
 import os
 import struct
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+CORPUS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "fuzz", "corpus")
 
 
 def write(target, name, data):
-    folder = os.path.join(HERE, "corpus", target)
+    folder = os.path.join(CORPUS, target)
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, name), "wb") as f:
         f.write(data)
