@@ -185,6 +185,10 @@ const Row kRows[] = {
      {{b1, 'A'}},
      {},
      {{b1, {"+A"}}, {Do(kReleaseAll), {}, 0}, {b1, {"-A"}}, {0, {"-A"}}}},
+    {"a refused lift is sent once by the next lift",
+     {{b1, 'A'}},
+     {},
+     {{b1, {"+A"}}, {Do(kReleaseAll), {}, 0}, {Do(kReleaseAll), {"-A"}}, {b1, {}}, {0, {"-A"}}}},
     {"away releases everything and nothing fires; back sends it again and held chords press",
      {{b1, 'A'}, {b2, 'B'}},
      {},
@@ -199,7 +203,11 @@ const Row kRows[] = {
     {"the exit while away releases what was dropped",
      {{b1, 'A'}},
      {},
-     {{b1, {"+A"}}, {Do(kAway, kAwayLocked), {}, kDropped}, {Do(kExit), {"-A"}}}},
+     {{b1, {"+A"}},
+      {Do(kAway, kAwayLocked), {}, kDropped},
+      {Do(kExit), {"-A"}},
+      {Do(kBack, kAwayLocked), {}},
+      {b1, {}}}},
 };
 
 void PrintTo(const Row& r, std::ostream* out) { *out << r.what; }

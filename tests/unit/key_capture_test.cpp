@@ -120,6 +120,7 @@ TEST_F(KeyCaptureTest, TheKeyTakenFromTheKeyStateAndTheHooksMessages) {
         bool finished;
     } rows[] = {
         {false, {}, {}, {16, 160, 'A'}, 0, 160, 0x2A, false},
+        {false, {}, {}, {'A', 'C'}, 0, 'C', 0, false},
         {false, {}, {Down(16, 0x2A)}, {}, 0, 160, 0x2A, false},
         {false, {}, {Down(16, 0x36)}, {}, 0, 161, 0x36, false},
         {false, {}, {Down(17, 0x1D)}, {}, 0, 162, 0x1D, false},
@@ -138,6 +139,7 @@ TEST_F(KeyCaptureTest, TheKeyTakenFromTheKeyStateAndTheHooksMessages) {
         {true, {}, {}, {45 | kWaiting}, 3, 0, 0, false},
         {true, {Down(46, 0, true)}, {Down(45)}, {45}, 0, 45, 0x52, false},
         {true, {}, {}, {1}, 0, 1, 0, true},
+        {true, {}, {}, {44}, 2, 0, 0, false},
         {true, {}, {}, {44}, 3, 44, 0, false},
         {true, {Down('Q')}, {}, {}, 0, 0, 0, false},
         {true, {}, {Down(13)}, {}, 0, 13, 0x1C, true},
@@ -202,7 +204,7 @@ TEST_F(KeyCaptureTest, AKeyFoundInANestedStepLeavesTheRowShowingTheChordItStored
         }
     };
     Begin(4);
-    Hold(kButton1);
+    Hold(kButton1 | Button(2));
     EXPECT_FALSE(Message());
     EXPECT_EQ(ChordMask(Entry(4)), kButton1 | kXLeft);
     EXPECT_EQ(dialog.RowChord(4), kButton1 | kXLeft);

@@ -199,7 +199,7 @@ TEST(TimingValues, TextToNumberToValidValue) {
         {"2", true, 3, 2},           {"3", true, 3, 3},             {"2147483648", true, 3, 3},
         {"4,294,967,295", true, 3, 3}, {"4294967296", false, 3, 3}, {"", false, 3, 3},
         {"12a", false, 3, 3},        {"-5", false, 3, 3},           {"1,00", false, 3, 3},
-        {"1000,000", false, 3, 3},   {",100", false, 3, 3},         {"1,,000", false, 3, 3},
+        {"1000,000", false, 3, 3},   {"1,00,000", false, 3, 3},   {",100", false, 3, 3},         {"1,,000", false, 3, 3},
         {"1,000,", false, 3, 3}};
     for (const auto& row : rows) {
         uint32_t number = 0;

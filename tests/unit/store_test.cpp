@@ -226,6 +226,7 @@ TEST_F(StoreTest, SavesTheMachinesKeyRefusesGoToTheUsersOverlayWhichIsReadFirst)
         SCOPED_TRACE(row.who);
         ResetFakeSystem();
         reg.Put(kMachine, kBase + "\\2", "pollingspeed", Word(70));
+        reg.Put(kMachine, kBase + "\\2", "joyid", Word(4));
         if (row.overlayBefore)
             reg.Put(kUser, overlay, "joyid", Word(5));
         reg.localMachineReadOnly = !row.machineWritable;
