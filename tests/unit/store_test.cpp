@@ -1,4 +1,5 @@
 #include <cstring>
+#include <map>
 
 #include "app/slot_menu.h"
 #include "store/registry_layout.h"
@@ -40,35 +41,24 @@ TEST_F(StoreTest, Save_WritesEveryValueInOrderByteForByteWhereItsSlotLives) {
     s.timing.typematicInterval = 3;
     s.timing.thresholdPercent = 95;
     EXPECT_TRUE(SaveSlot(s) && SaveTiming(s) && SaveSelectedSlot(s));
-    Bytes name(32, 'z');
-    std::memcpy(name.data(), "Racing", 7);
-    const struct {
-        std::string path, name;
-        uint32_t type;
-        Bytes bytes;
-    } expected[] = {
-        {"\\2", "numkeys", kRegBinary, {2, 0, 0, 0}},
-        {"\\2",
-         "keymap",
-         kRegBinary,
-         {0x04, 0, 1, 0, 0, 0x80, 0, 0, 0x41, 0x9E, 3, 0x5A, 8, 0, 0, 0, 0, 0, 0, 0, 0x28, 0x50, 1, 0}},
-        {"\\2", "typematic", kRegBinary, {0, 0, 0, 0}},
-        {"\\2", "joyid", kRegBinary, {2, 0, 0, 0}},
-        {"\\2", "configname", kRegSz, name}, // all 32 bytes as they stand
-        {"\\2", "enabled", kRegBinary, {1, 0, 0, 0, 0, 0x80, 0, 0}},
-        {"\\2", "pollingspeed", kRegBinary, {0xFA, 0, 0, 0}},
-        {"\\2", "typematicdelay", kRegBinary, {0x34, 0x12, 0, 0}},
-        {"\\2", "typematicrate", kRegBinary, {3, 0, 0, 0}},
-        {"\\2", "threshold", kRegBinary, {95, 0, 0, 0}},
-        {"", "config", kRegBinary, {'2'}}};
-    ASSERT_EQ(reg.writes.size(), std::size(expected));
-    for (size_t i = 0; i < std::size(expected); ++i) {
-        EXPECT_EQ(reg.writes[i].hive, kMachine);
-        EXPECT_EQ(reg.writes[i].path, kBase + expected[i].path) << i;
-        EXPECT_EQ(reg.writes[i].name, expected[i].name) << i;
-        EXPECT_EQ(reg.writes[i].type, expected[i].type) << expected[i].name;
-        EXPECT_EQ(reg.writes[i].bytes, expected[i].bytes) << expected[i].name;
+    std::vector<std::string> written;
+    for (const FakeRegistryWrite& w : reg.writes) {
+        EXPECT_EQ(w.hive, kMachine);
+        written.push_back(w.path.substr(kBase.size()) + " " + w.name + " " + std::to_string(w.type));
+        for (uint8_t byte : w.bytes)
+            written.back() += " " + std::to_string(byte);
     }
+    std::string name = " 82 97 99 105 110 103 0"; // "Racing", then the rest as it stands
+    for (int i = 7; i < kConfigNameSize; ++i)
+        name += " 122";
+    EXPECT_EQ(written, (std::vector<std::string>{
+                           "\\2 numkeys 3 2 0 0 0",
+                           "\\2 keymap 3 4 0 1 0 0 128 0 0 65 158 3 90 8 0 0 0 0 0 0 0 40 80 1 0",
+                           "\\2 typematic 3 0 0 0 0", "\\2 joyid 3 2 0 0 0",
+                           "\\2 configname 1" + name, "\\2 enabled 3 1 0 0 0 0 128 0 0",
+                           "\\2 pollingspeed 3 250 0 0 0", "\\2 typematicdelay 3 52 18 0 0",
+                           "\\2 typematicrate 3 3 0 0 0", "\\2 threshold 3 95 0 0 0",
+                           " config 3 50"}));
     s.slotDigit = '1';
     s.keyMap.keyCount = 300; // however memory came to hold it, no save reaches beyond 128
     SaveSlot(s);
@@ -104,25 +94,20 @@ TEST_F(StoreTest, Load_ReplacesOnlyTheStoredEntriesAndDerivesCountsSizeZonesAndN
 // is refused, a shorter one replaces only its own bytes, a key map only whole records, numkeys
 // only 1 to 128, timing as stored; a name ends within its buffer.
 std::string Field(const ProgramState& s, const std::string& value) {
-    if (value == "configname")
-        return s.configName;
-    const uint64_t numbers[] = {static_cast<uint32_t>(s.keyMap.keyCount.load()),
-                                s.joystickId,
-                                s.enabledMask,
-                                static_cast<uint32_t>(s.typematicOn.load()),
-                                static_cast<uint32_t>(s.timing.pollingInterval.load()),
-                                static_cast<uint32_t>(s.timing.typematicDelay.load()),
-                                static_cast<uint32_t>(s.timing.typematicInterval.load()),
-                                static_cast<uint32_t>(s.timing.thresholdPercent.load()),
-                                ReadEntry(s.keyMap.entries[0]).vk,
-                                ChordMask(ReadEntry(s.keyMap.entries[1]))};
-    const char* names[] = {"numkeys",        "joyid",         "enabled",   "typematic", "pollingspeed",
-                           "typematicdelay", "typematicrate", "threshold", "keymap",    "keymap 1"};
-    std::string text;
-    for (size_t i = 0; i < std::size(names); ++i)
-        if (value == names[i] || (value == "keymap" && i == 9))
-            text += (text.empty() ? "" : " ") + std::to_string(numbers[i]);
-    return text;
+    const auto u32 = [](int32_t v) { return std::to_string(static_cast<uint32_t>(v)); };
+    const std::map<std::string, std::string> fields = {
+        {"numkeys", u32(s.keyMap.keyCount)},
+        {"joyid", std::to_string(s.joystickId)},
+        {"enabled", std::to_string(s.enabledMask)},
+        {"typematic", u32(s.typematicOn)},
+        {"pollingspeed", u32(s.timing.pollingInterval)},
+        {"typematicdelay", u32(s.timing.typematicDelay)},
+        {"typematicrate", u32(s.timing.typematicInterval)},
+        {"threshold", u32(s.timing.thresholdPercent)},
+        {"configname", s.configName},
+        {"keymap", std::to_string(ReadEntry(s.keyMap.entries[0]).vk) + " " +
+                       std::to_string(ChordMask(ReadEntry(s.keyMap.entries[1])))}};
+    return fields.at(value);
 }
 
 TEST_F(StoreTest, Load_TakesEachValueOnlyAsFarAsItFits) {
