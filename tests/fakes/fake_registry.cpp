@@ -8,25 +8,20 @@
 namespace {
 struct FakeKey {
     RegistryHive hive;
-    std::string path;  // lower case
-    std::string given; // as the program wrote it
-    bool writable;
-    bool open;
+    std::string path, given; // lower case, and as the program wrote it
+    bool writable, open;
 };
 std::deque<FakeKey> handles; // stable addresses serve as the handles
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 // The lower-case path, or "" for one the system refuses: an empty key name (a backslash at
 // either end or two in a row).
-std::string KeyName(const std::string& path) {
-    const bool empty = path.empty() || path.front() == '\\' || path.back() == '\\' ||
-                       path.find("\\\\") != std::string::npos;
-    return empty ? "" : Lower(path);
+std::string KeyName(std::string path) {
+    if (path.empty() || path.front() == '\\' || path.back() == '\\' ||
+        path.find("\\\\") != std::string::npos)
+        return "";
+    for (char& c : path)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return path;
 }
 
 // Creates the key and every missing parent; returns its lower-case path, or "" when invalid.
@@ -60,27 +55,24 @@ void FakeRegistry::Put(RegistryHive hive, const std::string& path, const std::st
                        std::vector<uint8_t> bytes, uint32_t type) {
     const std::string key = CreateKey(*this, hive, path);
     if (!key.empty())
-        keys[{hive, key}][Lower(name)] = {type, std::move(bytes)};
+        keys[{hive, key}][KeyName(name)] = {type, std::move(bytes)};
 }
 
 std::vector<uint8_t> FakeRegistry::Get(RegistryHive hive, const std::string& path,
                                        const std::string& name) const {
-    const auto key = keys.find({hive, Lower(path)});
-    if (key == keys.end() || key->second.count(Lower(name)) == 0)
-        return {};
-    return key->second.at(Lower(name)).bytes;
+    return Has(hive, path, name) ? keys.at({hive, KeyName(path)}).at(KeyName(name)).second
+                                 : std::vector<uint8_t>{};
 }
 
 bool FakeRegistry::Has(RegistryHive hive, const std::string& path, const std::string& name) const {
-    const auto key = keys.find({hive, Lower(path)});
-    return key != keys.end() && (name.empty() || key->second.count(Lower(name)) != 0);
+    const auto key = keys.find({hive, KeyName(path)});
+    return key != keys.end() && (name.empty() || key->second.count(KeyName(name)) != 0);
 }
 
 RegistryKey RegistryOpenForRead(RegistryHive hive, const char* path) {
     const std::string key = KeyName(path);
-    if (key.empty() || !Fake().registry.Has(hive, key))
-        return nullptr;
-    return NewHandle(hive, key, path, false);
+    return key.empty() || !Fake().registry.Has(hive, key) ? nullptr
+                                                          : NewHandle(hive, key, path, false);
 }
 
 RegistryKey RegistryCreateForWrite(RegistryHive hive, const char* path) {
@@ -97,7 +89,7 @@ bool RegistryQuery(RegistryKey key, const char* name, void* buffer, uint32_t cap
     const FakeKey* k = OpenKey(key);
     if (k == nullptr || k->writable || !r.Has(k->hive, k->path, name)) // KEY_WRITE cannot query
         return false;
-    const std::vector<uint8_t>& bytes = r.keys[{k->hive, k->path}][Lower(name)].bytes;
+    const std::vector<uint8_t> bytes = r.Get(k->hive, k->path, name);
     *size = static_cast<uint32_t>(bytes.size()); // reported also when refused
     if (bytes.size() > capacity) {
         if (r.scribbleOnRefusal)
@@ -114,9 +106,10 @@ bool RegistrySet(RegistryKey key, const char* name, uint32_t type, const void* d
     const FakeKey* k = OpenKey(key);
     if (k == nullptr || !k->writable)
         return false;
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    r.keys[{k->hive, k->path}][Lower(name)] = {type, {bytes, bytes + size}};
-    r.writes.push_back({k->hive, k->given, name, type, {bytes, bytes + size}});
+    const std::vector<uint8_t> bytes(static_cast<const uint8_t*>(data),
+                                     static_cast<const uint8_t*>(data) + size);
+    r.keys[{k->hive, k->path}][KeyName(name)] = {type, bytes};
+    r.writes.push_back({k->hive, k->given, name, type, bytes});
     return true;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The system as the native tests and fuzzers see it: one record that behaves like Windows where
 // the program can tell (a key-state array, a registry tree, a joystick, files and reg.exe) and
-// records what it was asked. ResetFakeSystem() puts all of it back to a fresh machine with one
-// joystick, an empty registry and a standard user.
+// records what it was asked. ResetFakeSystem() makes it a fresh machine with one joystick, an
+// empty registry and an administrator.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -16,8 +16,7 @@
 #include "platform/registry.h"
 #include "platform/window.h"
 
-// Mouse buttons in the order left, right, middle, first extra, second extra: their events' flags
-// and X button data.
+// Mouse buttons in the order left, right, middle, first extra, second extra: their events.
 constexpr int kFakeMouseButtons = 5;
 struct FakeMouseButton {
     uint32_t down, up, data;
@@ -30,10 +29,9 @@ constexpr FakeMouseButton kFakeMouseButtonEvents[kFakeMouseButtons] = {
     {kMouseXDown, kMouseXUp, kXButton2}};
 
 struct FakeInput {
-    std::vector<InputEvent> events;  // arrived
-    std::vector<InputEvent> refused; // not inserted
-    bool physicalDown[256] = {};     // keys the "user" holds, seen by IsKeyDownNow
-    bool injectedDown[256] = {};     // keys down by injected events
+    std::vector<InputEvent> events, refused; // arrived, not inserted
+    bool physicalDown[256] = {};             // keys the "user" holds, seen by IsKeyDownNow
+    bool injectedDown[256] = {};             // keys down by injected events
     bool mouseDown[kFakeMouseButtons] = {};
     uint32_t insertPerCall = UINT32_MAX; // each call inserts at most this many (0: locked)
     bool dropInserted = false;           // inserted events never arrive (secure desktop)
@@ -43,22 +41,12 @@ struct FakeInput {
 // Six axes 0..65535 centred, a hat, 12 buttons; it answers. Only `sample` and `readResult` may
 // change while a poll thread reads (through SetFakeJoystickSample / SetFakeJoystickReadResult).
 struct FakeJoystick {
-    uint32_t capsResult = kJoyNoError;
-    uint32_t readResult = kJoyNoError;
-    JoystickCaps caps{{0, 0, 0, 0, 0, 0},
-                      {65535, 65535, 65535, 65535, 65535, 65535},
-                      12,
-                      kAxisCount,
-                      kJoyCapsHasPov};
+    uint32_t capsResult = kJoyNoError, readResult = kJoyNoError;
+    JoystickCaps caps{{}, {65535, 65535, 65535, 65535, 65535, 65535}, 12, 6, kJoyCapsHasPov};
     JoystickSample sample{{32767, 32767, 32767, 32767, 32767, 32767}, 0, kJoyPovCentered};
-    uint32_t lastCapsId = 0;
-    uint32_t lastReadId = 0;
+    uint32_t lastCapsId = 0, lastReadId = 0;
 };
 
-struct FakeRegistryValue {
-    uint32_t type;
-    std::vector<uint8_t> bytes;
-};
 struct FakeRegistryWrite {
     RegistryHive hive;
     std::string path, name;
@@ -71,17 +59,20 @@ struct FakeRegistry {
     // As a program that stored the value earlier: creates the key and its parents.
     void Put(RegistryHive hive, const std::string& path, const std::string& name,
              std::vector<uint8_t> bytes, uint32_t type = kRegBinary);
-    // The stored bytes, or none when the key or the value is missing.
+    // The stored bytes; none when the key or the value is missing.
     std::vector<uint8_t> Get(RegistryHive hive, const std::string& path,
                              const std::string& name) const;
     bool Has(RegistryHive hive, const std::string& path, const std::string& name = "") const;
 
-    std::map<std::pair<RegistryHive, std::string>, std::map<std::string, FakeRegistryValue>> keys;
+    // Key path in lower case -> value name in lower case -> type and bytes.
+    std::map<std::pair<RegistryHive, std::string>,
+             std::map<std::string, std::pair<uint32_t, std::vector<uint8_t>>>>
+        keys;
     std::vector<FakeRegistryWrite> writes; // every successful set, in order
     int openKeys = 0;                      // opened or created and not yet closed
     int badCloses = 0;                     // closes of a null or already closed key
     bool scribbleOnRefusal = false;        // a refused read leaves garbage, as it may on Windows
-    bool localMachineReadOnly = false;     // true: a user who is not an administrator
+    bool localMachineReadOnly = false;     // a user who is not an administrator
     bool currentUserReadOnly = false;      // a policy that locks the user's hive
 };
 
@@ -93,19 +84,15 @@ struct FakeProcess {
     std::vector<std::string> commands; // every run, in order: "program|command line"
     std::string systemDirectory = "C:\\Windows\\system32"; // none when empty
     int exitCode = 0;
-    bool exportWritesFile = true;
-    bool startFails = false;
+    bool exportWritesFile = true, startFails = false;
 };
 
 // Waitable timers of Windows 10 1803 on (knows the high-resolution flag, refuses unknown ones),
 // of older Windows (refuses it), or of a system that takes any flag and looks at none.
 struct FakeTimers {
-    bool knowsHighResolution = false;
-    bool takesAnyFlag = false;
-    bool waitsFail = false;
-    int open = 0;
+    bool knowsHighResolution = false, takesAnyFlag = false, waitsFail = false;
+    int open = 0, periodsBegun = 0;
     std::vector<uint32_t> waits; // ms of every wait on a timer
-    int periodsBegun = 0;
 };
 
 struct ShownMessage {
@@ -120,8 +107,7 @@ struct FakeSystem {
     FakeRegistry registry;
     FakeProcess process;
     FakeTimers timers;
-    // Called on the sleeping thread: lets a test act between poll cycles.
-    std::function<void(uint32_t ms)> onSleep;
+    std::function<void(uint32_t ms)> onSleep; // on the sleeping thread: acts between poll cycles
     std::vector<ShownMessage> messages;
     int answer = 1; // the button the "user" clicks in a message box: OK
     // The notification area: an add while the icon is there fails, a change while it is not.
@@ -134,7 +120,6 @@ struct FakeSystem {
 
 FakeSystem& Fake();
 void ResetFakeSystem();
-
 // Safe while a poll thread reads the joystick: field by field, atomically.
 void SetFakeJoystickSample(const JoystickSample& sample);
 void SetFakeJoystickReadResult(uint32_t result);
