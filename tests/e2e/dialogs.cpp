@@ -37,11 +37,10 @@ bool Controls::Checked(int id) const {
     return SendMessageBounded(Get(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-// Text that crosses from the program's process comes as UTF-16; its characters are ASCII here.
 std::string Controls::Text(int id) const {
-    wchar_t text[64] = {};
-    SendMessageBounded(Get(id), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
-    return std::string(text, text + wcslen(text));
+    char text[64] = {};
+    SendMessageBounded(Get(id), WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+    return text;
 }
 
 RECT Controls::Rect(int id) const {
@@ -58,18 +57,30 @@ int Controls::KeyRows() const {
     return rows;
 }
 
-std::string Controls::Columns(int row, bool checkedOnly) const {
+uint64_t Controls::Columns(int row, bool tickedOnly) const {
+    uint64_t columns = 0;
+    for (int j = 0; j < kColumns; ++j)
+        if (Has(RowCheckId(row, j)) && (!tickedOnly || Checked(RowCheckId(row, j))))
+            columns |= uint64_t{1} << j;
+    return columns;
+}
+
+uint64_t Controls::ShownHeaders() const {
+    uint64_t columns = 0;
+    for (int j = 0; j < kColumns; ++j)
+        columns |= uint64_t{Visible(HeaderId(j))} << j;
+    return columns;
+}
+
+std::string Ranges(uint64_t bits) {
     std::string text;
-    for (int j = 0, first = -1; j <= kColumns; ++j) {
-        const int id = row < 0 ? HeaderId(j) : RowCheckId(row, j);
-        const bool in = j < kColumns && Has(id) &&
-                        (row < 0 ? Visible(id) : !checkedOnly || Checked(id));
+    for (int j = 0, first = -1; j <= 64; ++j) {
+        const bool in = j < 64 && (bits >> j & 1);
         if (in && first < 0)
             first = j;
-        if (!in && first >= 0) {
+        if (!in && first >= 0)
             text += Format("%s%d-%d", text.empty() ? "" : " ", first, j - 1);
-            first = -1;
-        }
+        first = in ? first : -1;
     }
     return text;
 }
@@ -79,7 +90,7 @@ std::string GridShown(HWND dialog) {
     std::string text;
     for (int r = 0; r < c.KeyRows(); ++r)
         text += Format("%s'%s' %s", r ? "; " : "", c.Text(KeyButtonId(r)).c_str(),
-                       c.Columns(r, true).c_str());
+                       Ranges(c.Columns(r, true)).c_str());
     return text;
 }
 

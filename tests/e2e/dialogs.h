@@ -43,13 +43,18 @@ class Controls {
     std::string Text(int id) const;
     RECT Rect(int id) const; // in the dialog's client coordinates
     int KeyRows() const;
-    std::string Columns(int row, bool checkedOnly) const; // "0-3 16-19"
+    // Bit j for column j: the columns with check boxes in `row` (ticked ones only), or with a
+    // header shown.
+    uint64_t Columns(int row, bool tickedOnly = false) const;
+    uint64_t ShownHeaders() const;
 
   private:
     HWND dialog_;
     std::map<int, HWND> byId_;
 };
 
+// Bit ranges as a user counts columns: "0-3 16-19".
+std::string Ranges(uint64_t bits);
 // The grid as a user reads it: per row the key's name and the ticked columns.
 std::string GridShown(HWND dialog);
 // Posted, so that a question it opens does not block the case.
