@@ -142,7 +142,7 @@ void RequireGridLinesUp(HWND dialog) {
         }
         above = key;
     }
-    const int below[] = {IDC_TYPEMATIC, IDC_PORTABLE,       IDC_JOYSTICK_LIST,
+    const int below[] = {IDC_TYPEMATIC,      IDC_PORTABLE,     IDC_JOYSTICK_LIST,
                          IDC_JOYSTICK_LABEL, IDC_TIMING_SETUP, IDC_ABOUT,
                          IDC_SETUP_DEFAULTS, IDC_SETUP_OK,     IDC_SETUP_CANCEL};
     for (int id : below) {

@@ -56,8 +56,8 @@ std::string TimingShown(HWND timing) {
 
 void RequireTiming(HWND timing, const char* expected, const char* when) {
     if (!PollUntil(kShortTimeoutMs, [&] { return TimingShown(timing) == expected; }))
-        Fail(Format("%s the timing dialog shows '%s', not '%s'", when,
-                    TimingShown(timing).c_str(), expected));
+        Fail(Format("%s the timing dialog shows '%s', not '%s'", when, TimingShown(timing).c_str(),
+                    expected));
 }
 
 std::string StoredTiming() {
@@ -65,8 +65,8 @@ std::string StoredTiming() {
     for (const char* name : {"pollingspeed", "typematicdelay", "typematicrate", "threshold"}) {
         const std::optional<Bytes> value = ReadStoredValue(RegistryRoot::Machine, "", name);
         text += text.empty() ? "" : " ";
-        text += value && value->size() == 4 ? std::to_string(value->at(0) | value->at(1) << 8)
-                                            : "none";
+        text +=
+            value && value->size() == 4 ? std::to_string(value->at(0) | value->at(1) << 8) : "none";
     }
     return text;
 }
@@ -96,7 +96,8 @@ E2E_CASE("a user holding joystick button 3 (key C) drags row 3 with the mouse be
          "alone is let go and pressed again from its new row") {
     std::vector<StoredKey> keys; // row i: button i % 8 + 1 types the letter 'A' + i
     for (int i = 0; i < 10; ++i)
-        keys.push_back({ButtonBit(i % 8 + 1), uint8_t('A' + i), uint8_t(MapVirtualKeyA('A' + i, 0))});
+        keys.push_back(
+            {ButtonBit(i % 8 + 1), uint8_t('A' + i), uint8_t(MapVirtualKeyA('A' + i, 0))});
     StoreKeyMap(RegistryRoot::Machine, '1', keys);
     Program& program = StartOnSlot("", '1');
     StartInputObserver(); // the drag's own mouse input must reach the dialog
@@ -136,9 +137,9 @@ E2E_CASE("a user holding joystick button 3 (key C) drags row 3 with the mouse be
         typed += i.isKey ? Format("%c%c", char(i.vk), i.down ? 'v' : '^') : "mouse";
     // Repeated presses are the held chord's typematic repeat.
     const size_t letGo = typed.find("C^Cv");
-    Require(StoredLetters() == "ABDEFCGHIJ" && typed.find_first_not_of("Cv^") == std::string::npos &&
-                letGo != std::string::npos && typed.find("C^C^") == std::string::npos &&
-                typed.ends_with("C^"),
+    Require(StoredLetters() == "ABDEFCGHIJ" &&
+                typed.find_first_not_of("Cv^") == std::string::npos && letGo != std::string::npos &&
+                typed.find("C^C^") == std::string::npos && typed.ends_with("C^"),
             "OK stored " + StoredLetters() + "; the program typed " + typed);
 }
 

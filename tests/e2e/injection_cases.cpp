@@ -57,8 +57,8 @@ E2E_CASE("a user's joystick types into another program what the stored settings 
         {"nothing stored", [] {}, stickUp, 3, 0, KeyTap(VK_UP, 0x48)},
         {"A stored on button 3", keyMap, [](auto& s) { s.buttons = Button(3); }, 3, 0,
          KeyTap('A', 0x1E)},
-        {"an extended Up stored on button 4", keyMap, [](auto& s) { s.buttons = Button(4); }, 3,
-         0, KeyTap(VK_UP, 0x48, true)},
+        {"an extended Up stored on button 4", keyMap, [](auto& s) { s.buttons = Button(4); }, 3, 0,
+         KeyTap(VK_UP, 0x48, true)},
         {"the left and second extra mouse buttons on button 1", keyMap,
          [](auto& s) { s.buttons = Button(1); }, 3, 0,
          "mouse left down, mouse x2 down, mouse left up, mouse x2 up"},
@@ -98,8 +98,8 @@ E2E_CASE("a user's joystick types into another program what the stored settings 
         GetCursorPos(&before);
         const std::string typed = TypedByHolding(row.hold, row.reads);
         GetCursorPos(&after);
-        Require(typed == row.typed, Format("with %s the program injected %s; expected %s",
-                                           row.what, typed.c_str(), row.typed.c_str()));
+        Require(typed == row.typed, Format("with %s the program injected %s; expected %s", row.what,
+                                           typed.c_str(), row.typed.c_str()));
         Require(ScriptedJoystick().lastReadId == row.joystick && after.x == before.x &&
                     after.y == before.y,
                 Format("with %s the program read joystick %ld, or moved the pointer", row.what,
@@ -119,8 +119,9 @@ E2E_CASE("a user holds button 1 and Return repeats in real time at the stored pa
                         {20, 100, 40, {0, 5, 7, 9, 11, 13, 15}, 60}};
     for (const Row& row : rows) {
         ResetWorld();
-        const std::pair<const char*, uint32_t> timing[] = {
-            {"pollingspeed", row.polling}, {"typematicdelay", row.delay}, {"typematicrate", row.rate}};
+        const std::pair<const char*, uint32_t> timing[] = {{"pollingspeed", row.polling},
+                                                           {"typematicdelay", row.delay},
+                                                           {"typematicrate", row.rate}};
         for (const auto& [name, value] : timing)
             if (value != 0)
                 StoreMachine(name, value);
@@ -141,11 +142,11 @@ E2E_CASE("a user holds button 1 and Return repeats in real time at the stored pa
         QueryPerformanceFrequency(&frequency);
         const double msPerRead = 1e3 * double(release.observedTicks - first.observedTicks) /
                                  double(frequency.QuadPart) / double(released);
-        Require(presses == expected && released > presses.back() && !release.down &&
-                    (presses.size() >= row.pressCycles.size() ||
-                     released <= row.pressCycles[presses.size()]),
-                Format("with polling %u the program injected %s", row.polling,
-                       Describe(seen).c_str()));
+        Require(
+            presses == expected && released > presses.back() && !release.down &&
+                (presses.size() >= row.pressCycles.size() ||
+                 released <= row.pressCycles[presses.size()]),
+            Format("with polling %u the program injected %s", row.polling, Describe(seen).c_str()));
         Require(msPerRead < row.mostMsPerRead, Format("the reads came %.0f ms apart", msPerRead));
     }
 }

@@ -18,7 +18,8 @@ constexpr char kNotes[] = "These are my notes, not a registry file.\r\n";
 const std::string kPlantedRun = Format("REGEDIT4\r\n\r\n[%s]\r\n\"config\"=hex:33\r\n\r\n"
                                        "[HKEY_CURRENT_USER\\%s]\r\n\"planted\"=\"C:\\\\p.exe\"\r\n",
                                        kBaseKey, kRunKey);
-const char* const kExport = nullptr; // the file as reg.exe's export of the user's settings writes it
+const char* const kExport =
+    nullptr; // the file as reg.exe's export of the user's settings writes it
 
 std::string InCase(const std::string& name) {
     return CaseDirectory() + "\\" + name;
@@ -31,14 +32,15 @@ std::optional<Bytes> FileBytes(const std::string& name) {
         return std::nullopt;
     Bytes bytes(GetFileSize(file, nullptr));
     DWORD read = 0;
-    const bool ok = bytes.empty() || ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr);
+    const bool ok =
+        bytes.empty() || ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr);
     CloseHandle(file);
     return ok ? std::optional<Bytes>(bytes) : std::nullopt;
 }
 
 void WriteTextFile(const std::string& name, const std::string& text) {
-    HANDLE file = CreateFileA(InCase(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                              nullptr);
+    HANDLE file =
+        CreateFileA(InCase(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     Require(WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr) &&
                 CloseHandle(file) && written == text.size(),
@@ -62,8 +64,8 @@ std::string ExportedValue(const std::string& file, const std::string& subKey,
             text += char(std::tolower(bytes[i]));
     for (size_t at; (at = text.find("\\\n")) != std::string::npos;)
         text.erase(at, text.find_first_not_of(' ', at + 2) - at);
-    const size_t key = text.find(Lower(Format("\n[%s%s%s]\n", kBaseKey, subKey.empty() ? "" : "\\",
-                                               subKey.c_str())));
+    const size_t key = text.find(
+        Lower(Format("\n[%s%s%s]\n", kBaseKey, subKey.empty() ? "" : "\\", subKey.c_str())));
     const size_t value = key == std::string::npos ? key : text.find("\n\"" + name + "\"=", key);
     if (value == std::string::npos || value > text.find("\n[", key + 1))
         return "";
@@ -110,10 +112,10 @@ E2E_CASE("a user's settings travel in padwrt.cfg, or in a file named on the comm
          "nothing") {
     struct Row {
         const char* what;
-        const char* file;      // padwrt.cfg, or the file named on the command line
-        const char* content;   // kExport: as reg.exe's export of the user's settings writes it
-        char slot, typed;      // the user's settings (slot 2, A), else the machine's (1, B)
-        bool exported;         // the slot change writes the file; else leaves it as it was
+        const char* file;     // padwrt.cfg, or the file named on the command line
+        const char* content;  // kExport: as reg.exe's export of the user's settings writes it
+        char slot, typed;     // the user's settings (slot 2, A), else the machine's (1, B)
+        bool exported;        // the slot change writes the file; else leaves it as it was
         bool removed = false; // padwrt.cfg removed once the program runs
         bool blocked = false; // padwrt.cfg.new a directory at the first slot change
     };
@@ -134,7 +136,8 @@ E2E_CASE("a user's settings travel in padwrt.cfg, or in a file named on the comm
             DeleteFileA(InCase(earlier.file).c_str());
         for (const char* planted : {"reg.exe", "regedit.exe"})
             WriteTextFile(planted, kNotes);
-        WriteTextFile("other.cfg", Format("REGEDIT4\r\n\r\n[%s]\r\n\"config\"=hex:37\r\n", kBaseKey));
+        WriteTextFile("other.cfg",
+                      Format("REGEDIT4\r\n\r\n[%s]\r\n\"config\"=hex:37\r\n", kBaseKey));
         WriteStoredValue(RegistryRoot::User, "", "config", {'2'});
         StoreKeyMap(RegistryRoot::User, '2', {{ButtonBit(1), 'A', 0x1E}});
         if (row.content == kExport) { // only the file holds the user's settings then
@@ -216,8 +219,8 @@ E2E_CASE("a user ticks Portable mode in the setup dialog and padwrt.cfg is writt
         SendMessageBounded(dialog, WM_NULL, 0, 0, kRegistryToolMs);
         Require(!Controls(dialog).Checked(IDC_PORTABLE) &&
                     FileBytes("padwrt.cfg").has_value() == (answer == IDNO),
-                Format("after %s the box is ticked, or padwrt.cfg is %s", answer == IDNO ? "No" : "Yes",
-                       FileBytes("padwrt.cfg") ? "there" : "gone"));
+                Format("after %s the box is ticked, or padwrt.cfg is %s",
+                       answer == IDNO ? "No" : "Yes", FileBytes("padwrt.cfg") ? "there" : "gone"));
         if (answer == IDNO)
             clickAndWait(IDC_PORTABLE); // ticked again: the file is there, nothing is written
     }

@@ -16,15 +16,15 @@ E2E_CASE("a user ticks X left and button 2 in row 7, turns button 1's header off
     const auto item = [&](int index) { // the list's text crosses from the program as UTF-16
         wchar_t text[16] = {};
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(list, CB_GETLBTEXT, index, LPARAM(text), SMTO_NORMAL,
-                            kShortTimeoutMs, &ignored);
+        SendMessageTimeoutW(list, CB_GETLBTEXT, index, LPARAM(text), SMTO_NORMAL, kShortTimeoutMs,
+                            &ignored);
         return std::string(text, text + wcslen(text));
     };
     Require(c.Checked(IDC_TYPEMATIC) && c.Text(IDC_CONFIG_NAME) == "Config 1" &&
                 c.Text(IDC_JOYSTICK_LABEL) == "Joystick Nr.:" &&
                 SendMessageBounded(list, CB_GETCOUNT, 0, 0) == 16 &&
-                SendMessageBounded(list, CB_GETCURSEL, 0, 0) == 0 &&
-                item(0) == " 1" && item(15) == "16",
+                SendMessageBounded(list, CB_GETCURSEL, 0, 0) == 0 && item(0) == " 1" &&
+                item(15) == "16",
             Format("the dialog opens on '%s', '%s', '%s'..'%s' selected %d",
                    c.Text(IDC_CONFIG_NAME).c_str(), c.Text(IDC_JOYSTICK_LABEL).c_str(),
                    item(0).c_str(), item(15).c_str(),
@@ -73,7 +73,8 @@ E2E_CASE("a user clicks a row's key button and presses a key: A with joystick bu
         UINT vk;
         bool extended;
     };
-    const Row rows[] = {{2, Button(1), 'A', false}, {0, 0, VK_RIGHT, true}, {1, 0, VK_RETURN, false}};
+    const Row rows[] = {
+        {2, Button(1), 'A', false}, {0, 0, VK_RIGHT, true}, {1, 0, VK_RETURN, false}};
     const Setup open = StartWithSetup();
     BringToFront(open.dialog);
     StartInputObserver();

@@ -85,8 +85,8 @@ E2E_CASE("a user with 40 stored rows sees a scroll bar beside the grid, scrolls 
     SendMessageBounded(open.dialog, WM_VSCROLL, SB_LINEDOWN, bar);
     Require(shows(0, 1) && shows(rows - 1, rows), "a line down does not show entries 1 on");
     SendMessageBounded(open.dialog, WM_VSCROLL, SB_BOTTOM, bar);
-    Require(shows(rows - 1, kStored - 1) && GetScrollPos(c.Get(IDC_GRID_SCROLL), SB_CTL) ==
-                                               kStored - rows,
+    Require(shows(rows - 1, kStored - 1) &&
+                GetScrollPos(c.Get(IDC_GRID_SCROLL), SB_CTL) == kStored - rows,
             "the bottom does not end at the last entry");
 
     ResetWorld();
@@ -96,8 +96,8 @@ E2E_CASE("a user with 40 stored rows sees a scroll bar beside the grid, scrolls 
     RECT window{};
     GetWindowRect(dialog, &window);
     const LONG heightBefore = window.bottom - window.top, okBefore = before.Rect(IDC_SETUP_OK).top;
-    for (const auto& [button, count, moved] : {std::tuple{IDC_ADD_ROW, 1, pitch},
-                                               std::tuple{IDC_REMOVE_ROW, 2, -pitch}}) {
+    for (const auto& [button, count, moved] :
+         {std::tuple{IDC_ADD_ROW, 1, pitch}, std::tuple{IDC_REMOVE_ROW, 2, -pitch}}) {
         for (int i = 0; i < count; ++i)
             Click(dialog, button);
         WaitUntil(kShortTimeoutMs, "the rows to change",

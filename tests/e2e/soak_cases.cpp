@@ -45,8 +45,9 @@ void WorkDialog(DWORD processId, const char* caption, void (*open)(HWND), HWND f
     });
     MoveFor(Pick(800));
     if (std::string(caption) == kSetupCaption && Pick(3) == 0)
-        WorkDialog(processId, kTimingCaption, [](HWND d) { Click(d, IDC_TIMING_SETUP); }, dialog,
-                   IDC_TIMING_CANCEL);
+        WorkDialog(
+            processId, kTimingCaption, [](HWND d) { Click(d, IDC_TIMING_SETUP); }, dialog,
+            IDC_TIMING_CANCEL);
     Click(dialog, cancel);
     WaitUntil(kStartTimeoutMs, Format("\"%s\" to close", caption), [&] {
         MoveFor(10);
@@ -67,12 +68,19 @@ E2E_CASE("a user plays with the joystick at random for a long time, opening and 
     // The default arrows, Return and Tab beside a chord, two mouse buttons, the hat and a zone
     // split of the X axis; a repeat interval above the delay.
     StoreKeyMap(RegistryRoot::Machine, '1',
-                {{1 << 2, VK_UP, 0x48},   {1 << 3, VK_DOWN, 0x50},   {ButtonBit(1), VK_RETURN, 0x1C},
-                 {ButtonBit(2), VK_TAB, 0x0F}, {ButtonBit(1) | ButtonBit(2), 'A', 0x1E},
-                 {ButtonBit(3), VK_LBUTTON, 0}, {ButtonBit(4) | ButtonBit(5), VK_RBUTTON, 0},
-                 {1 << 12, 'H', 0x23},    {3, 'Z', 0x2C}, {3, 'X', 0x2D}, {3, 'C', 0x2E}});
-    for (const auto& [name, value] : {std::pair{"pollingspeed", 10}, {"typematicdelay", 40},
-                                      {"typematicrate", 60}})
+                {{1 << 2, VK_UP, 0x48},
+                 {1 << 3, VK_DOWN, 0x50},
+                 {ButtonBit(1), VK_RETURN, 0x1C},
+                 {ButtonBit(2), VK_TAB, 0x0F},
+                 {ButtonBit(1) | ButtonBit(2), 'A', 0x1E},
+                 {ButtonBit(3), VK_LBUTTON, 0},
+                 {ButtonBit(4) | ButtonBit(5), VK_RBUTTON, 0},
+                 {1 << 12, 'H', 0x23},
+                 {3, 'Z', 0x2C},
+                 {3, 'X', 0x2D},
+                 {3, 'C', 0x2E}});
+    for (const auto& [name, value] :
+         {std::pair{"pollingspeed", 10}, {"typematicdelay", 40}, {"typematicrate", 60}})
         WriteStoredValue(RegistryRoot::Machine, "", name, Word(value));
     Program& program = StartOnSlot("", '1');
     StartInputObserver(true); // whatever the program injects lands nowhere
@@ -81,9 +89,9 @@ E2E_CASE("a user plays with the joystick at random for a long time, opening and 
          ++dialogs) {
         MoveFor(500 + Pick(2500));
         Require(program.IsRunning(), "the program ended by itself");
-        WorkDialog(program.Id(), kSetupCaption,
-                   [](HWND main) { PostTrayCallback(main, WM_LBUTTONDOWN); }, program.window,
-                   IDC_SETUP_CANCEL);
+        WorkDialog(
+            program.Id(), kSetupCaption, [](HWND main) { PostTrayCallback(main, WM_LBUTTONDOWN); },
+            program.window, IDC_SETUP_CANCEL);
     }
     CentreJoystick();
     WaitForJoystickReads(5);

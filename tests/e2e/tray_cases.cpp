@@ -20,8 +20,9 @@ namespace {
 std::string SlotMenu(const char* const (&names)[9], char current) {
     std::string text;
     for (char slot = '1'; slot <= '9'; ++slot) {
-        const std::string name = *names[slot - '1'] ? names[slot - '1']
-                                                    : "Config " + std::string(1, slot) + std::string(25, ' ');
+        const std::string name = *names[slot - '1']
+                                     ? names[slot - '1']
+                                     : "Config " + std::string(1, slot) + std::string(25, ' ');
         text += Format("%u '%s'%s | ", kCommandSlotFirst + slot - '0', name.c_str(),
                        slot == current ? " checked" : "");
     }
@@ -69,8 +70,15 @@ E2E_CASE("a user right-clicks the tray icon and sees the nine slots by stored na
         StoreKeyMap(RegistryRoot::Machine, slot, {{ButtonBit(1), uint8_t(vk), uint8_t(scan)}});
         WriteStoredValue(RegistryRoot::Machine, SlotSubKey(slot), "typematic", Word(0));
     }
-    const char* const shown[9] = {"", "Racing wheel", "NNNNNNNNNNNNNNNNNNNNNNNNNNNNNNN", "", "",
-                                  "", "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234", "", "Flight"};
+    const char* const shown[9] = {"",
+                                  "Racing wheel",
+                                  "NNNNNNNNNNNNNNNNNNNNNNNNNNNNNNN",
+                                  "",
+                                  "",
+                                  "",
+                                  "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234",
+                                  "",
+                                  "Flight"};
     Program& program = StartOnSlot("", '1');
     RequireMenu(program.window, SlotMenu(shown, '1'), "tray-menu");
     WaitForJoystickReads(2); // time for a command, had one come
@@ -82,9 +90,8 @@ E2E_CASE("a user right-clicks the tray icon and sees the nine slots by stored na
     SetJoystickButtons(Button(1));
     WaitForKey('A', true);
     ClickMenuItem(OpenTrayMenu(program.window), kCommandSlotFirst + 5);
-    WaitUntil(kShortTimeoutMs, "\"config\" to hold the one byte '5'", [] {
-        return ReadStoredValue(RegistryRoot::Machine, "", "config") == Bytes{'5'};
-    });
+    WaitUntil(kShortTimeoutMs, "\"config\" to hold the one byte '5'",
+              [] { return ReadStoredValue(RegistryRoot::Machine, "", "config") == Bytes{'5'}; });
     WaitForKey('B', true);
     SetJoystickButtons(0);
     const std::string typed = Describe(WaitForKey('B', false));
@@ -94,7 +101,8 @@ E2E_CASE("a user right-clicks the tray icon and sees the nine slots by stored na
                 WindowTitle(program.window) + "'");
     RequireMenu(program.window, SlotMenu(shown, '5'), "tray-menu-after-a-change");
 
-    WaitUntil(kShortTimeoutMs, "the tray icon", [&] { return TrayIcon(program.window, NIM_MODIFY); });
+    WaitUntil(kShortTimeoutMs, "the tray icon",
+              [&] { return TrayIcon(program.window, NIM_MODIFY); });
     Require(TrayIcon(program.window, NIM_DELETE) && !TrayIcon(program.window, NIM_MODIFY),
             "the tray icon could not be taken away as a restart of the shell does");
     PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);

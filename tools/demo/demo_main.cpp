@@ -52,7 +52,6 @@ constexpr uint32_t kZoneMiddle[] = {kAxisMax / 8, 3 * (kAxisMax / 8), 5 * (kAxis
                                     7 * (kAxisMax / 8)};
 constexpr uint32_t kCentre = kAxisMax / 2;
 
-
 LARGE_INTEGER demoStart, ticksPerSecond;
 
 double SecondsSinceStart(LONGLONG ticks) {

@@ -134,8 +134,8 @@ int MeasureIdle(const std::string& work, uint32_t intervalMs, int seconds) {
     const Program& running = Start(work);
     const uint64_t readsBefore = JoystickReads();
     const LONGLONG from = Ticks();
-    std::printf("ready: padwright.exe (process %lu) polls every %u ms, idle\n",
-                running.Id(), intervalMs);
+    std::printf("ready: padwright.exe (process %lu) polls every %u ms, idle\n", running.Id(),
+                intervalMs);
     std::fflush(stdout);
     Sleep(DWORD(seconds) * 1000);
     const uint64_t reads = JoystickReads() - readsBefore;

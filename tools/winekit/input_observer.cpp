@@ -44,20 +44,19 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM param) {
         return CallNextHookEx(nullptr, code, message, param);
     const auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(param);
     const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
-    return Record({true, down, k->vkCode, k->scanCode, k->flags, MouseButton::None,
-                   k->dwExtraInfo, 0, 0},
-                  code, message, param);
+    return Record(
+        {true, down, k->vkCode, k->scanCode, k->flags, MouseButton::None, k->dwExtraInfo, 0, 0},
+        code, message, param);
 }
 
 struct ButtonMessages {
     UINT down, up;
     MouseButton button;
 };
-constexpr ButtonMessages kButtonMessages[] = {
-    {WM_LBUTTONDOWN, WM_LBUTTONUP, MouseButton::Left},
-    {WM_RBUTTONDOWN, WM_RBUTTONUP, MouseButton::Right},
-    {WM_MBUTTONDOWN, WM_MBUTTONUP, MouseButton::Middle},
-    {WM_XBUTTONDOWN, WM_XBUTTONUP, MouseButton::X1}};
+constexpr ButtonMessages kButtonMessages[] = {{WM_LBUTTONDOWN, WM_LBUTTONUP, MouseButton::Left},
+                                              {WM_RBUTTONDOWN, WM_RBUTTONUP, MouseButton::Right},
+                                              {WM_MBUTTONDOWN, WM_MBUTTONUP, MouseButton::Middle},
+                                              {WM_XBUTTONDOWN, WM_XBUTTONUP, MouseButton::X1}};
 
 LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM param) {
     const auto* m = reinterpret_cast<const MSLLHOOKSTRUCT*>(param);

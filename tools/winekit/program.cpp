@@ -73,8 +73,8 @@ HWND Program::WaitForWindow(char slotDigit, DWORD timeoutMs) {
         std::string seen;
         for (HWND w : TopLevelWindows(kProgramClass))
             seen += Format(" '%s' (process %lu)", WindowTitle(w).c_str(), WindowProcessId(w));
-        Fail(Format("no window '%s' of process %lu after %lu ms; program windows:%s",
-                    title.c_str(), id_, timeoutMs, seen.empty() ? " none" : seen.c_str()));
+        Fail(Format("no window '%s' of process %lu after %lu ms; program windows:%s", title.c_str(),
+                    id_, timeoutMs, seen.empty() ? " none" : seen.c_str()));
     }
     Trace("window '%s' of process %lu is there", title.c_str(), id_);
     return window;

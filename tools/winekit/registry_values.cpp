@@ -30,8 +30,8 @@ void ListTree(RegistryRoot root, const std::string& path, std::vector<std::strin
     char name[256];
     BYTE data[4096];
     DWORD nameSize = sizeof(name), dataSize = sizeof(data), type = 0;
-    for (DWORD i = 0; RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) ==
-                      ERROR_SUCCESS;
+    for (DWORD i = 0;
+         RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) == ERROR_SUCCESS;
          ++i, nameSize = sizeof(name), dataSize = sizeof(data)) {
         std::string line = Format("%s : %s = type %lu,", keyLine.c_str(), name, type);
         for (DWORD b = 0; b < dataSize; ++b)
@@ -39,9 +39,9 @@ void ListTree(RegistryRoot root, const std::string& path, std::vector<std::strin
         lines.push_back(line);
     }
     std::vector<std::string> subKeys;
-    for (DWORD i = 0; nameSize = sizeof(name),
-               RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) ==
-                   ERROR_SUCCESS;
+    for (DWORD i = 0;
+         nameSize = sizeof(name), RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr,
+                                                nullptr) == ERROR_SUCCESS;
          ++i)
         subKeys.push_back(name);
     RegCloseKey(key);
@@ -74,9 +74,9 @@ void WriteStoredValue(RegistryRoot root, const std::string& subKey, const std::s
         result = RegSetValueExA(key, name.c_str(), 0, type, bytes.data(), DWORD(bytes.size()));
         RegCloseKey(key);
     }
-    Require(result == ERROR_SUCCESS, Format("cannot write %s\\%s value '%s' (error %ld)",
-                                            RootName(root), KeyPath(subKey).c_str(), name.c_str(),
-                                            result));
+    Require(result == ERROR_SUCCESS,
+            Format("cannot write %s\\%s value '%s' (error %ld)", RootName(root),
+                   KeyPath(subKey).c_str(), name.c_str(), result));
 }
 
 std::optional<Bytes> ReadStoredValue(RegistryRoot root, const std::string& subKey,
@@ -92,15 +92,17 @@ std::optional<Bytes> ReadStoredValue(RegistryRoot root, const std::string& subKe
 
 void DeleteStoredValue(RegistryRoot root, const std::string& subKey, const std::string& name) {
     const LONG result = RegDeleteKeyValueA(RootKey(root), KeyPath(subKey).c_str(), name.c_str());
-    Require(result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND,
-            Format("cannot delete %s value '%s' (error %ld)", RootName(root), name.c_str(), result));
+    Require(
+        result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND,
+        Format("cannot delete %s value '%s' (error %ld)", RootName(root), name.c_str(), result));
 }
 
 void DeleteProgramRegistry() {
     for (RegistryRoot root : {RegistryRoot::Machine, RegistryRoot::User}) {
         const LONG result = RegDeleteTreeA(RootKey(root), kProgramBaseKey);
-        Require(result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND,
-                Format("cannot delete %s\\%s (error %ld)", RootName(root), kProgramBaseKey, result));
+        Require(
+            result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND,
+            Format("cannot delete %s\\%s (error %ld)", RootName(root), kProgramBaseKey, result));
     }
 }
 

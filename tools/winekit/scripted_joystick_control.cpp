@@ -34,9 +34,10 @@ void CreateScriptedJoystick() {
     HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                         sizeof(ScriptedJoystickShared), kScriptedJoystickMapping);
     auto* view = mapping == nullptr ? nullptr
-                                    : static_cast<ScriptedJoystickShared*>(MapViewOfFile(
-                                          mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
-    Require(view != nullptr, Format("cannot map the scripted joystick (error %lu)", GetLastError()));
+                                    : static_cast<ScriptedJoystickShared*>(
+                                          MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    Require(view != nullptr,
+            Format("cannot map the scripted joystick (error %lu)", GetLastError()));
     std::memset(static_cast<void*>(view), 0, sizeof(*view));
     view->script = DefaultJoystickScript();
     view->size = sizeof(ScriptedJoystickShared);

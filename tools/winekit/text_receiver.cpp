@@ -16,11 +16,11 @@ namespace {
 DWORD WINAPI RunReceiver(void* param) {
     auto* run = static_cast<TextReceiver::Run*>(param);
     HMODULE module = GetModuleHandleA(nullptr);
-    HWND window = CreateWindowExA(0, "#32770", run->title.c_str(),
-                                  WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 40, 40, 520, 140,
-                                  nullptr, nullptr, module, nullptr);
-    run->edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 500,
-                                100, window, nullptr, module, nullptr);
+    HWND window =
+        CreateWindowExA(0, "#32770", run->title.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE,
+                        40, 40, 520, 140, nullptr, nullptr, module, nullptr);
+    run->edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 500, 100,
+                                window, nullptr, module, nullptr);
     SetFocus(run->edit);
     run->window = run->edit != nullptr ? window : nullptr;
     SetEvent(run->ready);

@@ -31,10 +31,12 @@ MenuReader& Reader() {
     Require(reader.hook != nullptr, "cannot load the menu reader " + path);
     HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                         sizeof(PopupMenuSnapshot), kPopupMenuSnapshotMapping);
-    auto* snapshot = mapping == nullptr ? nullptr
-                                        : static_cast<PopupMenuSnapshot*>(MapViewOfFile(
-                                              mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
-    Require(snapshot != nullptr, Format("cannot map the menu snapshot (error %lu)", GetLastError()));
+    auto* snapshot =
+        mapping == nullptr
+            ? nullptr
+            : static_cast<PopupMenuSnapshot*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    Require(snapshot != nullptr,
+            Format("cannot map the menu snapshot (error %lu)", GetLastError()));
     snapshot->magic = kPopupMenuSnapshotMagic;
     snapshot->size = sizeof(PopupMenuSnapshot);
     reader.readRequest = RegisterWindowMessageA(kReadPopupMenuMessage);
