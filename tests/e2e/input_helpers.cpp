@@ -23,15 +23,19 @@ std::vector<ObservedInput> WaitForKey(uint32_t vk, bool down, size_t count, DWOR
     return seen;
 }
 
-std::string TypedByHolding(Hold hold, int reads) {
-    ScriptedJoystickScript before;
-    StartInputObserver(true);
+void ScriptHold(const Hold& hold) {
     ScriptJoystick([&](ScriptedJoystickScript& s) {
-        before = s;
-        hold(s);
+        s.buttons = hold.buttons;
+        for (int axis = 0; axis < kScriptedAxes; ++axis)
+            s.pos[axis] = axis == hold.axis ? hold.position : 32767;
     });
+}
+
+std::string TypedByHolding(const Hold& hold, int reads) {
+    StartInputObserver(true);
+    ScriptHold(hold);
     WaitForJoystickReads(reads);
-    ScriptJoystick([&](ScriptedJoystickScript& s) { s = before; });
+    ScriptHold({});
     WaitForJoystickReads(reads);
     const std::string typed = Describe(ProgramInputs());
     StopInputObserver();

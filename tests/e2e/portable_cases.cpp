@@ -154,7 +154,7 @@ E2E_CASE("a user's settings travel in padwrt.cfg, or in a file named on the comm
         WaitForJoystickReads(1, kRegistryToolMs);
         if (row.removed)
             DeleteFileA(InCase(row.file).c_str());
-        const std::string typed = TypedByHolding([](auto& s) { s.buttons = Button(1); });
+        const std::string typed = TypedByHolding({Button(1)});
         Require(typed == (row.typed == 'A' ? KeyTap('A', 0x1E) : KeyTap('B', 0x30)) &&
                     RegGetValueA(HKEY_CURRENT_USER, kRunKey, "planted", RRF_RT_ANY, nullptr,
                                  nullptr, nullptr) != ERROR_SUCCESS,
