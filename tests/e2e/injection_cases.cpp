@@ -35,8 +35,8 @@ E2E_CASE("a user's joystick types into another program what the stored settings 
         const char* what;
         std::vector<Value> stored;
         Hold hold;
-        int reads, joystick;
         std::string typed;
+        int reads = 3, joystick = 0;
     };
     const Bytes keyMap = KeyMapBytes({{ButtonBit(3), 'A', 0x1E},
                                       {ButtonBit(4), VK_UP, 0x48 | 0x80},
@@ -44,49 +44,34 @@ E2E_CASE("a user's joystick types into another program what the stored settings 
                                       {ButtonBit(1), VK_XBUTTON2, 0}});
     Bytes oversized = keyMap;
     oversized.resize(2000);
+    const std::vector<Value> map = {{"numkeys", Word(4)}, {"keymap", keyMap}};
+    const Bytes oneA = KeyMapBytes({{ButtonBit(3), 'A', 0x1E}});
+    const Hold up = {0, 1, kStickUp};
     const Row rows[] = {
-        {"nothing stored", {}, {0, 1, kStickUp}, 3, 0, KeyTap(VK_UP, 0x48)},
-        {"A on button 3",
-         {{"numkeys", Word(4)}, {"keymap", keyMap}},
-         {Button(3)},
-         3,
-         0,
-         KeyTap('A', 0x1E)},
-        {"an extended Up on button 4",
-         {{"numkeys", Word(4)}, {"keymap", keyMap}},
-         {Button(4)},
-         3,
-         0,
-         KeyTap(VK_UP, 0x48, true)},
+        {"nothing stored", {}, up, KeyTap(VK_UP, 0x48)},
+        {"A on button 3", map, {Button(3)}, KeyTap('A', 0x1E)},
+        {"an extended Up on button 4", map, {Button(4)}, KeyTap(VK_UP, 0x48, true)},
         {"mouse buttons on button 1",
-         {{"numkeys", Word(4)}, {"keymap", keyMap}},
+         map,
          {Button(1)},
-         3,
-         0,
          "mouse left down, mouse x2 down, mouse left up, mouse x2 up"},
         {"joystick 2 and a 10% threshold",
          {{"joyid", Word(2)}, {"threshold", Word(10)}, {"typematic", Word(0)}},
          {0, 0, 32767 - 8192},
+         KeyTap(VK_LEFT, 0x4B),
          15,
-         2,
-         KeyTap(VK_LEFT, 0x4B)},
+         2},
         {"a count of 129",
-         {{"numkeys", Word(129)}, {"keymap", KeyMapBytes({{ButtonBit(3), 'A', 0x1E}})}},
+         {{"numkeys", Word(129)}, {"keymap", oneA}},
          {Button(1)},
-         3,
-         0,
          KeyTap(VK_RETURN, 0x1C)},
         {"a key map of 2000 bytes",
          {{"numkeys", Word(1)}, {"keymap", oversized}},
-         {0, 1, kStickUp},
-         3,
-         0,
+         up,
          KeyTap(VK_UP, 0x48)},
-        {"a DWORD count of 5 and a 4-byte key map",
+        {"a DWORD count and key map",
          {{"numkeys", Word(5), REG_DWORD}, {"keymap", Word(0x40000), REG_DWORD}},
          {Button(2)},
-         3,
-         0,
          "nothing"},
     };
     for (const Row& row : rows) {
