@@ -137,8 +137,8 @@ E2E_CASE("a user's settings travel in padwrt.cfg, or in a file named on the comm
         }
         ChangeSlot(program, '6');
         const bool machineKept = StoredTree({RegistryRoot::Machine}) == machine;
-        Require(FileText("padwrt.cfg").has_value() == portable &&
-                    machineKept == row.exported && (row.exported || FileText(row.file) == file),
+        Require(FileText("padwrt.cfg").has_value() == portable && machineKept == row.exported &&
+                    (row.exported || FileText(row.file) == file),
                 Format("with %s the program wrote padwrt.cfg, the file or the machine's choice",
                        row.what));
         Exit(program);
