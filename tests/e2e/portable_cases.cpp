@@ -103,6 +103,7 @@ E2E_CASE("a user's settings travel in padwrt.cfg, or in a file named on the comm
         const bool portable = std::string(row.file) == "padwrt.cfg";
         for (const Row& earlier : rows)
             DeleteFileA(InCase(earlier.file).c_str());
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "planted"); // a failed row's
         for (const char* planted : {"reg.exe", "regedit.exe"})
             WriteTextFile(planted, kNotes);
         WriteTextFile("other.cfg",
