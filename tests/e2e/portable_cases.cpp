@@ -171,7 +171,7 @@ E2E_CASE("a user ticks Portable mode in the setup dialog and padwrt.cfg is writt
     WaitUntilClosed(dialog, "OK");
     ImportOnly("padwrt.cfg");
     Require(ReadStoredValue(RegistryRoot::User, "", "keymap") == kKeyA &&
-                ReadStoredValue(RegistryRoot::User, "3", "configname") == Text("Three", 32),
+                ReadStoredValue(RegistryRoot::User, "3", "configname") == Text("Three", 6),
             "after OK padwrt.cfg lacks the key map or slot 3's name");
     dialog = OpenSetup(program);
     for (const int answer : {IDNO, IDYES}) {
