@@ -30,8 +30,9 @@ struct Hold {
     uint32_t position = 0;
 };
 void ScriptHold(const Hold& hold);
-// Holds the joystick for `reads` reads, then lets it go for as many; what the program injected
-// meanwhile, swallowed so that it lands nowhere.
+// Holds the joystick (or changes the script by `hold`) for `reads` reads, then puts the script
+// back for as many; what the program injected meanwhile, swallowed so that it lands nowhere.
 std::string TypedByHolding(const Hold& hold, int reads = 3);
+std::string TypedByHolding(void (*hold)(ScriptedJoystickScript&), int reads = 3);
 // One press and release as the observer describes it.
 std::string KeyTap(uint32_t vk, uint32_t scan, bool extended = false);
