@@ -1,12 +1,12 @@
-// The end-to-end driver: runs the cases against padwright.exe and the scripted joystick.
+// The end-to-end driver: runs the cases against padwright.exe on the scripted joystick.
 //
 //   padwright_e2e.exe --exe PATH --work DIR [--artifacts DIR] [--case NAME]... [--match TEXT]
 //                     [--verbose]
 //
-// Prints "PASS  name" or "FAIL  name: reason" per case and "summary: N passed, N failed"; exits
-// with 0 only when every selected case passed.
+// Prints "PASS  name" or "FAIL  name: reason" per case, then "summary: N passed, N failed".
 #include "tests/e2e/case_runner.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -19,72 +19,57 @@
 
 namespace {
 
-struct Case {
-    const char* name;
-    CaseBody body;
-};
-
-std::vector<Case>& Cases() {
-    static std::vector<Case> cases;
+std::vector<std::pair<const char*, CaseBody>>& Cases() {
+    static std::vector<std::pair<const char*, CaseBody>> cases;
     return cases;
 }
 
 std::string caseDirectory;
 int passed = 0, failed = 0;
-HANDLE caseStarted = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-const char* volatile currentCase = nullptr;
+const char* volatile running = nullptr; // the case in progress, since `runningSince`
+volatile ULONGLONG runningSince = 0;
 
-void Report(const char* name, const std::string& reason, ULONGLONG elapsedMs) {
-    if (reason.empty())
-        std::printf("PASS  %s (%.1f s)\n", name, elapsedMs / 1000.0);
-    else
-        std::printf("FAIL  %s: %s (%.1f s)\n", name, reason.c_str(), elapsedMs / 1000.0);
+void Report(const char* name, const std::string& reason, ULONGLONG ms) {
+    std::printf(reason.empty() ? "PASS  %s%s (%.1f s)\n" : "FAIL  %s: %s (%.1f s)\n", name,
+                reason.c_str(), ms / 1000.0);
     ++(reason.empty() ? passed : failed);
     std::fflush(stdout);
 }
 
-void Summary() {
-    std::printf("summary: %d passed, %d failed\n", passed, failed);
-    std::fflush(stdout);
-}
-
-// A case that outlives its limit is stuck in a call nobody can interrupt safely: the watchdog
-// reports it, ends the programs it started and ends the driver, so a hang costs one bounded wait.
+// A case stuck in a call nobody can interrupt safely costs one bounded wait, not the run.
 DWORD WINAPI Watchdog(void*) {
-    const DWORD limitMs = DWORD(90 + SoakSeconds()) * 1000;
-    while (WaitForSingleObject(caseStarted, limitMs) == WAIT_OBJECT_0 || currentCase == nullptr) {
-    }
-    Report(currentCase, Format("still running after %lu ms: hung", limitMs), limitMs);
+    const ULONGLONG limitMs = (90 + SoakSeconds()) * 1000ull;
+    while (running == nullptr || GetTickCount64() - runningSince < limitMs)
+        Sleep(1000);
+    Report(running, "hung: still running after its time", limitMs);
     try {
         EndStartedPrograms();
     } catch (const Failure&) {
     }
-    Summary();
+    std::printf("summary: %d passed, %d failed\n", passed, failed);
     ExitProcess(1);
 }
 
-void Run(const Case& c, int number, const std::string& work) {
-    caseDirectory = Format("%s\\case-%02d", work.c_str(), number);
-    CreateDirectoryA(caseDirectory.c_str(), nullptr);
+void Run(const char* name, CaseBody body, const std::string& directory) {
+    CreateDirectoryA((caseDirectory = directory).c_str(), nullptr);
     SetStartDirectory(caseDirectory);
     RestartTraceClock();
-    const ULONGLONG start = GetTickCount64();
-    currentCase = c.name;
-    SetEvent(caseStarted);
+    runningSince = GetTickCount64();
+    running = name;
     std::string reason;
     try {
         ResetWorld();
-        c.body();
+        body();
     } catch (const Failure& failure) {
         reason = failure.reason;
     }
-    currentCase = nullptr;
+    running = nullptr;
     try {
         ResetWorld();
     } catch (const Failure& failure) {
         reason = reason.empty() ? "cleaning up: " + failure.reason : reason;
     }
-    Report(c.name, reason, GetTickCount64() - start);
+    Report(name, reason, GetTickCount64() - runningSince);
 }
 
 } // namespace
@@ -98,7 +83,7 @@ void ResetWorld() {
 }
 
 CaseRegistrar::CaseRegistrar(const char* name, CaseBody body) {
-    Cases().push_back({name, body});
+    Cases().emplace_back(name, body);
 }
 
 const std::string& CaseDirectory() {
@@ -107,28 +92,26 @@ const std::string& CaseDirectory() {
 
 int SoakSeconds() {
     const char* text = std::getenv("PADWRIGHT_SOAK_SECONDS");
-    const long seconds = text != nullptr ? std::strtol(text, nullptr, 10) : 20;
-    return seconds < 1 ? 20 : seconds > 3600 ? 3600 : int(seconds);
+    const int seconds = text != nullptr ? std::atoi(text) : 20;
+    return seconds < 1 ? 20 : std::min(seconds, 3600);
 }
 
 int main(int argc, char** argv) {
     std::string work = "e2e-cases", match;
     std::vector<std::string> names;
     for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i], value = i + 1 < argc ? argv[i + 1] : "";
-        i += arg != "--verbose";
-        if (arg == "--verbose")
+        const std::string arg = argv[i];
+        if (arg == "--verbose") {
             SetVerbose(true);
-        else if (arg == "--exe")
+            continue;
+        }
+        const std::string value = ++i < argc ? argv[i] : "";
+        if (arg == "--exe")
             SetProgramPath(FullPath(value));
-        else if (arg == "--work")
-            work = value;
         else if (arg == "--artifacts")
             SetArtifactsDirectory(FullPath(value));
-        else if (arg == "--case")
-            names.push_back(value);
-        else if (arg == "--match")
-            match = value;
+        else if (arg == "--case" || arg == "--match" || arg == "--work")
+            (arg == "--case" ? names.emplace_back() : arg == "--match" ? match : work) = value;
         else
             return std::fprintf(stderr, "unknown argument %s\n", arg.c_str()), 2;
     }
@@ -136,23 +119,16 @@ int main(int argc, char** argv) {
     CreateDirectoryA(work.c_str(), nullptr);
     CreateScriptedJoystick();
     CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);
-    for (const std::string& name : names) {
-        bool known = false;
-        for (const Case& c : Cases())
-            known = known || name == c.name;
-        if (!known)
-            Report(name.c_str(), "no case of that name", 0);
+    const bool byName = !names.empty();
+    for (const auto& [name, body] : Cases()) {
+        if (byName ? std::erase(names, name) > 0
+                   : std::string(name).find(match) != std::string::npos)
+            Run(name, body, Format("%s\\case-%02d", work.c_str(), passed + failed + 1));
     }
-    int number = 0;
-    for (const Case& c : Cases()) {
-        bool selected = names.empty() && std::string(c.name).find(match) != std::string::npos;
-        for (const std::string& name : names)
-            selected = selected || name == c.name;
-        if (selected)
-            Run(c, ++number, work);
-    }
+    for (const std::string& name : names)
+        Report(name.c_str(), "no case of that name", 0);
     if (passed + failed == 0)
         Report("no case selected", "nothing matched", 0);
-    Summary();
+    std::printf("summary: %d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
 }

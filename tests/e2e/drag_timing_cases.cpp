@@ -21,20 +21,12 @@ void MouseInDialog(HWND dialog, LONG x, LONG y, DWORD flags) {
     Sleep(10);
 }
 
-// The first key letters of the rows as the dialog shows them, or as OK stored them.
+// The rows' keys as the dialog names them: one letter each.
 std::string RowLetters(HWND dialog) {
     const Controls c(dialog);
     std::string letters;
     for (int r = 0; r < c.KeyRows(); ++r)
-        for (char l = 'A'; l <= 'Z'; ++l)
-            letters += c.Text(KeyButtonId(r)) == PlatformKeyName(l) ? std::string(1, l) : "";
-    return letters;
-}
-
-std::string StoredLetters() {
-    std::string letters;
-    for (const StoredKey& k : ReadKeyMap(RegistryRoot::Machine, '1'))
-        letters += char(k.vk);
+        letters += c.Text(KeyButtonId(r));
     return letters;
 }
 
@@ -45,42 +37,28 @@ HWND OpenTiming(HWND setup) {
     return timing;
 }
 
-// The three boxes, the threshold's number and the slider, as a user reads them.
-std::string TimingShown(HWND timing) {
-    const Controls c(timing);
-    return Format("%s %s %s %s slider %ld", c.Text(IDC_POLLING_EDIT).c_str(),
-                  c.Text(IDC_DELAY_EDIT).c_str(), c.Text(IDC_INTERVAL_EDIT).c_str(),
-                  c.Text(IDC_THRESHOLD_TEXT).c_str(),
-                  long(SendMessageBounded(c.Get(IDC_THRESHOLD_SLIDER), TBM_GETPOS, 0, 0)));
+// The three boxes, the threshold's number and the slider as a user reads them, once they show
+// `expected`; and what is stored.
+void RequireTiming(HWND timing, const char* expected, const char* stored) {
+    std::string shown;
+    const bool as = PollUntil(kShortTimeoutMs, [&] {
+        const Controls c(timing);
+        shown = Format("%s %s %s %s slider %d", c.Text(IDC_POLLING_EDIT).c_str(),
+                       c.Text(IDC_DELAY_EDIT).c_str(), c.Text(IDC_INTERVAL_EDIT).c_str(),
+                       c.Text(IDC_THRESHOLD_TEXT).c_str(),
+                       int(SendMessageBounded(c.Get(IDC_THRESHOLD_SLIDER), TBM_GETPOS, 0, 0)));
+        return shown == expected;
+    });
+    const std::string values =
+        StoredNumbers({"pollingspeed", "typematicdelay", "typematicrate", "threshold"});
+    Require(as && values == stored, Format("the timing dialog shows '%s' (expected '%s'), the "
+                                           "registry holds '%s' (expected '%s')",
+                                           shown.c_str(), expected, values.c_str(), stored));
 }
 
-void RequireTiming(HWND timing, const char* expected, const char* when) {
-    if (!PollUntil(kShortTimeoutMs, [&] { return TimingShown(timing) == expected; }))
-        Fail(Format("%s the timing dialog shows '%s', not '%s'", when, TimingShown(timing).c_str(),
-                    expected));
-}
-
-std::string StoredTiming() {
-    std::string text;
-    for (const char* name : {"pollingspeed", "typematicdelay", "typematicrate", "threshold"}) {
-        const std::optional<Bytes> value = ReadStoredValue(RegistryRoot::Machine, "", name);
-        text += text.empty() ? "" : " ";
-        text +=
-            value && value->size() == 4 ? std::to_string(value->at(0) | value->at(1) << 8) : "none";
-    }
-    return text;
-}
-
-void StoreTiming(uint32_t polling, uint32_t delay, uint32_t interval, uint32_t threshold) {
-    const std::pair<const char*, uint32_t> values[] = {{"pollingspeed", polling},
-                                                       {"typematicdelay", delay},
-                                                       {"typematicrate", interval},
-                                                       {"threshold", threshold}};
-    for (const auto& [name, value] : values)
-        WriteStoredValue(RegistryRoot::Machine, "", name, Word(value));
-}
-
-void WaitForFocus(HWND dialog, int id) {
+void TypeAndWaitForFocus(HWND dialog, std::initializer_list<UINT> keys, int id) {
+    for (const UINT key : keys)
+        TapKey(key);
     WaitUntil(kShortTimeoutMs, Format("control %d to have the focus", id), [&] {
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
@@ -137,69 +115,66 @@ E2E_CASE("a user holding joystick button 3 (key C) drags row 3 with the mouse be
         typed += i.isKey ? Format("%c%c", char(i.vk), i.down ? 'v' : '^') : "mouse";
     // Repeated presses are the held chord's typematic repeat.
     const size_t letGo = typed.find("C^Cv");
-    Require(StoredLetters() == "ABDEFCGHIJ" &&
-                typed.find_first_not_of("Cv^") == std::string::npos && letGo != std::string::npos &&
-                typed.find("C^C^") == std::string::npos && typed.ends_with("C^"),
-            "OK stored " + StoredLetters() + "; the program typed " + typed);
+    std::string stored;
+    for (const StoredKey& k : ReadKeyMap(RegistryRoot::Machine, '1'))
+        stored += char(k.vk);
+    Require(stored == "ABDEFCGHIJ" && typed.find_first_not_of("Cv^") == std::string::npos &&
+                letGo != std::string::npos && typed.find("C^C^") == std::string::npos &&
+                typed.ends_with("C^"),
+            "OK stored " + stored + "; the program typed " + typed);
 }
 
 E2E_CASE("a user opens Timing setup and sees the stored values; a typed 0 becomes 3 on Tab; "
          "Escape closes nothing; Default (OK) shows 100, 500, 100 and 50 unsaved; Cancel; the "
          "slider at 30 lights a small push's header and OK stores it; 998 and 5 spun up and down "
          "stop at 1000 and 3 and OK stores them; 7 and Enter store 7") {
-    StoreTiming(20, 250, 40, 70);
+    StoreNumbers(
+        {{"pollingspeed", 20}, {"typematicdelay", 250}, {"typematicrate", 40}, {"threshold", 70}});
     const Setup open = StartWithSetup();
-    ScriptJoystick([](ScriptedJoystickScript& s) { s.pos[0] = 32767 - 13107; }); // 40% left
+    ScriptHold({0, 0, 32767 - 13107}); // 40% to the left
     WaitForJoystickReads(5);
     Require(!Controls(open.dialog).Checked(HeaderId(0)), "a 40% push counts under 70%");
     HWND timing = OpenTiming(open.dialog);
-    RequireTiming(timing, "20 250 40 70 slider 70", "at opening");
+    RequireTiming(timing, "20 250 40 70 slider 70", "20 250 40 70");
     SaveScreenshot("timing-dialog", timing);
-    WaitForFocus(timing, IDC_POLLING_EDIT);
-    TapKey('0');
-    TapKey(VK_TAB);
-    RequireTiming(timing, "3 250 40 70 slider 70", "after 0 and Tab");
-    TapKey(VK_ESCAPE);
-    TapKey(VK_TAB); // reaches the dialog only if Escape left it open
-    WaitForFocus(timing, IDC_INTERVAL_EDIT);
+    TypeAndWaitForFocus(timing, {}, IDC_POLLING_EDIT);
+    TypeAndWaitForFocus(timing, {'0', VK_TAB}, IDC_DELAY_EDIT);
+    RequireTiming(timing, "3 250 40 70 slider 70", "20 250 40 70");
+    TypeAndWaitForFocus(timing, {VK_ESCAPE, VK_TAB}, IDC_INTERVAL_EDIT); // Escape closes nothing
     Click(timing, IDC_TIMING_DEFAULT);
     AnswerMessageBox(open.program.Id(), kResetQuestion, IDOK);
-    RequireTiming(timing, "100 500 100 50 slider 50", "after Default");
+    RequireTiming(timing, "100 500 100 50 slider 50", "20 250 40 70");
     Click(timing, IDC_TIMING_CANCEL);
     WaitUntilClosed(timing, "Cancel");
-    Require(StoredTiming() == "20 250 40 70", "Default or Cancel stored " + StoredTiming());
 
     timing = OpenTiming(open.dialog);
-    RequireTiming(timing, "20 250 40 70 slider 70", "opened again after Cancel");
+    RequireTiming(timing, "20 250 40 70 slider 70", "20 250 40 70");
     HWND slider = GetDlgItem(timing, IDC_THRESHOLD_SLIDER);
     SendMessageBounded(slider, TBM_SETPOS, TRUE, 30);
     SendMessageBounded(timing, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 30), LPARAM(slider));
-    RequireTiming(timing, "20 250 40 30 slider 30", "after the slider moved");
+    RequireTiming(timing, "20 250 40 30 slider 30", "20 250 40 70");
     WaitUntil(kShortTimeoutMs, "X left's header to light up in the setup dialog",
               [&] { return Controls(open.dialog).Checked(HeaderId(0)); });
     Click(timing, IDC_TIMING_OK);
     WaitUntilClosed(timing, "OK");
-    Require(StoredTiming() == "20 250 40 30", "the slider's OK stored " + StoredTiming());
+    RequireTiming(OpenTiming(open.dialog), "20 250 40 30 slider 30", "20 250 40 30");
 
     ResetWorld();
-    StoreTiming(998, 5, 40, 50);
+    StoreNumbers({{"pollingspeed", 998}, {"typematicdelay", 5}});
     HWND setup = StartWithSetup().dialog;
     timing = OpenTiming(setup);
-    WaitForFocus(timing, IDC_POLLING_EDIT);
-    for (const UINT key : {VK_UP, VK_UP, VK_UP, VK_UP, VK_TAB, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN,
-                           VK_TAB}) // the last Tab reaches the dialog after the arrows
-        TapKey(key);
-    WaitForFocus(timing, IDC_INTERVAL_EDIT);
-    RequireTiming(timing, "1000 3 40 50 slider 50", "after four steps each");
+    TypeAndWaitForFocus(timing, {}, IDC_POLLING_EDIT);
+    TypeAndWaitForFocus(timing, {VK_UP, VK_UP, VK_UP, VK_UP, VK_TAB}, IDC_DELAY_EDIT);
+    TypeAndWaitForFocus(timing, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_TAB}, IDC_INTERVAL_EDIT);
     Click(timing, IDC_TIMING_OK);
     WaitUntilClosed(timing, "OK");
-    Require(StoredTiming() == "1000 3 40 50", "the spun values' OK stored " + StoredTiming());
     timing = OpenTiming(setup);
-    WaitForFocus(timing, IDC_POLLING_EDIT);
+    RequireTiming(timing, "1000 3 100 50 slider 50", "1000 3 100 50");
+    TypeAndWaitForFocus(timing, {}, IDC_POLLING_EDIT);
     TapKey('7');
     TapKey(VK_RETURN);
     WaitUntilClosed(timing, "Enter");
-    Require(StoredTiming() == "7 3 40 50", "7 and Enter stored " + StoredTiming());
+    RequireTiming(OpenTiming(setup), "7 3 100 50 slider 50", "7 3 100 50");
 }
 
 E2E_CASE("a user holding joystick button 1 clicks Default in Timing setup: Return does not answer "

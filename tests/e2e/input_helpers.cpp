@@ -23,7 +23,15 @@ std::vector<ObservedInput> WaitForKey(uint32_t vk, bool down, size_t count, DWOR
     return seen;
 }
 
-std::string TypedByHolding(Hold hold, int reads) {
+namespace {
+
+void Apply(const Hold& hold, ScriptedJoystickScript& s) {
+    s.buttons = hold.buttons;
+    for (int axis = 0; axis < kScriptedAxes; ++axis)
+        s.pos[axis] = axis == hold.axis ? hold.position : 32767;
+}
+
+template <class Script> std::string Typed(const Script& hold, int reads) {
     ScriptedJoystickScript before;
     StartInputObserver(true);
     ScriptJoystick([&](ScriptedJoystickScript& s) {
@@ -36,6 +44,20 @@ std::string TypedByHolding(Hold hold, int reads) {
     const std::string typed = Describe(ProgramInputs());
     StopInputObserver();
     return typed;
+}
+
+} // namespace
+
+void ScriptHold(const Hold& hold) {
+    ScriptJoystick([&](ScriptedJoystickScript& s) { Apply(hold, s); });
+}
+
+std::string TypedByHolding(const Hold& hold, int reads) {
+    return Typed([&](ScriptedJoystickScript& s) { Apply(hold, s); }, reads);
+}
+
+std::string TypedByHolding(void (*hold)(ScriptedJoystickScript&), int reads) {
+    return Typed(hold, reads);
 }
 
 std::string KeyTap(uint32_t vk, uint32_t scan, bool extended) {

@@ -23,9 +23,16 @@ std::vector<ObservedInput> ProgramInputs();
 std::vector<ObservedInput> WaitForKey(uint32_t vk, bool down, size_t count = 1,
                                       DWORD timeoutMs = kShortTimeoutMs);
 
-using Hold = void (*)(ScriptedJoystickScript&);
-// Holds the joystick as `hold` leaves the script for `reads` reads, then puts the script back
-// for as many; what the program injected meanwhile, swallowed so that it lands nowhere.
-std::string TypedByHolding(Hold hold, int reads = 3);
+// What a user holds: buttons, and one axis at a position.
+struct Hold {
+    uint32_t buttons = 0;
+    int axis = -1;
+    uint32_t position = 0;
+};
+void ScriptHold(const Hold& hold);
+// Holds the joystick (or changes the script by `hold`) for `reads` reads, then puts the script
+// back for as many; what the program injected meanwhile, swallowed so that it lands nowhere.
+std::string TypedByHolding(const Hold& hold, int reads = 3);
+std::string TypedByHolding(void (*hold)(ScriptedJoystickScript&), int reads = 3);
 // One press and release as the observer describes it.
 std::string KeyTap(uint32_t vk, uint32_t scan, bool extended = false);

@@ -110,17 +110,14 @@ E2E_CASE("a user ends the program by Exit, by closing its window, by a double-cl
     };
     for (const Row& row : rows) {
         ResetWorld();
-        WriteStoredValue(RegistryRoot::Machine, "", "typematic", Word(0));
+        StoreNumbers({{"typematic", 0}});
         if (row.mouse)
             StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(1), VK_LBUTTON, 0}});
         const std::vector<std::string> stored =
             StoredTree({RegistryRoot::Machine, RegistryRoot::User});
         Program& program = StartOnSlot("", '1');
         StartInputObserver(true);
-        ScriptJoystick([&](ScriptedJoystickScript& s) {
-            s.buttons = row.mouse ? Button(1) : 0;
-            s.pos[1] = row.mouse ? s.pos[1] : kStickUp;
-        });
+        ScriptHold(row.mouse ? Hold{Button(1)} : Hold{0, 1, kStickUp});
         WaitForObservedInputs(1);
         PostMessageA(program.window, row.message, row.wParam, row.lParam);
         const DWORD code = program.WaitForExit();

@@ -2,6 +2,8 @@
 // named on the command line, carries the settings; the program imports it into HKEY_CURRENT_USER
 // before it reads them and exports the base key back into it after a slot change and after OK
 // in the setup dialog, whose check box turns the mode on and off.
+#include <fstream>
+#include <iterator>
 #include <optional>
 
 #include "tests/e2e/case_runner.h"
@@ -18,59 +20,20 @@ constexpr char kNotes[] = "These are my notes, not a registry file.\r\n";
 const std::string kPlantedRun = Format("REGEDIT4\r\n\r\n[%s]\r\n\"config\"=hex:33\r\n\r\n"
                                        "[HKEY_CURRENT_USER\\%s]\r\n\"planted\"=\"C:\\\\p.exe\"\r\n",
                                        kBaseKey, kRunKey);
-const char* const kExport =
-    nullptr; // the file as reg.exe's export of the user's settings writes it
+const char* const kExport = nullptr; // the file as reg.exe's export of the user's settings
+const Bytes kKeyA = KeyMapBytes({{ButtonBit(1), 'A', 0x1E}});
 
 std::string InCase(const std::string& name) {
     return CaseDirectory() + "\\" + name;
 }
 
-std::optional<Bytes> FileBytes(const std::string& name) {
-    HANDLE file = CreateFileA(InCase(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    Bytes bytes(GetFileSize(file, nullptr));
-    DWORD read = 0;
-    const bool ok =
-        bytes.empty() || ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    return ok ? std::optional<Bytes>(bytes) : std::nullopt;
+std::optional<std::string> FileText(const std::string& name) {
+    std::ifstream in(InCase(name), std::ios::binary);
+    return in ? std::optional(std::string(std::istreambuf_iterator<char>(in), {})) : std::nullopt;
 }
 
 void WriteTextFile(const std::string& name, const std::string& text) {
-    HANDLE file =
-        CreateFileA(InCase(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    Require(WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr) &&
-                CloseHandle(file) && written == text.size(),
-            "cannot write " + name);
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// The value text after `"name"=` in the file's key (the base key or a slot's), lower case, its
-// continued lines joined; "" when the file lacks it. reg.exe writes UTF-16.
-std::string ExportedValue(const std::string& file, const std::string& subKey,
-                          const std::string& name) {
-    std::string text;
-    const Bytes bytes = FileBytes(file).value_or(Bytes{});
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-        if (bytes[i] != '\r')
-            text += char(std::tolower(bytes[i]));
-    for (size_t at; (at = text.find("\\\n")) != std::string::npos;)
-        text.erase(at, text.find_first_not_of(' ', at + 2) - at);
-    const size_t key = text.find(
-        Lower(Format("\n[%s%s%s]\n", kBaseKey, subKey.empty() ? "" : "\\", subKey.c_str())));
-    const size_t value = key == std::string::npos ? key : text.find("\n\"" + name + "\"=", key);
-    if (value == std::string::npos || value > text.find("\n[", key + 1))
-        return "";
-    const size_t start = value + name.size() + 4;
-    return text.substr(start, text.find('\n', start) - start);
+    Require(bool(std::ofstream(InCase(name), std::ios::binary) << text), "cannot write " + name);
 }
 
 void RunRegistryTool(const std::string& arguments) {
@@ -88,6 +51,12 @@ void RunRegistryTool(const std::string& arguments) {
     CloseHandle(child.hThread);
     CloseHandle(child.hProcess);
     Require(ended, line + " did not end");
+}
+
+// Empties the registry of the program's settings and imports `file` with reg.exe.
+void ImportOnly(const std::string& file) {
+    DeleteProgramRegistry();
+    RunRegistryTool("import \"" + file + "\"");
 }
 
 // Exits through the tray's Exit and waits: a program cut off while it runs reg.exe leaves the
@@ -134,6 +103,7 @@ E2E_CASE("a user's settings travel in padwrt.cfg, or in a file named on the comm
         const bool portable = std::string(row.file) == "padwrt.cfg";
         for (const Row& earlier : rows)
             DeleteFileA(InCase(earlier.file).c_str());
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "planted"); // a failed row's
         for (const char* planted : {"reg.exe", "regedit.exe"})
             WriteTextFile(planted, kNotes);
         WriteTextFile("other.cfg",
@@ -148,13 +118,13 @@ E2E_CASE("a user's settings travel in padwrt.cfg, or in a file named on the comm
         }
         StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(1), 'B', 0x30}});
         const std::vector<std::string> machine = StoredTree({RegistryRoot::Machine});
-        const std::optional<Bytes> file = FileBytes(row.file);
+        const std::optional<std::string> file = FileText(row.file);
 
         Program& program = StartOnSlot(portable ? "other.cfg" : row.file, row.slot);
         WaitForJoystickReads(1, kRegistryToolMs);
         if (row.removed)
             DeleteFileA(InCase(row.file).c_str());
-        const std::string typed = TypedByHolding([](auto& s) { s.buttons = Button(1); });
+        const std::string typed = TypedByHolding({Button(1)});
         Require(typed == (row.typed == 'A' ? KeyTap('A', 0x1E) : KeyTap('B', 0x30)) &&
                     RegGetValueA(HKEY_CURRENT_USER, kRunKey, "planted", RRF_RT_ANY, nullptr,
                                  nullptr, nullptr) != ERROR_SUCCESS,
@@ -163,25 +133,23 @@ E2E_CASE("a user's settings travel in padwrt.cfg, or in a file named on the comm
         if (row.blocked) {
             Require(CreateDirectoryA(InCase("padwrt.cfg.new").c_str(), nullptr), "no directory");
             ChangeSlot(program, '5');
-            Require(FileBytes(row.file) == file, "the failed export did not leave the file alone");
+            Require(FileText(row.file) == file, "the failed export did not leave the file alone");
             RemoveDirectoryA(InCase("padwrt.cfg.new").c_str());
         }
         ChangeSlot(program, '6');
-        if (row.exported)
-            Require(ExportedValue(row.file, "", "config") == "hex:36" &&
-                        ExportedValue(row.file, "2", "keymap") ==
-                            "hex:00,00,01,00,00,00,00,00,41,1e,01,00" &&
-                        StoredTree({RegistryRoot::Machine}) == machine,
-                    Format("with %s the slot change exported no settings, or touched the machine's",
-                           row.what));
-        else
-            Require(FileBytes(row.file) == file &&
-                        ReadStoredValue(RegistryRoot::Machine, "", "config") == Bytes{'6'},
-                    Format("with %s the slot change wrote the file, or not the machine's choice",
-                           row.what));
-        Require(FileBytes("padwrt.cfg").has_value() == portable,
-                Format("with %s the program wrote padwrt.cfg", row.what));
+        const bool machineKept = StoredTree({RegistryRoot::Machine}) == machine;
+        Require(FileText("padwrt.cfg").has_value() == portable && machineKept == row.exported &&
+                    (row.exported || FileText(row.file) == file),
+                Format("with %s the program wrote padwrt.cfg, the file or the machine's choice",
+                       row.what));
         Exit(program);
+        if (row.exported)
+            ImportOnly(row.file);
+        Require(ReadStoredValue(row.exported ? RegistryRoot::User : RegistryRoot::Machine, "",
+                                "config") == Bytes{'6'} &&
+                    (!row.exported || ReadStoredValue(RegistryRoot::User, "2", "keymap") == kKeyA),
+                Format("with %s the slot change stored no choice, or the file lacks slot 2's keys",
+                       row.what));
     }
 }
 
@@ -197,13 +165,14 @@ E2E_CASE("a user ticks Portable mode in the setup dialog and padwrt.cfg is writt
     };
     Require(!Controls(dialog).Checked(IDC_PORTABLE), "Portable mode is ticked in normal mode");
     clickAndWait(IDC_PORTABLE);
-    Require(Controls(dialog).Checked(IDC_PORTABLE) &&
-                ExportedValue("padwrt.cfg", "3", "configname") == "\"three\"",
-            "ticking Portable mode wrote no padwrt.cfg with the slots' names");
+    Require(Controls(dialog).Checked(IDC_PORTABLE) && FileText("padwrt.cfg"),
+            "ticking Portable mode wrote no padwrt.cfg");
     clickAndWait(IDC_SETUP_OK);
     WaitUntilClosed(dialog, "OK");
-    Require(ExportedValue("padwrt.cfg", "", "keymap") == "hex:00,00,01,00,00,00,00,00,41,1e,01,00",
-            "after OK padwrt.cfg lacks the key map");
+    ImportOnly("padwrt.cfg");
+    Require(ReadStoredValue(RegistryRoot::User, "", "keymap") == kKeyA &&
+                ReadStoredValue(RegistryRoot::User, "3", "configname") == Text("Three", 6),
+            "after OK padwrt.cfg lacks the key map or slot 3's name");
     dialog = OpenSetup(program);
     for (const int answer : {IDNO, IDYES}) {
         Require(Controls(dialog).Checked(IDC_PORTABLE), "Portable mode is not ticked");
@@ -218,9 +187,9 @@ E2E_CASE("a user ticks Portable mode in the setup dialog and padwrt.cfg is writt
                          answer);
         SendMessageBounded(dialog, WM_NULL, 0, 0, kRegistryToolMs);
         Require(!Controls(dialog).Checked(IDC_PORTABLE) &&
-                    FileBytes("padwrt.cfg").has_value() == (answer == IDNO),
+                    FileText("padwrt.cfg").has_value() == (answer == IDNO),
                 Format("after %s the box is ticked, or padwrt.cfg is %s",
-                       answer == IDNO ? "No" : "Yes", FileBytes("padwrt.cfg") ? "there" : "gone"));
+                       answer == IDNO ? "No" : "Yes", FileText("padwrt.cfg") ? "there" : "gone"));
         if (answer == IDNO)
             clickAndWait(IDC_PORTABLE); // ticked again: the file is there, nothing is written
     }

@@ -79,9 +79,7 @@ E2E_CASE("a user plays with the joystick at random for a long time, opening and 
                  {3, 'Z', 0x2C},
                  {3, 'X', 0x2D},
                  {3, 'C', 0x2E}});
-    for (const auto& [name, value] :
-         {std::pair{"pollingspeed", 10}, {"typematicdelay", 40}, {"typematicrate", 60}})
-        WriteStoredValue(RegistryRoot::Machine, "", name, Word(value));
+    StoreNumbers({{"pollingspeed", 10}, {"typematicdelay", 40}, {"typematicrate", 60}});
     Program& program = StartOnSlot("", '1');
     StartInputObserver(true); // whatever the program injects lands nowhere
     int dialogs = 0;

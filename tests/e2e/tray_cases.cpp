@@ -17,12 +17,12 @@ namespace {
 
 // The menu as DescribeMenu reads it: the nine slots by name ("" for "Config N" and 25 blanks),
 // the check on `current`, a separator, Setup dialog and Exit.
-std::string SlotMenu(const char* const (&names)[9], char current) {
+std::string SlotMenu(const std::string (&names)[9], char current) {
     std::string text;
     for (char slot = '1'; slot <= '9'; ++slot) {
-        const std::string name = *names[slot - '1']
-                                     ? names[slot - '1']
-                                     : "Config " + std::string(1, slot) + std::string(25, ' ');
+        const std::string& stored = names[slot - '1'];
+        const std::string name =
+            stored.empty() ? "Config " + std::string(1, slot) + std::string(25, ' ') : stored;
         text += Format("%u '%s'%s | ", kCommandSlotFirst + slot - '0', name.c_str(),
                        slot == current ? " checked" : "");
     }
@@ -52,6 +52,7 @@ E2E_CASE("a user right-clicks the tray icon and sees the nine slots by stored na
          "current one checked, then Setup dialog and Exit; Escape picks nothing; holding button "
          "1 while picking Config 5 lets slot 1's A go, presses slot 5's B and stores the choice; "
          "the icon comes back when the taskbar is made anew") {
+    const std::string letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234";
     const struct {
         const char* subKey;
         Bytes name;
@@ -61,7 +62,7 @@ E2E_CASE("a user right-clicks the tray icon and sees the nine slots by stored na
         {"2", Text("Racing wheel", 32), RegistryRoot::Machine},
         {"3", Bytes(32, 'N'), RegistryRoot::Machine}, // no end: cut to 31
         {"4", Text("Other root", 32), RegistryRoot::User},
-        {"7", Text("ABCDEFGHIJKLMNOPQRSTUVWXYZ01234", 32), RegistryRoot::Machine},
+        {"7", Text(letters, 32), RegistryRoot::Machine},
         {"9", Text(std::string("Flight\0leftover", 15), 32), RegistryRoot::Machine},
     };
     for (const auto& n : names)
@@ -70,15 +71,8 @@ E2E_CASE("a user right-clicks the tray icon and sees the nine slots by stored na
         StoreKeyMap(RegistryRoot::Machine, slot, {{ButtonBit(1), uint8_t(vk), uint8_t(scan)}});
         WriteStoredValue(RegistryRoot::Machine, SlotSubKey(slot), "typematic", Word(0));
     }
-    const char* const shown[9] = {"",
-                                  "Racing wheel",
-                                  "NNNNNNNNNNNNNNNNNNNNNNNNNNNNNNN",
-                                  "",
-                                  "",
-                                  "",
-                                  "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234",
-                                  "",
-                                  "Flight"};
+    const std::string shown[9] = {"", "Racing wheel", std::string(31, 'N'), "", "", "", letters,
+                                  "", "Flight"};
     Program& program = StartOnSlot("", '1');
     RequireMenu(program.window, SlotMenu(shown, '1'), "tray-menu");
     WaitForJoystickReads(2); // time for a command, had one come

@@ -106,6 +106,22 @@ void DeleteProgramRegistry() {
     }
 }
 
+void StoreNumbers(std::initializer_list<Number> values, RegistryRoot root, char digit) {
+    for (const auto& [name, value] : values)
+        WriteStoredValue(root, SlotSubKey(digit), name, Word(value));
+}
+
+std::string StoredNumbers(std::initializer_list<const char*> names) {
+    std::string text;
+    for (const char* name : names) {
+        const std::optional<Bytes> b = ReadStoredValue(RegistryRoot::Machine, "", name);
+        text += text.empty() ? "" : " ";
+        text += b && b->size() == 4 ? std::to_string(b->at(0) | b->at(1) << 8 | b->at(2) << 16)
+                                    : "none";
+    }
+    return text;
+}
+
 Bytes KeyMapBytes(const std::vector<StoredKey>& keys) {
     Bytes bytes;
     for (const StoredKey& k : keys) {

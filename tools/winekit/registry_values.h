@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class RegistryRoot { Machine, User }; // HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER
@@ -26,6 +27,13 @@ std::optional<Bytes> ReadStoredValue(RegistryRoot root, const std::string& subKe
 void DeleteStoredValue(RegistryRoot root, const std::string& subKey, const std::string& name);
 // Removes the base key with every slot under both roots.
 void DeleteProgramRegistry();
+
+// Numbers as the program stores them (4 bytes, little-endian) under slot `digit` of `root`, and
+// the stored ones as text ("20 250 none").
+using Number = std::pair<const char*, uint32_t>;
+void StoreNumbers(std::initializer_list<Number> values, RegistryRoot root = RegistryRoot::Machine,
+                  char digit = '1');
+std::string StoredNumbers(std::initializer_list<const char*> names);
 
 // One key map entry: `chord` (input-word bits) types `vk`; bit 7 of `scan` is the extended flag.
 struct StoredKey {
