@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "app/follow.h"
 #include "app/slot_menu.h"
 #include "app/tray.h"
 #include "engine/calibration.h"
@@ -106,6 +107,7 @@ struct EngineModelTest : EngineTest {
 
     EngineModelTest() {
         ResetFakeRegistry();
+        Follow() = FollowState{};
         ResetKeyMapDefaults(s, ScanCodeOfKey);
         ResetTimingDefaults(s);
         d.grid.pageRows = kPageRows;
@@ -357,10 +359,16 @@ struct EngineModelTest : EngineTest {
              std::to_string(s.timing.typematicInterval.load()) + " threshold " +
              std::to_string(s.timing.thresholdPercent.load()));
     }
-    void OtherSlot() {
+    // A slot change lifts what is held, as a key map edit does.
+    void OtherSlot(bool followed) {
         const char digit = static_cast<char>('1' + random.Below(4));
-        Note(std::string("slot ") + digit + " chosen in the tray");
-        ChangeSlot(s, digit);
+        Note(std::string("slot ") + digit + (followed ? " for the program in front" : " chosen"));
+        TakeInjected(false);
+        if (followed)
+            FollowTo(s, Follow(), digit, [](const char*) { return true; });
+        else
+            ChangeSlot(s, digit);
+        TakeInjected(true);
     }
 
     // Slots 2 to 4 stored with random key maps, slot 3 with some wrong chord sizes, slot 4 with
@@ -415,8 +423,8 @@ struct EngineModelTest : EngineTest {
         if (!setupOpen) {
             if (roll < 55)
                 return OpenSetupDialog();
-            if (roll < 57)
-                return OtherSlot();
+            if (roll < 60)
+                return OtherSlot(roll >= 57);
             return;
         }
         if (s.captureActive) {

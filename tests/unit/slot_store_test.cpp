@@ -57,7 +57,7 @@ TEST_F(SlotStoreTest, SlotOneIsTheBaseKeyEveryOtherCharacterASubKey) {
     EXPECT_EQ(RegistryRoot(s), kUser);
 }
 
-TEST_F(SlotStoreTest, SaveSlot_WritesSixValuesInOrderByteForByte) {
+TEST_F(SlotStoreTest, SaveSlot_WritesSevenValuesInOrderByteForByte) {
     s.keyMap.keyCount = 3;
     WriteEntry(s.keyMap.entries[0], {0x00010004, 0x00008000, 0x41, 0x9E, 3, 0x5A});
     WriteEntry(s.keyMap.entries[1], {0x8, 0, 0x28, 0x50, 1, 0});
@@ -67,14 +67,17 @@ TEST_F(SlotStoreTest, SaveSlot_WritesSixValuesInOrderByteForByte) {
     std::memset(s.configName, 'z', kConfigNameSize);
     std::strcpy(s.configName, "Racing");
     s.enabledMask = InputWord{1} | InputWord{1} << 47;
+    std::strcpy(s.programList, "a.exe");
     SaveSlot(s);
-    const char* order[] = {"numkeys", "keymap", "typematic", "joyid", "configname", "enabled"};
-    ASSERT_EQ(reg.writes.size(), 6u) << "no timing values";
-    for (int i = 0; i < 6; ++i) {
+    const char* order[] = {"numkeys",    "keymap",  "typematic", "joyid",
+                           "configname", "enabled", "programs"};
+    ASSERT_EQ(reg.writes.size(), 7u) << "no timing values";
+    for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(reg.writes[i].name, order[i]);
         EXPECT_EQ(reg.writes[i].path, kBase) << "slot 1 lives in the base key";
-        EXPECT_EQ(reg.writes[i].type, i == 4 ? kRegSz : kRegBinary);
+        EXPECT_EQ(reg.writes[i].type, i == 4 || i == 6 ? kRegSz : kRegBinary);
     }
+    EXPECT_EQ(reg.writes[6].bytes, (Bytes{'a', '.', 'e', 'x', 'e', 0})) << "up to its NUL";
     EXPECT_EQ(reg.writes[0].bytes, (Bytes{3, 0, 0, 0}));
     EXPECT_EQ(reg.writes[1].bytes, (Bytes{0x04, 0, 1, 0, 0, 0x80, 0, 0, 0x41, 0x9E, 3, 0x5A,
                                           0x08, 0, 0, 0, 0, 0,    0, 0, 0x28, 0x50, 1, 0,

@@ -92,7 +92,8 @@ TEST(MainWindow, TrayClicksAndMenuCommands) {
     EXPECT_EQ(DecideMainWindowAction(0x0111, 4000, 0).slotDigit, '0');
     EXPECT_EQ(DecideMainWindowAction(0x0111, 4099, 0).slotDigit, static_cast<char>('0' + 99));
     EXPECT_EQ(DecideMainWindowAction(0x0111, 3999, 0).action, MainWindowAction::None);
-    EXPECT_EQ(DecideMainWindowAction(0x0111, 4102, 0).action, MainWindowAction::None);
+    EXPECT_EQ(DecideMainWindowAction(0x0111, 4102, 0).action, MainWindowAction::ToggleFollow);
+    EXPECT_EQ(DecideMainWindowAction(0x0111, 4103, 0).action, MainWindowAction::None);
 }
 
 TEST(MainWindow, SessionLockAndUnlockPairUpAndOtherSessionNewsChangesNothing) {
