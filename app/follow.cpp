@@ -98,8 +98,12 @@ bool FollowTo(ProgramState& s, FollowState& f, char slotDigit, ClaimSlot claim) 
 }
 
 void FollowWindow(ProgramState& s, FollowState& f, const ForegroundWindow& w, ClaimSlot claim) {
-    if (const char target = FollowTarget(s, f, w))
-        FollowTo(s, f, target, claim);
+    const char target = FollowTarget(s, f, w);
+    if (target == 0 || FollowTo(s, f, target, claim))
+        return;
+    // Another instance serves the slot that lists the program: the program is that instance's.
+    if (target != f.userSlot && s.slotDigit != f.userSlot)
+        FollowTo(s, f, f.userSlot, claim);
 }
 
 void ToggleFollowing(ProgramState& s, FollowState& f, const ForegroundWindow& w, ClaimSlot claim) {

@@ -45,7 +45,8 @@ bool FollowingOn(const ProgramState& s, const FollowState& f);
 char FollowTarget(const ProgramState& s, const FollowState& f, const ForegroundWindow& w);
 // Puts the slot in use unless another instance serves it.
 bool FollowTo(ProgramState& s, FollowState& f, char slotDigit, ClaimSlot claim);
-// A change of the window in front, or a moment when following may have to catch up with it.
+// A change of the window in front, or a moment when following may have to catch up with it. A
+// program listed by a slot that another instance serves brings back the user's slot.
 void FollowWindow(ProgramState& s, FollowState& f, const ForegroundWindow& w, ClaimSlot claim);
 // The menu's check item: stores the other choice (and exports it in portable mode), then follows
 // `w` under it.

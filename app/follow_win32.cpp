@@ -34,8 +34,11 @@ ForegroundWindow Describe(HWND window) {
     return w;
 }
 
-ForegroundWindow DescribeForeground() {
-    return Describe(GetForegroundWindow());
+// The window in front now; the one a notice named while the system names none (it may be on its
+// way to the front).
+ForegroundWindow DescribeForeground(HWND named = nullptr) {
+    HWND window = GetForegroundWindow();
+    return Describe(window != nullptr ? window : named);
 }
 
 // Under the mutex the starts check under, so that neither a start nor another following instance
@@ -52,9 +55,9 @@ bool ClaimSlotTitle(const char* title) {
     return free;
 }
 
-// Events may wait in the queue while a change runs; the window in front now is what counts.
-void CALLBACK OnForegroundChange(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
-    FollowWindow(State(), Follow(), DescribeForeground(), ClaimSlotTitle);
+// Notices may wait in the queue while a change runs; the window in front now is what counts.
+void CALLBACK OnForegroundChange(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
+    FollowWindow(State(), Follow(), DescribeForeground(window), ClaimSlotTitle);
 }
 } // namespace
 

@@ -154,6 +154,11 @@ TEST_F(FollowTest, AnAutomaticChangeLoadsTheSlotButNeverStoresTheChoice) {
     EXPECT_STREQ(TrayTip(s, true, tip), kActiveTip);
     EXPECT_TRUE(reg.writes.empty());
 
+    FollowTo(s, f, '2', Free);
+    FollowWindow(s, f, {true, false, "R", "race.exe"},
+                 [](const char* title) { return std::string(title) != "Padwright Config 4"; });
+    EXPECT_EQ(s.slotDigit, '1') << "race.exe's slot is another instance's";
+
     FollowTo(s, f, '4', Free);
     ChangeSlot(s, '3'); // the tray menu: the slot becomes the user's
     FollowWindow(s, f, {true, false, "N", "notepad.exe"}, Free);
