@@ -15,8 +15,8 @@ constexpr char kAboutText[] =
 constexpr char kJoystickLabelText[] = "Joystick Nr.:";
 // The name in the programs box that is not a plain file name goes where %.*s stands.
 constexpr char kBadProgramText[] =
-    "\"%.*s\" is not the file name of a program.\nList programs by their file names, such as "
-    "game.exe, with ; between them.";
+    "\"%.*s\" is not the file name of a program.\nList programs by their file names alone, "
+    "without a folder, such as game.exe, with ; between them.";
 
 constexpr uintptr_t kLiveDisplayTimerId = 1;
 constexpr uint32_t kLiveDisplayPeriodMs = 50;
