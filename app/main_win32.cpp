@@ -72,13 +72,13 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     ResetKeyMapDefaults(s, ScanCodeOfKey);
     ResetTimingDefaults(s);
     LoadSlot(s);
-    StartFollowing(commandLine.hasSlot);
 
     AddTrayIcon(mainWindow);
     // Before the calibration's message can hold start-up: a pad switched on while the message
     // is up works at once, and the tray follows the pad.
     StartPollThread();
     CalibrateOrWarn(s, mainWindow);
+    StartFollowing(commandLine.hasSlot);
     InstallExtendedKeyHook();
 
     RunMessageLoop();
