@@ -8,7 +8,7 @@
 #include <windows.h>
 
 namespace {
-constexpr char kClass[] = "PadwrightFrontProgram";
+constexpr char kClass[] = "PadwrightReceiver";
 
 LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
