@@ -6,7 +6,6 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "engine/calibration.h"
-#include "engine/held_keys.h"
 #include "platform/window.h"
 #include "store/portable_mode.h"
 #include "store/slot_store.h"
@@ -45,7 +44,6 @@ void BuildSlotMenu(ProgramState& s, SlotMenu& menu) {
 void UseSlot(ProgramState& s, char slotDigit, bool warn) {
     FollowState& f = Follow();
     f.changing = true;
-    ReleaseAllKeys(s);
     s.slotDigit = slotDigit;
     FormatWindowTitle(slotDigit, s.windowTitle);
     SetWindowTitle(s.mainWindow, s.windowTitle);

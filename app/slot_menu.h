@@ -28,8 +28,9 @@ constexpr char kMenuExitText[] = "Exit";
 // slot in use.
 void BuildSlotMenu(ProgramState& s, SlotMenu& menu);
 
-// Puts another slot in use: held keys released, retitle, reload, recalibrate (a joystick that
-// does not answer is reported only when `warn`). The stored slot choice is not touched.
+// Puts another slot in use: retitle, reload, recalibrate (a joystick that does not answer is
+// reported only when `warn`). A key held at that moment is let go by the next cycle when the
+// slot gives its chord another key. The stored slot choice is not touched.
 void UseSlot(ProgramState& s, char slotDigit, bool warn);
 // The menu's choice: the slot is put in use and becomes the user's own, remembered in the store
 // (and exported in portable mode); following comes back to it.

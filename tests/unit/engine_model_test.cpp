@@ -359,16 +359,13 @@ struct EngineModelTest : EngineTest {
              std::to_string(s.timing.typematicInterval.load()) + " threshold " +
              std::to_string(s.timing.thresholdPercent.load()));
     }
-    // A slot change lifts what is held, as a key map edit does.
     void OtherSlot(bool followed) {
         const char digit = static_cast<char>('1' + random.Below(4));
         Note(std::string("slot ") + digit + (followed ? " for the program in front" : " chosen"));
-        TakeInjected(false);
         if (followed)
             FollowTo(s, Follow(), digit, [](const char*) { return true; });
         else
             ChangeSlot(s, digit);
-        TakeInjected(true);
     }
 
     // Slots 2 to 4 stored with random key maps, slot 3 with some wrong chord sizes, slot 4 with
