@@ -18,6 +18,7 @@ constexpr UINT kTrayCallback = WM_USER;
 constexpr WORD kCommandSlotBase = 4000; // + slot number, '1' to '9' from the tray menu
 constexpr WORD kCommandExit = 4100;
 constexpr WORD kCommandSetup = 4101;
+constexpr WORD kCommandFollow = 4102;
 
 // "Padwright Config 1" with the slot digit last.
 std::string MainWindowTitle(char slotDigit);

@@ -222,8 +222,8 @@ const TrayMenuItem& MenuItem(const TrayMenu& menu, size_t position) {
 
 void RequireSlotMenu(const TrayMenu& menu, const std::vector<std::string>& names, char current) {
     const std::string all = DescribeMenu(menu);
-    Require(menu.items.size() == 12,
-            Format("the tray menu has %zu items, expected 12: %s", menu.items.size(), all.c_str()));
+    Require(menu.items.size() == 13,
+            Format("the tray menu has %zu items, expected 13: %s", menu.items.size(), all.c_str()));
     for (int i = 1; i <= 9; ++i) {
         const TrayMenuItem& item = MenuItem(menu, size_t(i - 1));
         const char slot = char('0' + i);
@@ -240,11 +240,14 @@ void RequireSlotMenu(const TrayMenu& menu, const std::vector<std::string>& names
         Require(!item.grayed, Format("slot %c is grayed with no setup dialog open", slot));
     }
     Require(MenuItem(menu, 9).separator, "no separator after the nine slots: " + all);
-    const TrayMenuItem& setup = MenuItem(menu, 10);
-    const TrayMenuItem& exit = MenuItem(menu, 11);
+    const TrayMenuItem& follow = MenuItem(menu, 10);
+    Require(follow.text == "Follow the program in front" && follow.id == kCommandFollow,
+            "the item after the separator is not 'Follow the program in front' (4102): " + all);
+    const TrayMenuItem& setup = MenuItem(menu, 11);
+    const TrayMenuItem& exit = MenuItem(menu, 12);
     Require(setup.text == "Setup dialog" && setup.id == kCommandSetup && !setup.grayed &&
                 !setup.checked,
-            "the item after the separator is not an enabled 'Setup dialog' (4101): " + all);
+            "the item after Follow is not an enabled 'Setup dialog' (4101): " + all);
     Require(exit.text == "Exit" && exit.id == kCommandExit && !exit.grayed && !exit.checked,
             "the last item is not an enabled 'Exit' (4100): " + all);
 }
