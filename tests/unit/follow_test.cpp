@@ -1,20 +1,12 @@
 #include "app/follow.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "app/tray.h"
-#include "core/key_map.h"
-#include "platform/input.h"
 #include "store/program_list.h"
 #include "store/registry_layout.h"
-#include "store/slot_store.h"
-#include "tests/fakes/fake_joystick.h"
-#include "tests/fakes/fake_message_box.h"
-#include "tests/fakes/fake_registry.h"
+#include "tests/unit/fixture.h"
 #include "ui/setup_commands.h"
 
 namespace {
@@ -66,19 +58,13 @@ TEST(ProgramList, FirstNameThatIsNoPlainFileName) {
         EXPECT_EQ(FirstBadProgram(r.list), r.bad) << r.list;
 }
 
-struct FollowTest : ::testing::Test {
-    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
-    ProgramState& s = *state;
+struct FollowTest : FakeSystemTest {
     FollowState& f = Follow();
-    FakeRegistry& reg = TheFakeRegistry();
+    FakeRegistry& reg = fake.registry;
     int window = 0;
 
     FollowTest() {
-        ResetFakeRegistry();
-        ResetFakeJoystick();
-        TheFakeMessageBox() = FakeMessageBox{};
         f = FollowState{};
-        ResetKeyMapDefaults(s, ScanCodeOfKey);
         s.mainWindow = &window;
         reg.Put(kMachine, kBase + "\\2", "programs", Text("game.exe"), kRegSz);
         reg.Put(kMachine, kBase + "\\4", "programs", Text("race.exe; game.exe"), kRegSz);
@@ -133,7 +119,7 @@ TEST_F(FollowTest, WhichSlotTheWindowInFrontPutsInUse) {
 }
 
 TEST_F(FollowTest, AnAutomaticChangeLoadsTheSlotButNeverStoresTheChoice) {
-    TheFakeJoystick().caps.numButtons = 5;
+    fake.joystick.caps.numButtons = 5;
     EXPECT_FALSE(FollowTo(s, f, '2', Taken)) << "another instance serves slot 2";
     EXPECT_EQ(s.slotDigit, '1');
 
@@ -163,7 +149,7 @@ TEST_F(FollowTest, AnAutomaticChangeLoadsTheSlotButNeverStoresTheChoice) {
     ChangeSlot(s, '3'); // the tray menu: the slot becomes the user's
     FollowWindow(s, f, {true, false, "N", "notepad.exe"}, Free);
     EXPECT_EQ(s.slotDigit, '3');
-    EXPECT_EQ(reg.Get(kMachine, kBase, "config")->bytes, Bytes{'3'});
+    EXPECT_EQ(reg.Get(kMachine, kBase, "config"), Bytes{'3'});
 }
 
 TEST_F(FollowTest, TheMenuItemStoresTheChoiceAndOffBringsBackTheUsersSlot) {
@@ -172,7 +158,7 @@ TEST_F(FollowTest, TheMenuItemStoresTheChoiceAndOffBringsBackTheUsersSlot) {
     EXPECT_TRUE(menu.followChecked) << "on by default: slots list programs";
     FollowTo(s, f, '2', Free);
     ToggleFollowing(s, f, {}, Free);
-    EXPECT_EQ(reg.Get(kMachine, kBase, "follow")->bytes, Bytes{0});
+    EXPECT_EQ(reg.Get(kMachine, kBase, "follow"), Bytes{0});
     EXPECT_EQ(s.slotDigit, '1');
     reg.Put(kMachine, kBase, "follow", {7});
     BuildSlotMenu(s, menu);
@@ -183,30 +169,11 @@ TEST_F(FollowTest, TheMenuItemStoresTheChoiceAndOffBringsBackTheUsersSlot) {
     EXPECT_TRUE(menu.followGrayed);
 }
 
-TEST_F(FollowTest, StoredListsAreReadWithinTheirBound) {
-    struct Row {
-        Bytes stored;
-        const char* list;
-    } rows[] = {
-        {Text("a.exe;b.exe"), "a.exe;b.exe"},
-        {Bytes(kProgramListSize + 1, 'x'), ""},  // longer than the value can hold: refused
-        {Bytes(kProgramListSize, 'y'), nullptr}, // no NUL: cut within the buffer
-        {Bytes{'c', '.', 'e', 'x', 'e'}, "c.exe"},
-    };
-    for (const Row& r : rows) {
-        reg.Put(kMachine, kBase + "\\6", "programs", r.stored, kRegBinary);
-        char list[kProgramListSize];
-        ReadSlotPrograms(s, '6', list);
-        const std::string expected = r.list ? r.list : std::string(kProgramListSize - 1, 'y');
-        EXPECT_EQ(list, expected);
-    }
-}
-
 TEST_F(FollowTest, OkRefusesANameThatIsNoPlainFileName) {
     std::strcpy(s.programList, "game.exe; C:\\x\\y.exe");
     EXPECT_FALSE(SaveSetup(s, &window));
-    ASSERT_EQ(TheFakeMessageBox().shown.size(), 1u);
-    EXPECT_NE(TheFakeMessageBox().shown[0].text.find("\"C:\\x\\y.exe\" is not"), std::string::npos);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_NE(fake.messages[0].text.find("\"C:\\x\\y.exe\" is not"), std::string::npos);
     EXPECT_TRUE(reg.writes.empty());
 }
 
