@@ -138,10 +138,10 @@ E2E_CASE("an instance started with id=1 stays on slot 1 with game.exe, listed by
     Program& program = StartWithListedSlots("id=1");
     const FrontProgram game("game.exe");
     ToFront(game.process->window);
-    Require(TypedByButton1() == KeyTap('A', 0x1E) &&
-                WindowTitle(program.window) == MainWindowTitle('1'),
-            "with game.exe in front the pinned instance is on '" + WindowTitle(program.window) +
-                "'");
+    const std::string typed = TypedByButton1();
+    Require(typed == KeyTap('A', 0x1E) && WindowTitle(program.window) == MainWindowTitle('1'),
+            "with game.exe in front the pinned instance typed " + typed + " on '" +
+                WindowTitle(program.window) + "'");
     const std::string items = TrayMenuText(program.window);
     Require(items.find("'Follow the program in front' grayed") != items.npos,
             "the pinned instance's tray menu reads " + items);

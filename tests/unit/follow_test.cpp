@@ -14,6 +14,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 constexpr RegistryHive kMachine = RegistryHive::LocalMachine;
 const std::string kBase = kBaseKeyPath;
+constexpr uint8_t kUnset = kFollowNotStored;
 
 Bytes Text(const std::string& text) {
     return Bytes(text.c_str(), text.c_str() + text.size() + 1);
@@ -97,13 +98,7 @@ TEST_F(FollowTest, WhichSlotTheWindowInFrontPutsInUse) {
         {"following off", '1', false, false, 0, {true, false, "G", "game.exe"}, 0},
         {"turned off", '2', false, false, 0, {true, false, "G", "game.exe"}, '1'},
         {"dialog open", '1', false, true, 1, {true, false, "G", "game.exe"}, 0},
-        {"not stored, lists",
-         '1',
-         false,
-         false,
-         kFollowNotStored,
-         {true, false, "G", "game.exe"},
-         '2'},
+        {"not stored", '1', false, false, kUnset, {true, false, "G", "game.exe"}, '2'},
     };
     for (const Row& r : rows) {
         s.slotDigit = r.inUse;
@@ -112,7 +107,7 @@ TEST_F(FollowTest, WhichSlotTheWindowInFrontPutsInUse) {
         s.followChoice = r.choice;
         EXPECT_EQ(FollowTarget(s, f, r.w), r.target) << r.what;
     }
-    s.followChoice = kFollowNotStored;
+    s.followChoice = kUnset;
     for (auto& list : f.lists)
         std::strcpy(list, ";C:\\x.exe;");
     EXPECT_FALSE(FollowingOn(s, f)) << "off by default while no slot lists a program";
