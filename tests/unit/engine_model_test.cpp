@@ -459,8 +459,8 @@ struct EngineModelTest : EngineTest {
                                              {49, &T::Timing},
                                              {50, &T::Refusals},
                                              {51, &T::LockOrUnlock}};
-        static constexpr Choice kClosed[] = {{55, &T::OpenSetupDialog}, {57, &T::OtherSlot},
-                                             {60, &T::FollowedSlot}};
+        static constexpr Choice kClosed[] = {
+            {55, &T::OpenSetupDialog}, {57, &T::OtherSlot}, {60, &T::FollowedSlot}};
         static constexpr Choice kCapturing[] = {{60, &T::PressKeyForCapture}, {62, &T::EndCapture}};
         static constexpr Choice kOpen[] = {
             {63, &T::CloseOkOrCancel}, {72, &T::EditChord},    {75, &T::ToggleEnable},
