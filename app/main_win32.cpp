@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "app/command_line.h"
+#include "app/follow_win32.h"
+#include "app/instances_win32.h"
 #include "app/main_window_win32.h"
 #include "app/poll_thread.h"
 #include "app/process_end_win32.h"
@@ -22,13 +24,10 @@
 
 namespace {
 
-constexpr DWORD kMutexWaitMs = 1000;
 constexpr DWORD kExitNoFreeSlot = 0xFFFFFFFF;
 
 // The parser cuts the text in place, so it works on a copy of the process's command line.
 char commandLineCopy[32768];
-
-bool IsSlotTaken(const char* title) { return FindWindowA(kProgramWord, title) != nullptr; }
 
 CommandLine ReadCommandLine() {
     std::strncpy(commandLineCopy, GetCommandLineA(), sizeof(commandLineCopy) - 1);
@@ -50,8 +49,7 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     s.enabledMask = ~InputWord{0};
     InstallCrashRelease();
 
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, kProgramWord);
-    WaitForSingleObject(mutex, kMutexWaitMs);
+    const InstanceMutex mutex = WaitForInstanceMutex();
 
     DecidePortableModeAtStart(s);
     const CommandLine commandLine = ReadCommandLine();
@@ -66,7 +64,8 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
 
     HWND mainWindow = CreateMainWindow(module, s.windowTitle);
     s.mainWindow = mainWindow;
-    CloseHandle(mutex); // not released: a start that opened it meanwhile waits its full second
+    if (mutex.handle != nullptr) // not released: a start that opened it meanwhile waits its second
+        CloseHandle(mutex.handle);
     if (mainWindow == nullptr)
         return 1;
 
@@ -79,6 +78,7 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     // is up works at once, and the tray follows the pad.
     StartPollThread();
     CalibrateOrWarn(s, mainWindow);
+    StartFollowing(commandLine.hasSlot);
     InstallExtendedKeyHook();
 
     RunMessageLoop();

@@ -55,6 +55,8 @@ MainWindowDecision DecideMainWindowAction(uint32_t message, uint64_t wParam, int
             d.action = MainWindowAction::Quit;
         } else if (id == kCommandSetup) {
             d.action = MainWindowAction::OpenSetup;
+        } else if (id == kCommandFollow) {
+            d.action = MainWindowAction::ToggleFollow;
         } else if (id >= kCommandSlotFirst && id <= kCommandSlotLast) {
             d.action = MainWindowAction::ChangeSlot;
             d.slotDigit = static_cast<char>(static_cast<uint8_t>('0' + (id - kCommandSlotFirst)));

@@ -8,6 +8,7 @@ constexpr uint32_t kCommandSlotFirst = 4000;      // 4000 + n selects slot '0' +
 constexpr uint32_t kCommandSlotLast = 4099;
 constexpr uint32_t kCommandExit = 4100;
 constexpr uint32_t kCommandSetup = 4101;
+constexpr uint32_t kCommandFollow = 4102; // "Follow the program in front"
 
 enum class MainWindowAction {
     None,
@@ -15,6 +16,7 @@ enum class MainWindowAction {
     OpenSetup,
     ShowSlotMenu,
     ChangeSlot,
+    ToggleFollow,
     SessionAway, // pause events (engine/held_keys.h)
     SessionBack,
     EndSession, // logoff, shutdown or the Restart Manager: the process ends after this

@@ -4,6 +4,7 @@
 
 #include <wtsapi32.h>
 
+#include "app/follow_win32.h"
 #include "app/main_window.h"
 #include "app/process_end_win32.h"
 #include "app/slot_menu.h"
@@ -31,8 +32,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case MainWindowAction::ChangeSlot:
         ChangeSlot(State(), d.slotDigit);
         break;
+    case MainWindowAction::ToggleFollow:
+        ToggleFollowingFromMenu();
+        break;
     case MainWindowAction::OpenSetup:
         OpenSetupDialog(window);
+        FollowAfterSetup();
         break;
     case MainWindowAction::SessionAway:
         PauseForSession(State(), d.awayReason);

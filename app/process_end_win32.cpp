@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/follow_win32.h"
 #include "core/program_state.h"
 #include "engine/held_keys.h"
 #include "platform/fine_timer.h"
@@ -18,6 +19,7 @@ LONG WINAPI ReleaseHeldOnCrash(EXCEPTION_POINTERS* exception) {
 } // namespace
 
 void RunExitSequence() {
+    StopFollowing();
     TrayRemove();
     RemoveExtendedKeyHook();
     ReleaseHeldAtExit(State()); // nothing the engine pressed stays down after the program is gone

@@ -2,8 +2,10 @@
 
 #include <cstring>
 
+#include "app/follow.h"
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "engine/calibration.h"
 #include "platform/window.h"
 #include "store/portable_mode.h"
 #include "store/slot_store.h"
@@ -21,6 +23,8 @@ void PrepareFallbackName(char (&text)[kSlotItemTextSize], char digit) {
 
 void BuildSlotMenu(ProgramState& s, SlotMenu& menu) {
     ImportBeforeLoad(s);
+    FollowState& f = Follow();
+    ReadFollowLists(s, f);
     const bool dialogOpen = s.setupDialog != nullptr;
     for (int i = 1; i <= kMenuSlots; ++i) {
         SlotMenuItem& item = menu.slots[i - 1];
@@ -32,15 +36,31 @@ void BuildSlotMenu(ProgramState& s, SlotMenu& menu) {
         item.checked = s.slotDigit == digit;
         item.grayed = dialogOpen;
     }
+    menu.followChecked = !f.pinned && FollowingOn(s, f);
+    menu.followGrayed = f.pinned || dialogOpen;
     menu.setupGrayed = dialogOpen;
 }
 
-void ChangeSlot(ProgramState& s, char slotDigit) {
+void UseSlot(ProgramState& s, char slotDigit, bool warn) {
+    FollowState& f = Follow();
+    f.changing = true;
     s.slotDigit = slotDigit;
     FormatWindowTitle(slotDigit, s.windowTitle);
     SetWindowTitle(s.mainWindow, s.windowTitle);
     LoadSlot(s);
-    CalibrateOrWarn(s, s.mainWindow);
+    if (warn)
+        CalibrateOrWarn(s, s.mainWindow);
+    else
+        Calibrate(s);
+    ReadFollowLists(s, f);
+    f.changing = false;
+}
+
+void ChangeSlot(ProgramState& s, char slotDigit) {
+    UseSlot(s, slotDigit, true);
     SaveSelectedSlot(s);
     ExportPortableFile(s);
+    FollowState& f = Follow();
+    f.userSlot = slotDigit;
+    ShowFollowed(s, f);
 }

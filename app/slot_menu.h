@@ -16,14 +16,22 @@ struct SlotMenuItem {
 
 struct SlotMenu {
     SlotMenuItem slots[kMenuSlots];
-    bool setupGrayed; // "Setup dialog" while the setup dialog is open
+    bool followChecked; // following is on
+    bool followGrayed;  // a pinned instance never follows; nor while the setup dialog is open
+    bool setupGrayed;   // "Setup dialog" while the setup dialog is open
 };
 
 constexpr char kMenuSetupText[] = "Setup dialog";
 constexpr char kMenuExitText[] = "Exit";
 
-// Reads the slot names (in portable mode after importing the file) and marks the current slot.
+// Reads the slot names and programs (in portable mode after importing the file) and marks the
+// slot in use.
 void BuildSlotMenu(ProgramState& s, SlotMenu& menu);
 
-// Switches to another slot: retitle, reload, recalibrate, remember the slot, export.
+// Puts another slot in use: retitle, reload, recalibrate (a joystick that does not answer is
+// reported only when `warn`). A key held at that moment is let go by the next cycle when the
+// slot gives its chord another key. The stored slot choice is not touched.
+void UseSlot(ProgramState& s, char slotDigit, bool warn);
+// The menu's choice: the slot is put in use and becomes the user's own, remembered in the store
+// (and exported in portable mode); following comes back to it.
 void ChangeSlot(ProgramState& s, char slotDigit);

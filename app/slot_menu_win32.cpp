@@ -1,5 +1,6 @@
 #include "app/slot_menu_win32.h"
 
+#include "app/follow.h"
 #include "app/main_window.h"
 #include "app/slot_menu.h"
 
@@ -14,6 +15,9 @@ void ShowSlotMenu(HWND mainWindow) {
         AppendMenuA(menu, flags, item.id, item.text);
     }
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu,
+                (items.followChecked ? MF_CHECKED : 0u) | (items.followGrayed ? MF_GRAYED : 0u),
+                kCommandFollow, kMenuFollowText);
     AppendMenuA(menu, items.setupGrayed ? MF_GRAYED : 0u, kCommandSetup, kMenuSetupText);
     AppendMenuA(menu, 0, kCommandExit, kMenuExitText);
 

@@ -5,12 +5,22 @@
 
 constexpr char kActiveTip[] = "PadwrightTool, double-click to exit, right-click for setup";
 constexpr char kInactiveTip[] = "PadwrightTool is inactive, double-click to exit";
-static_assert(sizeof(kActiveTip) <= 64 && sizeof(kInactiveTip) <= 64, "tips fit the 64-byte szTip");
+constexpr int kTipSize = 64; // szTip
+static_assert(sizeof(kActiveTip) <= kTipSize && sizeof(kInactiveTip) <= kTipSize,
+              "tips fit the 64-byte szTip");
+// The active tip while a slot other than the user's is in use for the program in front.
+constexpr char kFollowingTipStart[] = "PadwrightTool uses slot ";
+constexpr char kFollowingTipEnd[] = " for the program in front";
+static_assert(sizeof(kFollowingTipStart) + sizeof(kFollowingTipEnd) <= kTipSize);
+
+// The tip for the state, built in `tip` when it names the followed slot.
+const char* TrayTip(const ProgramState& s, bool active, char (&tip)[kTipSize]);
 
 // Start-up, before the poll thread: the icon with the active tip.
 void AddTrayIcon(WindowHandle window);
 
-// Poll thread. Active: the joystick is read. Inactive: it cannot be read.
+// Poll thread. Active: the joystick is read. Inactive: it cannot be read. The user-interface
+// thread asks for a repeat (showAgain) when the followed slot changes.
 void ShowTrayState(ProgramState& s, bool active);
 
 // User-interface thread, on the shell's "TaskbarCreated": adds the icon again (or for the first

@@ -19,6 +19,8 @@ constexpr int kInputBits = 48;           // bits 0..47 carry inputs
 constexpr int kConfigNameSize = 32;      // "configname" buffer, NUL included
 constexpr int kWindowTitleSize = 32;
 constexpr int kPortableFileSize = 260;
+constexpr int kProgramListSize = 256;    // "programs" buffer, NUL included
+constexpr uint8_t kFollowNotStored = 0xFF;
 constexpr InputWord kInputBitsMask = (InputWord{1} << kInputBits) - 1;
 
 constexpr char kAppTitle[] = "Padwright Tool v" PADWRIGHT_VERSION_TEXT;
@@ -103,6 +105,7 @@ struct EngineMemory {
 struct TrayMemory {
     std::atomic<bool> active{true};     // the state the poll thread showed last
     std::atomic<bool> showAgain{false}; // the icon was added again: the poll thread repeats its state
+    std::atomic<char> followedSlot{0};  // the slot in use for the program in front, or 0
 };
 
 struct ProgramState {
@@ -128,6 +131,8 @@ struct ProgramState {
     char windowTitle[kWindowTitleSize]{};
     bool portableOn = false; // portableFile is set
     char portableFile[kPortableFileSize]{};
+    char programList[kProgramListSize]{}; // the programs the slot in use is for, ';' between
+    uint8_t followChoice = kFollowNotStored; // the stored "follow": 0 off, 1 on
 
     // User-interface state that the poll thread or several layers look at; the setup dialog
     // keeps the rest of its own (ui/setup_dialog_state.h).

@@ -29,6 +29,8 @@
 #define IDC_DROP_MARKER 13115
 #define IDC_REMOVE_ROW 13116
 #define IDC_ADD_ROW 13117
+#define IDC_PROGRAMS_LABEL 13118
+#define IDC_PROGRAMS 13119
 
 // Row separators: visible row r is IDC_SEPARATOR_FIRST + r (row 0's is the template's).
 #define IDC_SEPARATOR_FIRST 13120

@@ -25,8 +25,11 @@ constexpr char kValuePollingSpeed[] = "pollingspeed";
 constexpr char kValueTypematicDelay[] = "typematicdelay";
 constexpr char kValueTypematicRate[] = "typematicrate";
 constexpr char kValueThreshold[] = "threshold";
-// Value of the base key only: the slot selected last.
+constexpr char kValuePrograms[] = "programs";
+// Values of the base key only: the slot selected last, and whether slots follow the program in
+// front.
 constexpr char kValueConfig[] = "config";
+constexpr char kValueFollow[] = "follow";
 
 constexpr char kFirstSlotDigit = '1';
 

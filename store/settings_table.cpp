@@ -17,8 +17,10 @@ constexpr Setting kSlotSettings[] = {
     {kValueJoyId, SettingField::JoystickId, kRegBinary, kWord},
     {kValueConfigName, SettingField::ConfigName, kRegSz, kConfigNameSize},
     {kValueEnabled, SettingField::EnabledMask, kRegBinary, sizeof(InputWord)},
+    {kValuePrograms, SettingField::ProgramList, kRegSz, kProgramListSize},
 };
 constexpr int kConfigNameRow = 4;
+constexpr int kProgramListRow = 6;
 
 constexpr Setting kTimingSettings[] = {
     // Timing is taken as stored, as another tool may have written it: the poll loop itself
@@ -31,6 +33,8 @@ constexpr Setting kTimingSettings[] = {
 
 constexpr Setting kSelectedSlotSetting = {kValueConfig, SettingField::SlotDigit, kRegBinary,
                                           sizeof(char)};
+constexpr Setting kFollowSetting = {kValueFollow, SettingField::FollowChoice, kRegBinary,
+                                    sizeof(uint8_t)};
 
 void PutLittleEndian(uint8_t* bytes, uint64_t value, uint32_t width) {
     for (uint32_t i = 0; i < width; ++i)
@@ -88,8 +92,11 @@ uint64_t NumberOf(const ProgramState& s, SettingField field) {
         return static_cast<uint32_t>(s.timing.thresholdPercent.load());
     case SettingField::SlotDigit:
         return static_cast<uint8_t>(s.slotDigit);
+    case SettingField::FollowChoice:
+        return s.followChoice;
     case SettingField::KeyMap:
     case SettingField::ConfigName:
+    case SettingField::ProgramList:
         break;
     }
     return 0;
@@ -122,9 +129,14 @@ void SetNumber(ProgramState& s, SettingField field, uint64_t value) {
     case SettingField::ThresholdPercent:
         s.timing.thresholdPercent = word;
         break;
+    case SettingField::FollowChoice:
+        if (value <= 1) // anything else is no choice of ours
+            s.followChoice = static_cast<uint8_t>(value);
+        break;
     case SettingField::SlotDigit:
     case SettingField::KeyMap:
     case SettingField::ConfigName:
+    case SettingField::ProgramList:
         break;
     }
 }
@@ -168,8 +180,14 @@ std::span<const Setting> TimingSettings() {
 const Setting& ConfigNameSetting() {
     return kSlotSettings[kConfigNameRow];
 }
+const Setting& ProgramListSetting() {
+    return kSlotSettings[kProgramListRow];
+}
 const Setting& SelectedSlotSetting() {
     return kSelectedSlotSetting;
+}
+const Setting& FollowSetting() {
+    return kFollowSetting;
 }
 
 uint32_t EncodeSetting(const ProgramState& s, const Setting& setting,
@@ -184,6 +202,12 @@ uint32_t EncodeSetting(const ProgramState& s, const Setting& setting,
     case SettingField::ConfigName:
         std::memcpy(bytes, s.configName, kConfigNameSize);
         return kConfigNameSize;
+    case SettingField::ProgramList: {
+        const auto length = static_cast<uint32_t>(strnlen(s.programList, kProgramListSize - 1));
+        std::memcpy(bytes, s.programList, length);
+        bytes[length] = '\0';
+        return length + 1;
+    }
     default:
         PutLittleEndian(bytes, NumberOf(s, setting.field), setting.size);
         return setting.size;
@@ -199,7 +223,10 @@ void ApplySetting(ProgramState& s, const Setting& setting, const uint8_t* stored
         ApplyKeyMap(s, stored, size);
         break;
     case SettingField::ConfigName:
-        ApplyStoredName(s.configName, stored, size);
+        ApplyStoredText(s.configName, kConfigNameSize, stored, size);
+        break;
+    case SettingField::ProgramList:
+        ApplyStoredText(s.programList, kProgramListSize, stored, size);
         break;
     case SettingField::SlotDigit:
         ApplySlotDigit(s, stored[0]);
@@ -210,13 +237,13 @@ void ApplySetting(ProgramState& s, const Setting& setting, const uint8_t* stored
     }
 }
 
-// A name written by another tool may lack its NUL; it then ends after its own bytes, and never
+// A text written by another tool may lack its NUL; it then ends after its own bytes, and never
 // beyond the buffer.
-void ApplyStoredName(char (&name)[kConfigNameSize], const uint8_t* stored, uint32_t size) {
-    size = std::min<uint32_t>(size, kConfigNameSize);
+void ApplyStoredText(char* text, uint32_t capacity, const uint8_t* stored, uint32_t size) {
+    size = std::min<uint32_t>(size, capacity);
     if (size == 0)
         return;
-    std::memcpy(name, stored, size);
+    std::memcpy(text, stored, size);
     if (std::memchr(stored, 0, size) == nullptr)
-        name[std::min<uint32_t>(size, kConfigNameSize - 1)] = '\0';
+        text[std::min<uint32_t>(size, capacity - 1)] = '\0';
 }

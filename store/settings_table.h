@@ -20,6 +20,8 @@ enum class SettingField : uint8_t {
     TypematicInterval,
     ThresholdPercent,
     SlotDigit,
+    ProgramList,
+    FollowChoice,
 };
 
 struct Setting {
@@ -37,20 +39,23 @@ constexpr uint32_t kLargestSettingSize = kKeyMapValueSize;
 // The timing dialog never commits less: below it the poll loop would spin or stall.
 constexpr int32_t kMinimumIntervalMs = 3;
 
-// The six values of a slot's key map and options, in the order SaveSlot writes them.
+// The values of a slot's key map, options and programs, in the order SaveSlot writes them.
 std::span<const Setting> SlotSettings();
 // The four timing values, in the order SaveTiming writes them.
 std::span<const Setting> TimingSettings();
 const Setting& ConfigNameSetting();
+const Setting& ProgramListSetting();
 const Setting& SelectedSlotSetting(); // "config" of the base key
+const Setting& FollowSetting();       // "follow" of the base key
 
 // The bytes stored for the field as it stands; returns how many of them to write.
 uint32_t EncodeSetting(const ProgramState& s, const Setting& setting,
                        uint8_t (&bytes)[kLargestSettingSize]);
 // Takes `size` stored bytes into the field. Like the system's own shorter reads, only the bytes
 // stored are replaced; but a number outside the row's range, a key map record cut short and a
-// slot digit that cannot name a key (NUL, backslash) are not taken, and a name always ends
+// slot digit that cannot name a key (NUL, backslash) are not taken, and a text always ends
 // within its buffer.
 void ApplySetting(ProgramState& s, const Setting& setting, const uint8_t* stored, uint32_t size);
-// A stored "configname" over a name buffer; shared with the slot menu's names.
-void ApplyStoredName(char (&name)[kConfigNameSize], const uint8_t* stored, uint32_t size);
+// A stored text ("configname", "programs") over a buffer of `capacity` bytes; shared with the
+// reads of other slots' names and lists.
+void ApplyStoredText(char* text, uint32_t capacity, const uint8_t* stored, uint32_t size);

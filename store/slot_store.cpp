@@ -24,6 +24,9 @@ void ReadSettings(ProgramState& s, const char* path, std::span<const Setting> ro
 
 void LoadSlot(ProgramState& s) {
     ImportBeforeLoad(s);
+    // A slot that stores no list is for no program: the list of the slot before is not carried
+    // over, or two slots would claim the same programs after the next OK.
+    s.programList[0] = '\0';
     const ReadKeys keys = OpenForRead(s, SlotKeyPath(s.slotDigit).path);
     for (const Setting& setting : SlotSettings())
         if (setting.field != SettingField::ConfigName)
@@ -58,9 +61,28 @@ void ReadSelectedSlot(ProgramState& s) {
     ReadSettings(s, kBaseKeyPath, {&SelectedSlotSetting(), 1});
 }
 
-void ReadSlotName(const ProgramState& s, char slotDigit, char (&name)[kConfigNameSize]) {
+bool SaveFollowChoice(const ProgramState& s) {
+    return WriteSettings(s, kBaseKeyPath, {&FollowSetting(), 1});
+}
+
+void ReadFollowChoice(ProgramState& s) {
+    ReadSettings(s, kBaseKeyPath, {&FollowSetting(), 1});
+}
+
+namespace {
+void ReadSlotText(const ProgramState& s, char slotDigit, const Setting& setting, char* text) {
     const ReadKeys keys = OpenForRead(s, SlotKeyPath(slotDigit).path);
     uint8_t scratch[kLargestSettingSize];
-    ApplyStoredName(name, scratch, ReadStoredValue(keys, ConfigNameSetting(), scratch));
+    ApplyStoredText(text, setting.size, scratch, ReadStoredValue(keys, setting, scratch));
     CloseKeys(keys);
+}
+} // namespace
+
+void ReadSlotName(const ProgramState& s, char slotDigit, char (&name)[kConfigNameSize]) {
+    ReadSlotText(s, slotDigit, ConfigNameSetting(), name);
+}
+
+void ReadSlotPrograms(const ProgramState& s, char slotDigit, char (&list)[kProgramListSize]) {
+    list[0] = '\0';
+    ReadSlotText(s, slotDigit, ProgramListSetting(), list);
 }

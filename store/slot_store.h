@@ -4,7 +4,8 @@
 // without the right to write the store hears of it instead of losing the edits unawares.
 #include "core/program_state.h"
 
-// Key map, options, name and timing of the current slot, then the values derived from them.
+// Key map, options, name, programs and timing of the current slot, then the values derived
+// from them.
 void LoadSlot(ProgramState& s);
 // The four timing values of the current slot.
 void LoadTiming(ProgramState& s);
@@ -15,5 +16,11 @@ bool SaveTiming(const ProgramState& s);
 bool SaveSelectedSlot(const ProgramState& s);
 // Takes the slot remembered in the base key; the digit stays when none can be read.
 void ReadSelectedSlot(ProgramState& s);
+// Whether slots follow the program in front, in the base key for every slot and instance.
+bool SaveFollowChoice(const ProgramState& s);
+// Takes the stored choice; it stays as it is when none (or no 0 or 1) is stored.
+void ReadFollowChoice(ProgramState& s);
 // The stored name of any slot, over a buffer that holds the fallback; the current slot stays.
 void ReadSlotName(const ProgramState& s, char slotDigit, char (&name)[kConfigNameSize]);
+// The stored program list of any slot; empty when it stores none.
+void ReadSlotPrograms(const ProgramState& s, char slotDigit, char (&list)[kProgramListSize]);

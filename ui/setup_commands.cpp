@@ -1,11 +1,13 @@
 #include "ui/setup_commands.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "core/key_map.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "store/portable_mode.h"
+#include "store/program_list.h"
 #include "store/slot_store.h"
 #include "ui/joystick_warning.h"
 #include "ui/save_warning.h"
@@ -48,8 +50,20 @@ bool InputBitSet(InputWord word, int column) {
     return column >= 0 && column < 64 && ((word >> column) & 1) != 0;
 }
 
+namespace {
+bool ProgramListAccepted(const ProgramState& s, WindowHandle dialog) {
+    const std::string_view bad = FirstBadProgram(s.programList);
+    if (bad.empty())
+        return true;
+    char text[sizeof(kBadProgramText) + kProgramListSize];
+    std::snprintf(text, sizeof text, kBadProgramText, static_cast<int>(bad.size()), bad.data());
+    ShowMessageBox(dialog, text, kMbOk);
+    return false;
+}
+} // namespace
+
 bool SaveSetup(ProgramState& s, WindowHandle dialog) {
-    if (!SavedOrWarned(SaveSlot(s), dialog))
+    if (!ProgramListAccepted(s, dialog) || !SavedOrWarned(SaveSlot(s), dialog))
         return false;
     ExportPortableFile(s);
     return true;

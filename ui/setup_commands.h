@@ -13,13 +13,19 @@ constexpr char kSetupResetQuestion[] = "Reset to default settings?";
 constexpr char kAboutText[] =
     "Padwright Tool v" PADWRIGHT_VERSION_TEXT " (c) 2026 Orvanelk\nSee infofile for details";
 constexpr char kJoystickLabelText[] = "Joystick Nr.:";
+// The name in the programs box that is not a plain file name goes where %.*s stands.
+constexpr char kBadProgramText[] =
+    "\"%.*s\" is not the file name of a program.\nList programs by their file names alone, "
+    "without a folder, such as game.exe, with ; between them.";
 
 constexpr uintptr_t kLiveDisplayTimerId = 1;
 constexpr uint32_t kLiveDisplayPeriodMs = 50;
 constexpr int32_t kNoListSelection = -1; // CB_ERR
 
-// The name box never holds more than configName keeps, its terminating zero aside.
+// The name box never holds more than configName keeps, its terminating zero aside; nor the
+// programs box more than the slot's list.
 constexpr int kConfigNameLimit = kConfigNameSize - 1;
+constexpr int kProgramListLimit = kProgramListSize - 1;
 
 // The dialog is open: its handle is known and it has no grid rows yet.
 void OpenSetup(ProgramState& s, SetupDialogState& d, WindowHandle dialog);
@@ -39,9 +45,10 @@ SetupSnapshot TakeSetupSnapshot(const ProgramState& s);
 InputWord InputSnapshot(const ProgramState& s);
 bool InputBitSet(InputWord word, int column);
 
-// "OK": the slot is saved (and, in portable mode, exported) before the closing. When it cannot be
-// stored the user is told and false comes back: the dialog stays open with the edits, so they
-// can still be kept in portable mode.
+// "OK": the slot is saved (and, in portable mode, exported) before the closing. When the programs
+// box holds a name that is not a plain file name, or the slot cannot be stored, the user is told
+// and false comes back: the dialog stays open with the edits, so they can still be mended, or
+// kept in portable mode.
 bool SaveSetup(ProgramState& s, WindowHandle dialog);
 // Every closing; `saved` after "OK" stored the slot. A running key capture ends first, so the
 // click that answers a question is not taken for the key. While an enabled input is held the

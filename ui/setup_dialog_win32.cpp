@@ -148,6 +148,11 @@ void OnConfigName(HWND dialog, WORD notification) {
     GetDlgItemTextA(dialog, IDC_CONFIG_NAME, State().configName, kConfigNameSize);
 }
 
+void OnPrograms(HWND dialog, WORD notification) {
+    if (notification == EN_CHANGE)
+        GetDlgItemTextA(dialog, IDC_PROGRAMS, State().programList, kProgramListSize);
+}
+
 void OnRemoveRow(HWND dialog) {
     RemoveRow(State(), SetupDialog().grid);
     BuildGrid(dialog);
@@ -213,6 +218,9 @@ void OnCommand(HWND dialog, WPARAM wParam) {
         return;
     case IDC_CONFIG_NAME:
         OnConfigName(dialog, notification);
+        return;
+    case IDC_PROGRAMS:
+        OnPrograms(dialog, notification);
         return;
     case IDC_REMOVE_ROW:
         OnRemoveRow(dialog);

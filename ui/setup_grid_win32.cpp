@@ -83,6 +83,8 @@ void ApplyNonGridValues(HWND dialog, const ProgramState& s) {
     SetDlgItemTextA(dialog, IDC_JOYSTICK_LABEL, kJoystickLabelText);
     SetDlgItemTextA(dialog, IDC_CONFIG_NAME, s.configName);
     SendDlgItemMessageA(dialog, IDC_CONFIG_NAME, EM_LIMITTEXT, kConfigNameLimit, 0);
+    SetDlgItemTextA(dialog, IDC_PROGRAMS, s.programList);
+    SendDlgItemMessageA(dialog, IDC_PROGRAMS, EM_LIMITTEXT, kProgramListLimit, 0);
     CheckDlgButton(dialog, IDC_PORTABLE, s.portableOn ? BST_CHECKED : BST_UNCHECKED);
 }
 

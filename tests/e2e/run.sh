@@ -44,11 +44,12 @@ prepare() {
     export WINEPREFIX="$1/prefix" WINEDEBUG=-all HOME="$1/home" # wineboot writes under HOME
     mkdir -p "$HOME" "$1/app" "$1/driver"
     for f in padwright.exe tools/winmm.dll tools/padwright_menu_reader.dll \
-             tests/e2e/padwright_e2e.exe; do
+             tests/e2e/padwright_e2e.exe tools/padwright_receiver.exe; do
         [ -f "$build/$f" ] || broken "missing $build/$f (build the win tree first)"
     done
     cp "$build/padwright.exe" "$build/tools/winmm.dll" "$1/app/"
-    cp "$build/tests/e2e/padwright_e2e.exe" "$build/tools/padwright_menu_reader.dll" "$1/driver/"
+    cp "$build/tests/e2e/padwright_e2e.exe" "$build/tools/padwright_menu_reader.dll" \
+       "$build/tools/padwright_receiver.exe" "$1/driver/"
     if [ -n "$display" ]; then export DISPLAY="$display"
     else session_start_display "$1" || broken "$session_error"; fi
     session_make_prefix "$1/wineboot.log" || broken "$session_error"

@@ -8,8 +8,9 @@
 #include "tools/winekit/user_input.h"
 
 E2E_CASE("a user ticks X left and button 2 in row 7, turns button 1's header off, names the slot "
-         "with 40 characters, unticks Use Typematic and picks joystick 2 of 16: OK stores the "
-         "chord, \"enabled\" without bit 16, the first 31 characters, typematic 0 and joyid 1") {
+         "with 40 characters, lists two programs, unticks Use Typematic and picks joystick 2 of "
+         "16: OK stores the chord, \"enabled\" without bit 16, the first 31 characters, the "
+         "programs, typematic 0 and joyid 1") {
     const Setup open = StartWithSetup();
     const Controls c(open.dialog);
     HWND list = c.Get(IDC_JOYSTICK_LIST);
@@ -33,6 +34,7 @@ E2E_CASE("a user ticks X left and button 2 in row 7, turns button 1's header off
     for (int id : {RowCheckId(6, 17), RowCheckId(6, 0), HeaderId(16), IDC_TYPEMATIC})
         Click(open.dialog, id);
     SendMessageBounded(c.Get(IDC_CONFIG_NAME), WM_SETTEXT, 0, LPARAM(name.c_str()));
+    SendMessageBounded(c.Get(IDC_PROGRAMS), WM_SETTEXT, 0, LPARAM("game.exe; race"));
     SendMessageBounded(list, CB_SETCURSEL, 1, 0);
     PostMessageA(open.dialog, WM_COMMAND, MAKEWPARAM(IDC_JOYSTICK_LIST, CBN_SELCHANGE),
                  LPARAM(list));
@@ -56,6 +58,7 @@ E2E_CASE("a user ticks X left and button 2 in row 7, turns button 1's header off
     const std::pair<const char*, Bytes> values[] = {
         {"enabled", {0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
         {"configname", Text(name.substr(0, 31), 32)},
+        {"programs", Text("game.exe; race", 15)},
         {"typematic", Word(0)},
         {"joyid", Word(1)},
     };

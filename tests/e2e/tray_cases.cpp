@@ -16,7 +16,8 @@
 namespace {
 
 // The menu as DescribeMenu reads it: the nine slots by name ("" for "Config N" and 25 blanks),
-// the check on `current`, a separator, Setup dialog and Exit.
+// the check on `current`, a separator, following (off: no slot lists a program), Setup dialog
+// and Exit.
 std::string SlotMenu(const std::string (&names)[9], char current) {
     std::string text;
     for (char slot = '1'; slot <= '9'; ++slot) {
@@ -26,7 +27,9 @@ std::string SlotMenu(const std::string (&names)[9], char current) {
         text += Format("%u '%s'%s | ", kCommandSlotFirst + slot - '0', name.c_str(),
                        slot == current ? " checked" : "");
     }
-    return text + Format("separator | %u 'Setup dialog' | %u 'Exit'", kCommandSetup, kCommandExit);
+    return text + Format("separator | %u 'Follow the program in front' | %u 'Setup dialog' | %u "
+                         "'Exit'",
+                         kCommandFollow, kCommandSetup, kCommandExit);
 }
 
 // Opens the menu, checks it, and closes it with Escape.

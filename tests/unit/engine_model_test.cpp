@@ -10,6 +10,7 @@
 #include <deque>
 #include <span>
 
+#include "app/follow.h"
 #include "app/slot_menu.h"
 #include "app/tray.h"
 #include "engine/calibration.h"
@@ -161,6 +162,7 @@ struct EngineModelTest : EngineTest {
     uint32_t awayReason = 0;
 
     EngineModelTest() {
+        Follow() = FollowState{};
         d.grid.pageRows = kPageRows;
         d.grid.keyButtonTop = kKeyButtonTop;
         d.grid.rowPitch = kRowPitch;
@@ -405,6 +407,11 @@ struct EngineModelTest : EngineTest {
         Note("slot %c chosen in the tray", digit);
         ChangeSlot(s, digit);
     }
+    void FollowedSlot() {
+        const char digit = static_cast<char>('1' + random.Below(4));
+        Note("slot %c for the program in front", digit);
+        FollowTo(s, Follow(), digit, [](const char*) { return true; });
+    }
 
     // Slots 2 to 4 stored with random key maps, slot 3 with some wrong chord sizes, slot 4 with
     // 100 rows or more; slot 1 has never been saved.
@@ -452,7 +459,8 @@ struct EngineModelTest : EngineTest {
                                              {49, &T::Timing},
                                              {50, &T::Refusals},
                                              {51, &T::LockOrUnlock}};
-        static constexpr Choice kClosed[] = {{55, &T::OpenSetupDialog}, {57, &T::OtherSlot}};
+        static constexpr Choice kClosed[] = {
+            {55, &T::OpenSetupDialog}, {57, &T::OtherSlot}, {60, &T::FollowedSlot}};
         static constexpr Choice kCapturing[] = {{60, &T::PressKeyForCapture}, {62, &T::EndCapture}};
         static constexpr Choice kOpen[] = {
             {63, &T::CloseOkOrCancel}, {72, &T::EditChord},    {75, &T::ToggleEnable},

@@ -36,6 +36,7 @@ TEST_F(StoreTest, Save_WritesEveryValueInOrderByteForByteWhereItsSlotLives) {
     std::memset(s.configName, 'z', kConfigNameSize);
     std::strcpy(s.configName, "Racing");
     s.enabledMask = InputWord{1} | InputWord{1} << 47;
+    std::strcpy(s.programList, "a.exe");
     s.timing.pollingInterval = 250;
     s.timing.typematicDelay = 0x1234;
     s.timing.typematicInterval = 3;
@@ -56,6 +57,7 @@ TEST_F(StoreTest, Save_WritesEveryValueInOrderByteForByteWhereItsSlotLives) {
                            "\\2 keymap 3 4 0 1 0 0 128 0 0 65 158 3 90 8 0 0 0 0 0 0 0 40 80 1 0",
                            "\\2 typematic 3 0 0 0 0", "\\2 joyid 3 2 0 0 0",
                            "\\2 configname 1" + name, "\\2 enabled 3 1 0 0 0 0 128 0 0",
+                           "\\2 programs 1 97 46 101 120 101 0", // up to its NUL
                            "\\2 pollingspeed 3 250 0 0 0", "\\2 typematicdelay 3 52 18 0 0",
                            "\\2 typematicrate 3 3 0 0 0", "\\2 threshold 3 95 0 0 0",
                            " config 3 50"}));
@@ -105,6 +107,7 @@ std::string Field(const ProgramState& s, const std::string& value) {
         {"typematicrate", u32(s.timing.typematicInterval)},
         {"threshold", u32(s.timing.thresholdPercent)},
         {"configname", s.configName},
+        {"programs", s.programList},
         {"keymap", std::to_string(ReadEntry(s.keyMap.entries[0]).vk) + " " +
                        std::to_string(ChordMask(ReadEntry(s.keyMap.entries[1])))}};
     return fields.at(value);
@@ -135,7 +138,10 @@ TEST_F(StoreTest, Load_TakesEachValueOnlyAsFarAsItFits) {
                 {"threshold", Word(200), "200"},
                 {"configname", Bytes(33, 'n'), "Config 1", kRegSz},
                 {"configname", Bytes(32, 'A'), std::string(31, 'A'), kRegSz},
-                {"configname", {'B', 'o', 'b'}, "Bob", kRegSz}};
+                {"configname", {'B', 'o', 'b'}, "Bob", kRegSz},
+                {"programs", Bytes(257, 'x'), "", kRegSz},
+                {"programs", Bytes(256, 'y'), std::string(255, 'y'), kRegSz},
+                {"programs", {'c', '.', 'e', 'x', 'e'}, "c.exe", kRegSz}};
     for (const auto& row : rows) {
         const auto state = std::make_unique<ProgramState>();
         ResetKeyMapDefaults(*state, ScanCodeOfKey);
