@@ -25,6 +25,7 @@ constexpr char kValuePollingSpeed[] = "pollingspeed";
 constexpr char kValueTypematicDelay[] = "typematicdelay";
 constexpr char kValueTypematicRate[] = "typematicrate";
 constexpr char kValueThreshold[] = "threshold";
+constexpr char kValuePointer[] = "pointer"; // the pointer and the wheel, a slot without it has none
 // Value of the base key only: the slot selected last.
 constexpr char kValueConfig[] = "config";
 

@@ -29,6 +29,9 @@ constexpr Setting kTimingSettings[] = {
     {kValueThreshold, SettingField::ThresholdPercent, kRegBinary, kWord},
 };
 
+constexpr Setting kPointerSetting = {kValuePointer, SettingField::Pointer, kRegBinary,
+                                     kPointerValueSize};
+
 constexpr Setting kSelectedSlotSetting = {kValueConfig, SettingField::SlotDigit, kRegBinary,
                                           sizeof(char)};
 
@@ -88,6 +91,8 @@ uint64_t NumberOf(const ProgramState& s, SettingField field) {
         return static_cast<uint32_t>(s.timing.thresholdPercent.load());
     case SettingField::SlotDigit:
         return static_cast<uint8_t>(s.slotDigit);
+    case SettingField::Pointer:
+        return s.pointer.load();
     case SettingField::KeyMap:
     case SettingField::ConfigName:
         break;
@@ -122,6 +127,9 @@ void SetNumber(ProgramState& s, SettingField field, uint64_t value) {
     case SettingField::ThresholdPercent:
         s.timing.thresholdPercent = word;
         break;
+    case SettingField::Pointer:
+        s.pointer = value;
+        break;
     case SettingField::SlotDigit:
     case SettingField::KeyMap:
     case SettingField::ConfigName:
@@ -143,6 +151,14 @@ void ApplyKeyMap(ProgramState& s, const uint8_t* stored, uint32_t size) {
 void ApplySlotDigit(ProgramState& s, uint8_t stored) {
     if (stored != 0 && stored != '\\')
         s.slotDigit = static_cast<char>(stored);
+}
+
+void ApplyPointer(ProgramState& s, const uint8_t* stored, uint32_t size) {
+    if (size != kPointerValueSize)
+        return;
+    const uint64_t word = GetLittleEndian(stored, kPointerValueSize);
+    if (ValidPointer(UnpackPointer(word)))
+        s.pointer = word;
 }
 
 void ApplyNumber(ProgramState& s, const Setting& setting, const uint8_t* stored, uint32_t size) {
@@ -170,6 +186,9 @@ const Setting& ConfigNameSetting() {
 }
 const Setting& SelectedSlotSetting() {
     return kSelectedSlotSetting;
+}
+const Setting& PointerSetting() {
+    return kPointerSetting;
 }
 
 uint32_t EncodeSetting(const ProgramState& s, const Setting& setting,
@@ -203,6 +222,9 @@ void ApplySetting(ProgramState& s, const Setting& setting, const uint8_t* stored
         break;
     case SettingField::SlotDigit:
         ApplySlotDigit(s, stored[0]);
+        break;
+    case SettingField::Pointer:
+        ApplyPointer(s, stored, size);
         break;
     default:
         ApplyNumber(s, setting, stored, size);

@@ -20,6 +20,7 @@ enum class SettingField : uint8_t {
     TypematicInterval,
     ThresholdPercent,
     SlotDigit,
+    Pointer,
 };
 
 struct Setting {
@@ -43,6 +44,7 @@ std::span<const Setting> SlotSettings();
 std::span<const Setting> TimingSettings();
 const Setting& ConfigNameSetting();
 const Setting& SelectedSlotSetting(); // "config" of the base key
+const Setting& PointerSetting();
 
 // The bytes stored for the field as it stands; returns how many of them to write.
 uint32_t EncodeSetting(const ProgramState& s, const Setting& setting,
@@ -50,7 +52,7 @@ uint32_t EncodeSetting(const ProgramState& s, const Setting& setting,
 // Takes `size` stored bytes into the field. Like the system's own shorter reads, only the bytes
 // stored are replaced; but a number outside the row's range, a key map record cut short and a
 // slot digit that cannot name a key (NUL, backslash) are not taken, and a name always ends
-// within its buffer.
+// within its buffer. The pointer is taken whole or not at all: every byte, every field in range.
 void ApplySetting(ProgramState& s, const Setting& setting, const uint8_t* stored, uint32_t size);
 // A stored "configname" over a name buffer; shared with the slot menu's names.
 void ApplyStoredName(char (&name)[kConfigNameSize], const uint8_t* stored, uint32_t size);

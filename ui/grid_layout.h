@@ -30,10 +30,10 @@ constexpr int kMaxGridRows = IDC_KEY_BUTTON_FIRST - IDC_SEPARATOR_FIRST;
 static_assert(kMaxGridRows <= kMaxKeys);
 
 // The controls below the grid, moved down and up as rows come and go.
-constexpr int kBelowGridCount = 9;
+constexpr int kBelowGridCount = 10;
 constexpr int kBelowGridIds[kBelowGridCount] = {
     IDC_ABOUT,     IDC_TIMING_SETUP,   IDC_JOYSTICK_LABEL, IDC_JOYSTICK_LIST, IDC_PORTABLE,
-    IDC_TYPEMATIC, IDC_SETUP_DEFAULTS, IDC_SETUP_CANCEL,   IDC_SETUP_OK};
+    IDC_TYPEMATIC, IDC_SETUP_DEFAULTS, IDC_SETUP_CANCEL,   IDC_SETUP_OK,      IDC_POINTER_SETUP};
 
 constexpr int HeaderId(int column) {
     return IDC_HEADER_FIRST + column;

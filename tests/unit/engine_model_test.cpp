@@ -1,8 +1,10 @@
 // The engine run by the real poll loop on random joystick input, with the edits the user makes
 // in the setup dialog and the tray made between cycles, in the order the dialog makes them, and
-// a system that now and then refuses or drops events, or locks the session.
+// a system that now and then refuses or drops events, or locks the session. The sticks drive
+// the pointer and the wheel now and then.
 // After every step the injected events are checked against the key state they build up.
 // Reproducible: PADWRIGHT_MODEL_SEED and PADWRIGHT_MODEL_STEPS choose the run.
+#include <algorithm>
 #include <array>
 #include <cinttypes>
 #include <cstdio>
@@ -17,6 +19,7 @@
 #include "engine/event_batch.h"
 #include "engine/held_keys.h"
 #include "engine/key_events.h"
+#include "engine/pointer.h"
 #include "engine/poll_loop.h"
 #include "store/slot_store.h"
 #include "tests/fakes/fake_registry.h"
@@ -78,6 +81,10 @@ constexpr std::array<uint8_t, 16> kCodes = {'A', 'B', 'C', 'A', 16, 17, 160, 37,
 constexpr std::array<uint32_t, 8> kPositions = {0, 100, 16000, 32767, 32768, 49000, 65400, 65535};
 constexpr std::array<int, 8> kButtons = {1, 2, 3, 4, 5, 17, 32, 1};
 
+bool IsMotion(const InjectedEvent& e) {
+    return e.kind == InjectedEvent::Mouse && (e.flags == kMouseMove || e.flags == kMouseWheel);
+}
+
 struct NoControls : CaptureView {
     void ShowChordCheck(int, bool) override {}
     void ShowKeyName(uint8_t, uint8_t, int) override {}
@@ -89,6 +96,7 @@ struct EngineModelTest : EngineTest {
     uint64_t stepsWanted = 0;
     uint64_t steps = 0;
     uint64_t eventsChecked = 0;
+    uint64_t motions = 0;
     uint64_t quietChecks = 0;
     KeyStateModel model;
     std::deque<std::string> log;
@@ -129,6 +137,10 @@ struct EngineModelTest : EngineTest {
     void TakeInjected(bool lifting) {
         std::vector<InjectedEvent>& events = TheFakeInput().events;
         for (const InjectedEvent& e : events) {
+            if (IsMotion(e)) {
+                ++motions;
+                continue;
+            }
             ++eventsChecked;
             Note(std::string(lifting ? "  all-up " : "  event ") + Describe(e));
             const std::string broken = model.Apply(e, lifting);
@@ -176,7 +188,7 @@ struct EngineModelTest : EngineTest {
             Note("button " + std::to_string(n) +
                  ((stick.buttons >> (n - 1)) & 1 ? " down" : " up"));
         } else if (what < 7) {
-            const int axis = static_cast<int>(random.Below(3));
+            const int axis = static_cast<int>(random.Below(kAxisCount));
             stick.pos[axis] = random.Percent(80) ? random.Pick(kPositions) : random.Below(65536);
             Note("axis " + std::to_string(axis) + " at " + std::to_string(stick.pos[axis]));
         } else if (what < 8) {
@@ -309,6 +321,17 @@ struct EngineModelTest : EngineTest {
                std::to_string(caps.axisMax[0]) +
                (TheFakeJoystick().capsResult != kJoyNoError ? ", not there" : "");
     }
+    // The pointer dialog: another stick or wheel, now and then a word no dialog makes.
+    void PointerChoice() {
+        PointerSettings p;
+        p.stick = static_cast<PointerStick>(random.Below(kPointerStickChoices));
+        p.wheel = static_cast<WheelSource>(random.Below(kWheelSourceChoices));
+        p.deadZonePercent = static_cast<uint8_t>(random.Below(kMaxDeadZonePercent + 1));
+        p.curvePercent = static_cast<uint8_t>(random.Below(kMaxCurvePercent + 1));
+        s.pointer =
+            random.Percent(90) ? PackPointer(p) : (uint64_t{random.Next()} << 32 | random.Next());
+        Note("pointer word " + std::to_string(s.pointer.load()));
+    }
     void OtherJoystick() {
         Note("joystick chosen: " + OtherCaps());
         ChooseJoystick(s, static_cast<int32_t>(random.Below(2)), kDialog);
@@ -390,8 +413,13 @@ struct EngineModelTest : EngineTest {
             other->typematicOn = random.Below(2);
             other->timing.typematicDelay = static_cast<int32_t>(random.Below(700));
             other->timing.typematicInterval = static_cast<int32_t>(random.Below(900));
+            other->pointer =
+                digit == '2'
+                    ? PackPointer({PointerStick::XY, 0, 50, 15, 1000, WheelSource::Hat, 10})
+                    : kDefaultPointerWord;
             SaveSlot(*other);
             SaveTiming(*other);
+            SavePointer(*other);
         }
     }
 
@@ -447,6 +475,8 @@ struct EngineModelTest : EngineTest {
             return Typematic();
         if (roll < 96)
             return OtherJoystick();
+        if (roll < 98)
+            return PointerChoice();
     }
 
     // Between two steps nothing changes the state, so at a step it is the last cycle's.
@@ -463,7 +493,9 @@ struct EngineModelTest : EngineTest {
         if (!cycleRan)
             return;
         const bool flowed = EventsMayFlow();
-        quietCycles = flowed && s.engine.currentInput.load() == 0 ? quietCycles + 1 : 0;
+        // A cycle that found the pointer still is followed by one that resolves chords.
+        const bool still = !s.engine.pointer.moving;
+        quietCycles = flowed && still && s.engine.currentInput.load() == 0 ? quietCycles + 1 : 0;
         if (quietCycles >= 2) {
             ++quietChecks;
             if (model.AnythingDown())
@@ -473,9 +505,15 @@ struct EngineModelTest : EngineTest {
 
     // One step: what the last cycle injected is checked, then one action of the user.
     void RunStep(uint32_t sleptMs) {
-        if (!EventsProduced() && !TheFakeInput().events.empty())
+        const std::vector<InjectedEvent>& events = TheFakeInput().events;
+        const bool keys = std::any_of(events.begin(), events.end(),
+                                      [](const InjectedEvent& e) { return !IsMotion(e); });
+        if (!EventsProduced() && keys)
             Fail("events injected while the pad is unreadable, a capture runs, a dialog is active "
                  "or the session is away");
+        const bool moved = std::any_of(events.begin(), events.end(), IsMotion);
+        if (moved && (TheFakeJoystick().readResult != kJoyNoError || awayReason != 0))
+            Fail("the pointer moved while the pad is unreadable or the session is away");
         TakeInjected(false);
         CheckDownIsOwed();
         CheckQuiet(sleptMs != kInactiveRetryMilliseconds);
@@ -517,12 +555,14 @@ TEST_F(EngineModelTest, RandomUseNeverLeavesAKeyDownOrReleasesOneThatIsUp) {
         if (model.AnythingDown())
             Fail("something still down after the release at exit");
     }
-    std::printf("model test: seed %" PRIu64 ", %" PRIu64 " steps, %" PRIu64 " events checked\n",
-                seed, steps, eventsChecked);
+    std::printf("model test: seed %" PRIu64 ", %" PRIu64 " steps, %" PRIu64
+                " events checked, %" PRIu64 " pointer motions\n",
+                seed, steps, eventsChecked, motions);
     EXPECT_TRUE(failure.empty()) << failure << "\nseed " << seed << ", failed at step " << steps
                                  << "; the last steps:\n"
                                  << Tail();
     EXPECT_GT(quietChecks, stepsWanted / 100) << "the run let go of everything too seldom";
+    EXPECT_GT(motions, stepsWanted / 100) << "the sticks drove the pointer too seldom";
 }
 
 } // namespace
