@@ -227,6 +227,8 @@ INT_PTR CALLBACK PointerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         OnTimer(dialog);
         return FALSE;
     case WM_DRAWITEM:
+        if (wParam != IDC_STICK_VIEW)
+            return FALSE;
         OnDrawStickView(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
     }
