@@ -147,8 +147,10 @@ void UnpackDeflection(uint64_t word, int32_t& dx, int32_t& dy) {
 
 bool MovePointer(PointerMemory& m, const PointerSettings& p, const PointerInputs& in, EventBatch& b,
                  uint64_t nowUs) {
-    const uint64_t elapsed =
-        nowUs > m.lastUpdate ? std::min(nowUs - m.lastUpdate, kLongestPointerStepUs) : 0;
+    // Leaving the rest, the pointer starts from where the stick is seen, not from a jump for the
+    // time since the last read (up to a polling interval).
+    const uint64_t longest = m.moving ? kLongestPointerStepUs : uint64_t{kPointerPeriodMs} * 1000;
+    const uint64_t elapsed = nowUs > m.lastUpdate ? std::min(nowUs - m.lastUpdate, longest) : 0;
     m.lastUpdate = nowUs;
     const bool stick = MoveStick(m, p, in, b, elapsed);
     const bool wheel = TurnWheel(m, p, in, b, elapsed);

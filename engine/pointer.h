@@ -9,7 +9,8 @@
 constexpr int32_t kFullDeflection = 1 << 14;
 // While the pointer or the wheel moves, the poll thread updates it at least this often (125 Hz).
 constexpr uint32_t kPointerPeriodMs = 8;
-// A longer gap (the thread was held up, the session came back) counts as this long.
+// A longer gap (the thread was held up) counts as this long; the first update after a rest counts
+// at most kPointerPeriodMs.
 constexpr uint64_t kLongestPointerStepUs = 100000;
 constexpr int64_t kNanoUnitsPerUnit = 1000000000; // pixels, notches
 

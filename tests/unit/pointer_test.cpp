@@ -103,6 +103,18 @@ TEST(Pointer, SubPixelRemainders_AddUpToTheExactDistance) {
     }
 }
 
+// The stick seen deflected 100 ms after the last read at rest: 8 ms of motion, not a jump.
+TEST(Pointer, LeavingTheRest_MovesWithoutAJump) {
+    ResetFakeInput();
+    PointerMemory m;
+    EngineMemory memory;
+    EventBatch b(memory);
+    MovePointer(m, Tuned(0, 0, 1000), {F, 0, 0, true}, b, 100000);
+    SendEvents(b);
+    ASSERT_EQ(TheFakeInput().events.size(), 1u);
+    EXPECT_EQ(TheFakeInput().events[0].dx, 8);
+}
+
 // A notch goes out as the wheel starts turning; then the rate decides.
 TEST(Pointer, Wheel_FirstNotchAtOnceThenAtItsRate) {
     struct Row {
