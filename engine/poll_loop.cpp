@@ -1,5 +1,7 @@
 #include "engine/poll_loop.h"
 
+#include <algorithm>
+
 #include "engine/calibration.h"
 #include "engine/chords.h"
 #include "engine/cycle.h"
@@ -75,15 +77,20 @@ bool RunCycle(ProgramState& s, JoystickSample& sample, bool chords) {
 }
 
 // One polling interval: in one wait while nothing moves, in steps with a pointer update after
-// each while the pointer or the wheel does. False when stopped meanwhile.
+// each while the pointer or the wheel does. What the waits overshoot is taken from the next step,
+// so that the steps keep their rate and the chords their interval. False when stopped meanwhile.
 bool WaitOutInterval(ProgramState& s, JoystickSample& sample, PollWait& wait,
                      const std::atomic<bool>* stop) {
     const int32_t interval = CycleMilliseconds(s);
+    const uint64_t start = MonotonicMicroseconds();
+    int64_t waited = 0;
     for (int32_t elapsed = 0; elapsed < interval;) {
         const uint32_t ms =
             NextWaitMilliseconds(interval, elapsed, s.engine.pointer.moving, kPointerPeriodMs);
         WaitMilliseconds(wait, ms);
-        elapsed += static_cast<int32_t>(ms);
+        waited += ms;
+        const int64_t measured = static_cast<int64_t>(MonotonicMicroseconds() - start + 500) / 1000;
+        elapsed = static_cast<int32_t>(std::min<int64_t>(std::max(waited, measured), interval));
         if (Stopped(stop))
             return false;
         if (elapsed < interval)

@@ -103,7 +103,7 @@ TEST(Pointer, SubPixelRemainders_AddUpToTheExactDistance) {
     }
 }
 
-// The stick seen deflected 100 ms after the last read at rest: 8 ms of motion, not a jump.
+// The stick seen deflected 100 ms after the last read at rest: one period's motion, not a jump.
 TEST(Pointer, LeavingTheRest_MovesWithoutAJump) {
     ResetFakeInput();
     PointerMemory m;
@@ -112,7 +112,7 @@ TEST(Pointer, LeavingTheRest_MovesWithoutAJump) {
     MovePointer(m, Tuned(0, 0, 1000), {F, 0, 0, true}, b, 100000);
     SendEvents(b);
     ASSERT_EQ(TheFakeInput().events.size(), 1u);
-    EXPECT_EQ(TheFakeInput().events[0].dx, 8);
+    EXPECT_EQ(TheFakeInput().events[0].dx, int32_t(kPointerPeriodMs)); // at 1000 pixels/s
 }
 
 // A notch goes out as the wheel starts turning; then the rate decides.
@@ -253,7 +253,7 @@ TEST_F(PointerEngineTest, PausesMoveThePointerOrNothing) {
 }
 
 // At rest the thread wakes once per polling interval; while the stick is deflected at least
-// every 8 ms, with chords still resolved once per interval: the Return of button 1 repeats as
+// every kPointerPeriodMs, with chords still resolved once per interval: the Return of button 1 repeats as
 // at rest, and the pointer has moved for exactly the time up to its last update.
 TEST_F(PointerEngineTest, WakeUps_AtRestAndDeflected) {
     for (int32_t interval : {3, 8, 10, 20, 100, 250}) {
@@ -309,7 +309,7 @@ TEST(Pointer, NextWait_EqualStepsOfAtMost8Ms) {
                 {100, 92, true, 8},   {100, 95, true, 5},   {10, 0, true, 5},   {8, 0, true, 8},
                 {3, 0, true, 3},      {1000, 0, true, 8},   {100, 100, true, 0}};
     for (const Row& r : rows)
-        EXPECT_EQ(NextWaitMilliseconds(r.interval, r.elapsed, r.moving, kPointerPeriodMs), r.wait)
+        EXPECT_EQ(NextWaitMilliseconds(r.interval, r.elapsed, r.moving, 8), r.wait)
             << r.interval << " " << r.elapsed;
 }
 
