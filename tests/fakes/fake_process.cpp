@@ -1,31 +1,29 @@
-#include "tests/fakes/fake_process.h"
-
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/process.h"
+#include "tests/fakes/fake_system.h"
 
-FakeProcess& TheFakeProcess() {
-    static FakeProcess process;
-    return process;
+namespace {
+bool CopyOut(const std::string& text, char* out, size_t outSize) {
+    if (text.empty() || text.size() >= outSize)
+        return false;
+    std::memcpy(out, text.c_str(), text.size() + 1);
+    return true;
 }
-
-void ResetFakeProcess() {
-    TheFakeProcess() = FakeProcess{};
-}
+} // namespace
 
 bool FileExists(const char* name) {
-    return name != nullptr && TheFakeProcess().files.count(name) != 0;
+    return name != nullptr && Fake().process.files.count(name) != 0;
 }
 
 void DeleteFileNamed(const char* name) {
-    TheFakeProcess().files.erase(name);
-    TheFakeProcess().contents.erase(name);
+    Fake().process.files.erase(name);
+    Fake().process.contents.erase(name);
 }
 
 size_t ReadFileStart(const char* name, unsigned char* bytes, size_t size) {
-    const FakeProcess& p = TheFakeProcess();
+    const FakeProcess& p = Fake().process;
     if (p.files.count(name) == 0)
         return 0;
     const auto given = p.contents.find(name);
@@ -37,17 +35,14 @@ size_t ReadFileStart(const char* name, unsigned char* bytes, size_t size) {
 }
 
 bool ReplaceFileWith(const char* from, const char* to) {
-    FakeProcess& p = TheFakeProcess();
+    FakeProcess& p = Fake().process;
     if (p.files.erase(from) == 0)
         return false;
     p.files.insert(to);
-    const auto moved = p.contents.find(from);
-    if (moved == p.contents.end()) {
-        p.contents.erase(to);
-        return true;
-    }
-    p.contents[to] = moved->second;
-    p.contents.erase(moved);
+    p.contents.erase(to);
+    if (p.contents.count(from) != 0)
+        p.contents[to] = p.contents[from];
+    p.contents.erase(from);
     return true;
 }
 
@@ -55,31 +50,21 @@ bool FormatCommandLine(const char* templateText, const char* first, const char* 
                        size_t outSize) {
     std::string built;
     for (const char* t = templateText; *t != '\0'; ++t) {
-        if (t[0] == '%' && (t[1] == '1' || t[1] == '2')) {
-            built += t[1] == '1' ? first : (second ? second : "");
-            ++t;
-        } else {
-            built += *t;
-        }
+        const bool insert = t[0] == '%' && (t[1] == '1' || t[1] == '2');
+        built +=
+            insert ? std::string(*++t == '1' ? first : (second ? second : "")) : std::string(1, *t);
     }
-    if (built.size() >= outSize)
-        return false;
-    std::memcpy(out, built.c_str(), built.size() + 1);
-    return true;
+    return CopyOut(built, out, outSize);
 }
 
 bool SystemDirectory(char* out, size_t outSize) {
-    const std::string& directory = TheFakeProcess().systemDirectory;
-    if (directory.empty() || directory.size() >= outSize)
-        return false;
-    std::memcpy(out, directory.c_str(), directory.size() + 1);
-    return true;
+    return CopyOut(Fake().process.systemDirectory, out, outSize);
 }
 
 // Understands the two command lines portable mode builds: the file is the first quoted argument
 // of an import and the second of an export.
 bool RunAndWait(const char* application, const char* commandLine) {
-    FakeProcess& p = TheFakeProcess();
+    FakeProcess& p = Fake().process;
     p.commands.push_back(std::string(application) + "|" + commandLine);
     if (p.startFails)
         return false;

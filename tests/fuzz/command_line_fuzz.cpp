@@ -10,7 +10,7 @@
 #include "app/command_line.h"
 #include "app/startup.h"
 #include "store/portable_mode.h"
-#include "tests/fakes/fake_process.h"
+#include "tests/fakes/fake_system.h"
 #include "tests/fuzz/fuzz_bytes.h"
 
 namespace {
@@ -23,11 +23,11 @@ bool IsSlotTaken(const char* title) {
 void StartWith(const CommandLine& line) {
     // Any name can exist, except one with a quote, which no file system takes (a file argument
     // holds one only when "id=" and a quote as its digit cut it short).
-    ResetFakeProcess();
+    ResetFakeSystem();
     const char* name = line.fileArgument;
     const bool exists = name != nullptr && name[0] != '\0' && std::strchr(name, '"') == nullptr;
     if (exists)
-        TheFakeProcess().files.insert(name);
+        Fake().process.files.insert(name);
     const auto state = std::make_unique<ProgramState>();
     ProgramState& s = *state;
     DecidePortableModeAtStart(s);

@@ -22,8 +22,7 @@
 #include "core/key_map.h"
 #include "engine/calibration.h"
 #include "platform/input.h"
-#include "tests/fakes/fake_joystick.h"
-#include "tests/fakes/fake_message_box.h"
+#include "tests/fakes/fake_system.h"
 #include "tests/fuzz/fuzz_bytes.h"
 #include "ui/grid_drag.h"
 #include "ui/grid_edit.h"
@@ -71,13 +70,12 @@ void ReadWorkArea(FuzzBytes& in, GridMeasurements& m) {
 }
 
 void Recalibrate(FuzzBytes& in, ProgramState& s) {
-    FakeJoystick& joystick = TheFakeJoystick();
+    FakeJoystick& joystick = Fake().joystick;
     joystick.caps.numButtons = in.U32();
     joystick.caps.numAxes = in.U32();
     joystick.caps.caps = in.U32();
     joystick.capsResult = in.Byte() & 1;
     Calibrate(s);
-    TheFakeMessageBox().shown.clear();
 }
 
 // Each entry carries its own index in the reserved byte, so moves can be told from losses.
@@ -342,7 +340,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    ResetFakeJoystick();
+    ResetFakeSystem();
     FuzzBytes in(data, size);
     GridFuzz fuzz;
     ProgramState& s = fuzz.s;

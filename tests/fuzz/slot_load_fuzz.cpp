@@ -24,8 +24,7 @@
 #include "store/portable_mode.h"
 #include "store/registry_layout.h"
 #include "store/slot_store.h"
-#include "tests/fakes/fake_process.h"
-#include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_system.h"
 #include "tests/fuzz/fuzz_bytes.h"
 
 namespace {
@@ -51,24 +50,23 @@ void SetPortable(ProgramState& s, bool on) {
     std::strcpy(s.portableFile, on ? kPortableFileName : "");
 }
 
-// The stored bytes of a value of the open key, or null when the key or the value is missing.
-const std::vector<uint8_t>* Stored(RegistryHive hive, const char* path, const char* name) {
-    const FakeRegistryValue* value = TheFakeRegistry().Get(hive, path, name);
-    return value == nullptr ? nullptr : &value->bytes;
+// The stored bytes of a value; none when the key or the value is missing.
+std::vector<uint8_t> Stored(RegistryHive hive, const char* path, const char* name) {
+    return Fake().registry.Get(hive, path, name);
 }
 
 // A number of `width` bytes read into a buffer that held `before`: a value longer than the
 // buffer is refused, a shorter one replaces only its own low bytes.
-uint64_t Overlay(uint64_t before, const std::vector<uint8_t>* stored, uint32_t width) {
-    if (stored == nullptr || stored->size() > width)
+uint64_t Overlay(uint64_t before, const std::vector<uint8_t>& stored, uint32_t width) {
+    if (stored.size() > width)
         return before;
     uint64_t value = before;
-    for (size_t i = 0; i < stored->size(); ++i)
-        value = (value & ~(uint64_t{0xFF} << 8 * i)) | uint64_t{(*stored)[i]} << 8 * i;
+    for (size_t i = 0; i < stored.size(); ++i)
+        value = (value & ~(uint64_t{0xFF} << 8 * i)) | uint64_t{stored[i]} << 8 * i;
     return value;
 }
 
-int32_t Word(int32_t before, const std::vector<uint8_t>* stored) {
+int32_t Word(int32_t before, const std::vector<uint8_t>& stored) {
     return static_cast<int32_t>(Overlay(static_cast<uint32_t>(before), stored, 4));
 }
 
@@ -78,10 +76,9 @@ FUZZ_NO_COVERAGE void CheckLoadedValues(const ProgramState& before, const Progra
     const int32_t count = Word(before.keyMap.keyCount, Stored(hive, path, kValueNumKeys));
     FUZZ_CHECK(s.keyMap.keyCount == (count >= 1 && count <= kMaxKeys ? count
                                                                       : before.keyMap.keyCount.load()));
-    const std::vector<uint8_t>* map = Stored(hive, path, kValueKeyMap);
-    const size_t records = map != nullptr && map->size() <= kMaxKeys * sizeof(KeyMapEntry)
-                               ? map->size() / sizeof(KeyMapEntry)
-                               : 0;
+    const std::vector<uint8_t> map = Stored(hive, path, kValueKeyMap);
+    const size_t records =
+        map.size() <= kMaxKeys * sizeof(KeyMapEntry) ? map.size() / sizeof(KeyMapEntry) : 0;
     for (size_t i = 0; i < kMaxKeys; ++i) {
         const KeyMapEntry e = ReadEntry(s.keyMap.entries[i]);
         if (i >= records) {
@@ -89,7 +86,7 @@ FUZZ_NO_COVERAGE void CheckLoadedValues(const ProgramState& before, const Progra
             continue;
         }
         KeyMapEntry stored;
-        std::memcpy(&stored, map->data() + i * sizeof stored, sizeof stored);
+        std::memcpy(&stored, map.data() + i * sizeof stored, sizeof stored);
         FUZZ_CHECK(ChordMask(e) == ChordMask(stored) && e.vk == stored.vk &&
                    e.scan == stored.scan && e.reserved == stored.reserved);
     }
@@ -108,10 +105,10 @@ FUZZ_NO_COVERAGE void CheckLoadedValues(const ProgramState& before, const Progra
 
     // The name: the stored one when it fits, up to its NUL, or else up to its end and at most
     // 31 characters; otherwise the slot's default name.
-    const std::vector<uint8_t>* name = Stored(hive, path, kValueConfigName);
+    const std::vector<uint8_t> name = Stored(hive, path, kValueConfigName);
     std::string expected = std::string("Config ") + s.slotDigit;
-    if (name != nullptr && !name->empty() && name->size() <= kConfigNameSize) {
-        const std::string bytes(name->begin(), name->end());
+    if (!name.empty() && name.size() <= kConfigNameSize) {
+        const std::string bytes(name.begin(), name.end());
         expected = bytes.substr(0, std::min(bytes.find('\0'), size_t{kConfigNameSize - 1}));
     }
     FUZZ_CHECK(expected == s.configName);
@@ -133,19 +130,18 @@ FUZZ_NO_COVERAGE void CheckInvariants(const ProgramState& s) {
 }
 
 void CheckKeysClosed() {
-    FUZZ_CHECK(TheFakeRegistry().openKeys == 0);
-    FUZZ_CHECK(TheFakeRegistry().badCloses == 0);
+    FUZZ_CHECK(Fake().registry.openKeys == 0);
+    FUZZ_CHECK(Fake().registry.badCloses == 0);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    ResetFakeRegistry();
-    ResetFakeProcess();
+    ResetFakeSystem();
     FuzzBytes in(data, size);
     const uint8_t flags = in.Byte();
     const bool portable = flags & 1;
-    TheFakeRegistry().scribbleOnRefusal = flags & 2;
+    Fake().registry.scribbleOnRefusal = flags & 2;
     const bool readSelectedSlot = flags & 4;
     const uint8_t digit = in.Byte();
     const uint8_t count = in.Byte();
@@ -169,21 +165,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     if (values[0].exists)
-        TheFakeRegistry().Put(hive, kBaseKeyPath, kValueConfig, values[0].bytes, values[0].type);
+        Fake().registry.Put(hive, kBaseKeyPath, kValueConfig, values[0].bytes, values[0].type);
     if (readSelectedSlot) {
         const char before = s.slotDigit;
         ReadSelectedSlot(s);
-        const std::vector<uint8_t>* config = Stored(hive, kBaseKeyPath, kValueConfig);
+        const std::vector<uint8_t> config = Stored(hive, kBaseKeyPath, kValueConfig);
         // A NUL or a backslash names no slot key of its own and is not taken.
-        const bool taken = config != nullptr && config->size() == 1 && (*config)[0] != 0 &&
-                           (*config)[0] != '\\';
-        FUZZ_CHECK(s.slotDigit == (taken ? static_cast<char>((*config)[0]) : before));
+        const bool taken = config.size() == 1 && config[0] != 0 && config[0] != '\\';
+        FUZZ_CHECK(s.slotDigit == (taken ? static_cast<char>(config[0]) : before));
     }
 
     const SlotKey slot = SlotKeyPath(s.slotDigit);
     for (size_t i = 1; i < std::size(kValues); ++i)
         if (values[i].exists)
-            TheFakeRegistry().Put(hive, slot.path, kValues[i], values[i].bytes, values[i].type);
+            Fake().registry.Put(hive, slot.path, kValues[i], values[i].bytes, values[i].type);
 
     const auto before = FreshState(0);
     std::memcpy(before->keyMap.entries, s.keyMap.entries, sizeof s.keyMap.entries);
@@ -216,7 +211,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // '1' to '9'; a digit from the command line may be anything).
     if (s.slotDigit != '\0' && s.slotDigit != '\\')
         FUZZ_CHECK(selected->slotDigit == s.slotDigit);
-    if (Stored(hive, slot.path, kValueNumKeys) == nullptr)
+    if (!Fake().registry.Has(hive, slot.path, kValueNumKeys))
         return 0; // a digit that names no key the system can create: nothing was stored
     const auto reloaded = FreshState(kMaxKeys);
     reloaded->slotDigit = s.slotDigit;

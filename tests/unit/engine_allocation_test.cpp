@@ -6,7 +6,7 @@
 #include "engine/calibration.h"
 #include "engine/held_keys.h"
 #include "engine/poll_loop.h"
-#include "tests/unit/engine_fixture.h"
+#include "tests/unit/fixture.h"
 
 namespace {
 std::atomic<uint64_t> allocations{0};
@@ -40,22 +40,21 @@ namespace {
 
 struct EngineAllocationTest : EngineTest {
     EngineAllocationTest() {
-        ResetKeyMapDefaults(s, ScanCodeOfKey);
         Calibrate(s);
     }
     // Alternates two joystick states so that presses, repeats and releases all happen.
     uint64_t AllocationsOverCycles(uint32_t buttons) {
-        JoystickSample sample{}, held = TheFakeJoystick().sample, idle = held;
+        JoystickSample sample{}, held = fake.joystick.sample, idle = held;
         held.buttons = buttons;
         held.pos[0] = 0;
         held.pov = 4500;
         uint64_t counted = 0;
         for (int batch = 0; batch < 20; ++batch) {
-            TheFakeInput().events.clear(); // keeps its capacity
+            fake.input.events.clear(); // keeps its capacity
             const uint64_t before = allocations.load();
             for (int c = 0; c < 100; ++c) {
                 SetFakeJoystickSample(c % 7 < 4 ? held : idle);
-                TheFakeClock().nowMicroseconds += 8000; // the pointer moves between cycles
+                fake.nowMicroseconds += 8000; // the pointer moves between cycles
                 PollCycle(s, sample);
             }
             counted += allocations.load() - before;
@@ -75,7 +74,7 @@ TEST_F(EngineAllocationTest, Cycle_AllocatesNothing_DefaultAndFullKeyMaps) {
     s.keyMap.keyCount = kMaxKeys;
     RecomputeMaxChordSize(s);
     EXPECT_EQ(AllocationsOverCycles(0xFFFFFFFF), 0u);
-    EXPECT_GT(TheFakeInput().events.size(), 0u);
+    EXPECT_GT(fake.input.events.size(), 0u);
 
     const uint64_t before = allocations.load();
     ASSERT_TRUE(AnythingInjectedDown());

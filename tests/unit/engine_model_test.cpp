@@ -1,17 +1,15 @@
 // The engine run by the real poll loop on random joystick input, with the edits the user makes
 // in the setup dialog and the tray made between cycles, in the order the dialog makes them, and
-// a system that now and then refuses or drops events, or locks the session. The sticks drive
-// the pointer and the wheel now and then.
-// After every step the injected events are checked against the key state they build up.
+// a system that now and then refuses or drops events, or locks the session; the sticks drive the
+// pointer and the wheel now and then. After every step the injected events are checked against
+// the key state they build up.
 // Reproducible: PADWRIGHT_MODEL_SEED and PADWRIGHT_MODEL_STEPS choose the run.
 #include <algorithm>
 #include <array>
 #include <cinttypes>
-#include <cstdio>
-#include <cstdlib>
+#include <cstdarg>
 #include <deque>
-#include <string>
-#include <utility>
+#include <span>
 
 #include "app/slot_menu.h"
 #include "app/tray.h"
@@ -20,12 +18,8 @@
 #include "engine/held_keys.h"
 #include "engine/key_events.h"
 #include "engine/pointer.h"
-#include "engine/poll_loop.h"
 #include "store/slot_store.h"
-#include "tests/fakes/fake_registry.h"
-#include "tests/fakes/fake_window.h"
-#include "tests/unit/engine_fixture.h"
-#include "tests/unit/key_state_model.h"
+#include "tests/unit/fixture.h"
 #include "ui/grid_drag.h"
 #include "ui/grid_edit.h"
 #include "ui/grid_layout.h"
@@ -36,20 +30,14 @@ namespace {
 
 constexpr uint64_t kDefaultSeed = 20261207;
 #if defined(__SANITIZE_THREAD__)
-// One thread: ThreadSanitizer has nothing to find here and makes every step about thirty times
-// slower.
-constexpr uint64_t kDefaultSteps = 30000;
+constexpr uint64_t kDefaultSteps = 30000; // one thread: ThreadSanitizer only slows it down
 #else
 constexpr uint64_t kDefaultSteps = 100000;
 #endif
 constexpr uint32_t kUnplugged = 167;
-constexpr size_t kLogTail = 40;
 WindowHandle const kDialog = reinterpret_cast<WindowHandle>(0xd1a);
-
 // The grid as the dialog measured it: six rows on screen.
-constexpr int32_t kPageRows = 6;
-constexpr int32_t kKeyButtonTop = 200;
-constexpr int32_t kRowPitch = 20;
+constexpr int32_t kPageRows = 6, kKeyButtonTop = 200, kRowPitch = 20;
 
 uint64_t EnvNumber(const char* name, uint64_t fallback) {
     const char* text = std::getenv(name);
@@ -81,50 +69,118 @@ constexpr std::array<uint8_t, 16> kCodes = {'A', 'B', 'C', 'A', 16, 17, 160, 37,
 constexpr std::array<uint32_t, 8> kPositions = {0, 100, 16000, 32767, 32768, 49000, 65400, 65535};
 constexpr std::array<int, 8> kButtons = {1, 2, 3, 4, 5, 17, 32, 1};
 
-bool IsMotion(const InjectedEvent& e) {
-    return e.kind == InjectedEvent::Mouse && (e.flags == kMouseMove || e.flags == kMouseWheel);
+// The keyboard and the mouse buttons as the system sees them, rebuilt from nothing but the
+// injected events: one slot per virtual key, then the five mouse buttons.
+constexpr int kMouseSlot = 256, kSlots = kMouseSlot + kFakeMouseButtons;
+
+// The slot a press of key map code `vk` puts down: a mouse button for 1, 2, 4, 5 and 6.
+int SlotOfCode(uint8_t vk) {
+    constexpr uint8_t kMouseCodes[kFakeMouseButtons] = {1, 2, 4, 5, 6};
+    for (int b = 0; b < kFakeMouseButtons; ++b)
+        if (kMouseCodes[b] == vk)
+            return kMouseSlot + b;
+    return vk;
 }
 
-struct NoControls : CaptureView {
-    void ShowChordCheck(int, bool) override {}
-    void ShowKeyName(uint8_t, uint8_t, int) override {}
-    bool KeyDownWaiting() override { return false; }
+std::string SlotName(int slot) {
+    return slot >= kMouseSlot ? "mouse button " + std::to_string(slot - kMouseSlot + 1)
+                              : "key " + std::to_string(slot);
+}
+
+class KeyStateModel {
+  public:
+    // Applies one event that arrived; returns the rule it breaks, or "". A key-up of something
+    // that is up is accepted only as the one extra key-up that chord resolution sends after the
+    // engine lifted a key its chord still holds. `mayRepeat` marks the events of ReleaseAllKeys,
+    // which may lift the same key again while the dialog makes one edit after another, and of a
+    // pause and a resume, which sends the pause's releases once more.
+    std::string Apply(const InputEvent& e, bool mayRepeat) {
+        int slot = 0;
+        bool press = false;
+        if (!Decode(e, slot, press))
+            return "an event that is neither a press nor a release: " + Describe(e);
+        if (press) {
+            down_[slot] = true;
+            extraUpAllowed_[slot] = false;
+        } else if (down_[slot]) {
+            down_[slot] = false;
+            extraUpAllowed_[slot] = mayRepeat || liftRefused_[slot];
+            liftRefused_[slot] = false;
+        } else if (extraUpAllowed_[slot]) {
+            extraUpAllowed_[slot] = mayRepeat;
+        } else {
+            return "release of " + SlotName(slot) + ", which is not down";
+        }
+        return "";
+    }
+    // A release of ReleaseAllKeys that was refused: the key stays down and its release is owed,
+    // and the chord that holds it still sends its own release after that one.
+    void LiftRefused(const InputEvent& e) {
+        int slot = 0;
+        bool press = false;
+        if (Decode(e, slot, press) && !press && down_[slot])
+            liftRefused_[slot] = true;
+    }
+    bool Down(int slot) const { return down_[slot]; }
+    bool AnythingDown() const { return std::find(down_, down_ + kSlots, true) != down_ + kSlots; }
+
+  private:
+    static bool Decode(const InputEvent& e, int& slot, bool& press) {
+        if (e.kind == InputEvent::Key) {
+            slot = e.vk;
+            press = (e.flags & kKeyEventKeyUp) == 0;
+            return (e.flags & ~(kKeyEventKeyUp | kKeyEventExtended)) == 0;
+        }
+        for (int b = 0; b < kFakeMouseButtons; ++b) {
+            const FakeMouseButton& button = kFakeMouseButtonEvents[b];
+            if (e.data == button.data && (e.flags == button.down || e.flags == button.up)) {
+                slot = kMouseSlot + b;
+                press = e.flags == button.down;
+                return true;
+            }
+        }
+        return false;
+    }
+    bool down_[kSlots]{};
+    bool extraUpAllowed_[kSlots]{};
+    bool liftRefused_[kSlots]{};
 };
+
+bool IsMotion(const InputEvent& e) {
+    return e.kind == InputEvent::Mouse && (e.flags == kMouseMove || e.flags == kMouseWheel);
+}
 
 struct EngineModelTest : EngineTest {
     Random random{0};
-    uint64_t stepsWanted = 0;
-    uint64_t steps = 0;
-    uint64_t eventsChecked = 0;
-    uint64_t motions = 0;
-    uint64_t quietChecks = 0;
+    uint64_t stepsWanted = 0, steps = 0, eventsChecked = 0, quietChecks = 0, motions = 0;
     KeyStateModel model;
-    std::deque<std::string> log;
+    std::deque<std::string> log; // the last steps
     std::string failure;
     std::atomic<bool> stop{false};
-
     JoystickSample stick{};
     bool setupOpen = false;
     SetupSnapshot opened{};
     SetupDialogState d;
     KeyMessageMemory keyMessages;
-    NoControls view;
+    NullCaptureView view;
     int quietCycles = 0;
     uint32_t awayReason = 0;
 
     EngineModelTest() {
-        ResetFakeRegistry();
-        ResetKeyMapDefaults(s, ScanCodeOfKey);
-        ResetTimingDefaults(s);
         d.grid.pageRows = kPageRows;
         d.grid.keyButtonTop = kKeyButtonTop;
         d.grid.rowPitch = kRowPitch;
     }
 
-    void Note(const std::string& what) {
-        if (log.size() == kLogTail)
+    void Note(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+        char text[160];
+        va_list arguments;
+        va_start(arguments, format);
+        std::vsnprintf(text, sizeof text, format, arguments);
+        va_end(arguments);
+        if (log.size() == 40)
             log.pop_front();
-        log.push_back("step " + std::to_string(steps) + ": " + what);
+        log.push_back("step " + std::to_string(steps) + ": " + text);
     }
     void Fail(const std::string& why) {
         if (failure.empty())
@@ -135,42 +191,39 @@ struct EngineModelTest : EngineTest {
     // Feeds the events that arrived since the last look to the model, then those refused;
     // `lifting` when they all came from ReleaseAllKeys, a pause or a resume.
     void TakeInjected(bool lifting) {
-        std::vector<InjectedEvent>& events = TheFakeInput().events;
-        for (const InjectedEvent& e : events) {
+        for (const InputEvent& e : fake.input.events) {
             if (IsMotion(e)) {
                 ++motions;
                 continue;
             }
             ++eventsChecked;
-            Note(std::string(lifting ? "  all-up " : "  event ") + Describe(e));
+            Note("  %s %s", lifting ? "all-up" : "event", Describe(e).c_str());
             const std::string broken = model.Apply(e, lifting);
             if (!broken.empty())
                 Fail(broken);
         }
-        events.clear();
-        for (const InjectedEvent& e : TheFakeInput().refused) {
-            Note("  refused " + Describe(e));
+        fake.input.events.clear();
+        for (const InputEvent& e : fake.input.refused) {
+            Note("  refused %s", Describe(e).c_str());
             if (lifting)
                 model.LiftRefused(e);
         }
-        TheFakeInput().refused.clear();
+        fake.input.refused.clear();
     }
 
     // Everything down is owed a release: by some key map index that pressed exactly it, or by
     // the engine's record of what it put down.
     void CheckDownIsOwed() {
-        if (!model.AnythingDown())
-            return;
-        bool owed[kModelSlots] = {};
+        bool owed[kSlots] = {};
         for (int i = 0; i < kMaxKeys; ++i)
             if (s.engine.chordCounter[i].load() != 0)
                 owed[SlotOfCode(PressedVk(s.engine.heldPress[i].load()))] = true;
         for (int vk = 0; vk < kKeyCodes; ++vk)
             if (s.engine.keyState[vk].load() & (kKeyDown | kReleaseOwed))
                 owed[SlotOfCode(static_cast<uint8_t>(vk))] = true;
-        for (int slot = 0; slot < kModelSlots; ++slot)
+        for (int slot = 0; slot < kSlots; ++slot)
             if (model.Down(slot) && !owed[slot])
-                Fail(KeyStateModel::SlotName(slot) + " is down, but nothing owes its release");
+                Fail(SlotName(slot) + " is down, but nothing owes its release");
     }
 
     void ReleaseAllKeysFirst() {
@@ -185,34 +238,43 @@ struct EngineModelTest : EngineTest {
         if (what < 4) {
             const int n = random.Pick(kButtons);
             stick.buttons ^= 1u << (n - 1);
-            Note("button " + std::to_string(n) +
-                 ((stick.buttons >> (n - 1)) & 1 ? " down" : " up"));
+            Note("button %d %s", n, (stick.buttons >> (n - 1)) & 1 ? "down" : "up");
         } else if (what < 7) {
             const int axis = static_cast<int>(random.Below(kAxisCount));
             stick.pos[axis] = random.Percent(80) ? random.Pick(kPositions) : random.Below(65536);
-            Note("axis " + std::to_string(axis) + " at " + std::to_string(stick.pos[axis]));
+            Note("axis %d at %u", axis, stick.pos[axis]);
         } else if (what < 8) {
             stick.pov = random.Percent(50) ? kJoyPovCentered : random.Below(36001);
-            Note("hat at " + std::to_string(stick.pov));
+            Note("hat at %u", stick.pov);
         } else {
-            LetGo();
+            stick = {{32767, 32767, 32767, 32767, 32767, 32767}, 0, kJoyPovCentered};
+            Note("everything let go");
         }
         SetFakeJoystickSample(stick);
     }
-    void LetGo() {
-        for (uint32_t& p : stick.pos)
-            p = 32767;
-        stick.buttons = 0;
-        stick.pov = kJoyPovCentered;
-        SetFakeJoystickSample(stick);
-        Note("everything let go");
-    }
     void Unplug() {
-        const bool unplug = TheFakeJoystick().readResult == kJoyNoError;
+        const bool unplug = fake.joystick.readResult == kJoyNoError;
         SetFakeJoystickReadResult(unplug ? kUnplugged : kJoyNoError);
-        Note(unplug               ? "unplugged"
-             : random.Percent(30) ? "another pad plugged in: " + OtherCaps()
-                                  : "plugged in");
+        if (unplug)
+            Note("unplugged");
+        else if (random.Percent(30))
+            Note("another pad plugged in: %s", OtherCaps().c_str());
+        else
+            Note("plugged in");
+    }
+    // Another joystick's capabilities: fewer axes, no hat, other bounds, or none to be had.
+    std::string OtherCaps() {
+        JoystickCaps& caps = fake.joystick.caps;
+        caps.numAxes = random.Below(7);
+        caps.caps = random.Percent(50) ? kJoyCapsHasPov : 0;
+        caps.axisMin[0] = random.Percent(80) ? 0 : 40000;
+        caps.axisMax[0] = random.Percent(80) ? 65535 : 1000;
+        fake.joystick.capsResult = random.Percent(15) ? kUnplugged : kJoyNoError;
+        char text[96];
+        std::snprintf(text, sizeof text, "%u axes, hat %u, X from %u to %u%s", caps.numAxes,
+                      caps.caps, caps.axisMin[0], caps.axisMax[0],
+                      fake.joystick.capsResult != kJoyNoError ? ", not there" : "");
+        return text;
     }
 
     // --- the setup dialog ---
@@ -225,12 +287,12 @@ struct EngineModelTest : EngineTest {
         Note("setup dialog opened");
     }
     void CloseSetupDialog(bool ok) {
-        TheFakeMessageBox().answer = random.Percent(70) ? kIdOk : kIdCancel;
+        fake.answer = random.Percent(70) ? kIdOk : kIdCancel;
         if (ok && !SaveSetup(s, kDialog))
             return; // as the dialog does: it stays open with the edits
         const bool closed = CloseSetup(s, d, kDialog, view, opened, ok);
         setupOpen = !closed;
-        Note(std::string(ok ? "OK" : "Cancel") + (closed ? ": dialog closed" : ": stays open"));
+        Note("%s: %s", ok ? "OK" : "Cancel", closed ? "dialog closed" : "stays open");
     }
     int RandomRow() {
         return static_cast<int>(random.Below(static_cast<uint32_t>(VisibleRows(s, d.grid))));
@@ -238,22 +300,20 @@ struct EngineModelTest : EngineTest {
     void EditChord() {
         const int row = RandomRow();
         const int column = random.Pick(kChordBits);
-        const int entry = d.grid.scrollPos + row;
-        Note("check box row " + std::to_string(row) + " column " + std::to_string(column));
+        Note("check box row %d column %d", row, column);
         ReleaseAllKeysFirst();
-        const InputWord mask =
-            ChordMask(ReadEntry(s.keyMap.entries[entry])) ^ (InputWord{1} << column);
-        ApplyChordEdit(s, d.grid, row, mask);
+        const InputWord entry = ChordMask(ReadEntry(s.keyMap.entries[d.grid.scrollPos + row]));
+        ApplyChordEdit(s, d.grid, row, entry ^ (InputWord{1} << column));
     }
     void ToggleEnable() {
         const int column = random.Pick(kChordBits);
-        Note("enable toggle of column " + std::to_string(column));
+        Note("enable toggle of column %d", column);
         ReleaseAllKeysFirst();
         ToggleInputEnabled(s, column);
     }
     void PlusOrMinus() {
         const bool plus = random.Percent(50);
-        Note(plus ? "+" : "-");
+        Note("%s", plus ? "+" : "-");
         if (plus)
             AddRow(s);
         else
@@ -262,11 +322,10 @@ struct EngineModelTest : EngineTest {
     void DragRow() {
         const int from = RandomRow();
         const int32_t to = static_cast<int32_t>(random.Below(kPageRows + 2)) - 1;
-        const uint32_t pressY = static_cast<uint32_t>(kKeyButtonTop + from * kRowPitch + 5);
-        const uint32_t dropY = static_cast<uint32_t>(kKeyButtonTop + to * kRowPitch + 3);
-        Note("drag row " + std::to_string(from) + " to the line below row " + std::to_string(to));
-        if (!BeginPress(s, d.grid, pressY))
+        Note("drag row %d to the line below row %d", from, to);
+        if (!BeginPress(s, d.grid, static_cast<uint32_t>(kKeyButtonTop + from * kRowPitch + 5)))
             return;
+        const uint32_t dropY = static_cast<uint32_t>(kKeyButtonTop + to * kRowPitch + 3);
         SetDragDetected(d.grid, true);
         TrackPointer(s, d.grid, dropY, true);
         ReleaseDrag(s, d.grid);
@@ -275,16 +334,16 @@ struct EngineModelTest : EngineTest {
     void Scroll() {
         d.grid.scrollPos =
             ClampScrollPos(static_cast<int32_t>(random.Below(130)), KeyCount(s), kPageRows);
-        Note("scrolled to " + std::to_string(d.grid.scrollPos));
+        Note("scrolled to %d", d.grid.scrollPos);
     }
     void ResetToDefaults() {
-        TheFakeMessageBox().answer = random.Percent(80) ? kIdOk : kIdCancel;
+        fake.answer = random.Percent(80) ? kIdOk : kIdCancel;
         Note("Default settings");
         ResetSetupToDefaults(s, d, kDialog, view);
     }
     void StartCapture() {
         const int row = RandomRow();
-        Note("key capture on row " + std::to_string(row));
+        Note("key capture on row %d", row);
         TakeInjected(false);
         BeginKeyCapture(s, d, keyMessages, KeyButtonId(row));
         TakeInjected(true);
@@ -292,13 +351,13 @@ struct EngineModelTest : EngineTest {
     void PressKeyForCapture() {
         const uint8_t vk = random.Pick(kCodes);
         d.extendedKeyFlag = random.Percent(30);
-        Note("key " + std::to_string(vk) + " pressed for the capture");
+        Note("key %d pressed for the capture", vk);
         const uint32_t key = vk == 0 ? 'Z' : vk;
-        TheFakeInput().physicalDown[key] = true;
+        fake.input.physicalDown[key] = true;
         NoteKeyMessage(d, keyMessages, 0x0100, key, d.extendedKeyFlag ? uint64_t{1} << 24 : 0);
         for (int tick = 0; tick < 4 && s.captureActive; ++tick)
             StepKeyCapture(s, d, keyMessages, view, true);
-        TheFakeInput().physicalDown[key] = false;
+        fake.input.physicalDown[key] = false;
     }
     void EndCapture() {
         Note("key capture ended");
@@ -306,20 +365,7 @@ struct EngineModelTest : EngineTest {
     }
     void Activate() {
         s.dialogActive = !s.dialogActive;
-        Note(s.dialogActive ? "dialog active" : "another window active");
-    }
-    // Another joystick's capabilities: fewer axes, no hat, other bounds, or none to be had.
-    std::string OtherCaps() {
-        JoystickCaps& caps = TheFakeJoystick().caps;
-        caps.numAxes = random.Below(7);
-        caps.caps = random.Percent(50) ? kJoyCapsHasPov : 0;
-        caps.axisMin[0] = random.Percent(80) ? 0 : 40000;
-        caps.axisMax[0] = random.Percent(80) ? 65535 : 1000;
-        TheFakeJoystick().capsResult = random.Percent(15) ? kUnplugged : kJoyNoError;
-        return std::to_string(caps.numAxes) + " axes, hat " + std::to_string(caps.caps) +
-               ", X from " + std::to_string(caps.axisMin[0]) + " to " +
-               std::to_string(caps.axisMax[0]) +
-               (TheFakeJoystick().capsResult != kJoyNoError ? ", not there" : "");
+        Note("%s", s.dialogActive ? "dialog active" : "another window active");
     }
     // The pointer dialog: another stick or wheel, now and then a word no dialog makes.
     void PointerChoice() {
@@ -329,43 +375,39 @@ struct EngineModelTest : EngineTest {
         p.deadZonePercent = static_cast<uint8_t>(random.Below(kMaxDeadZonePercent + 1));
         p.curvePercent = static_cast<uint8_t>(random.Below(kMaxCurvePercent + 1));
         s.pointer =
-            random.Percent(90) ? PackPointer(p) : (uint64_t{random.Next()} << 32 | random.Next());
-        Note("pointer word " + std::to_string(s.pointer.load()));
+            random.Percent(90) ? PackPointer(p) : uint64_t{random.Next()} << 32 | random.Next();
+        Note("pointer word %llu", static_cast<unsigned long long>(s.pointer.load()));
     }
     void OtherJoystick() {
-        Note("joystick chosen: " + OtherCaps());
+        Note("joystick chosen: %s", OtherCaps().c_str());
         ChooseJoystick(s, static_cast<int32_t>(random.Below(2)), kDialog);
     }
-    // --- the system ---
+    void Typematic() {
+        SetTypematic(s, !s.typematicOn);
+        Note("typematic %d", s.typematicOn.load());
+    }
+
+    // --- the system, the timing dialog and the tray ---
     void Refusals() {
-        uint32_t& insert = TheFakeInput().insertPerCall;
+        uint32_t& insert = fake.input.insertPerCall;
         insert = insert == UINT32_MAX ? random.Below(4) : UINT32_MAX;
-        Note("events inserted per call: " +
-             (insert == UINT32_MAX ? std::string("all") : std::to_string(insert)));
+        Note("events inserted per call: %d", static_cast<int>(insert));
     }
     // The session locks (events refused or dropped from now on, or not) and unlocks.
     void LockOrUnlock() {
         static constexpr std::array<uint32_t, 3> reasons = {kAwayLocked, kAwayDisconnected,
                                                             kAwaySuspended};
-        FakeInput& f = TheFakeInput();
-        f.dropInserted = !awayReason && random.Percent(40);
-        f.insertPerCall = !awayReason && random.Percent(30) ? 0 : UINT32_MAX;
-        Note(awayReason       ? "session back"
-             : f.dropInserted ? "session away, events dropped"
-                              : "session away");
+        fake.input.dropInserted = !awayReason && random.Percent(40);
+        fake.input.insertPerCall = !awayReason && random.Percent(30) ? 0 : UINT32_MAX;
+        Note("%s", awayReason                ? "session back"
+                   : fake.input.dropInserted ? "session away, events dropped"
+                                             : "session away");
         if (!awayReason)
             PauseForSession(s, awayReason = random.Pick(reasons));
         else
             ResumeAfterSession(s, std::exchange(awayReason, 0));
         TakeInjected(true);
     }
-
-    void Typematic() {
-        SetTypematic(s, !s.typematicOn);
-        Note("typematic " + std::to_string(s.typematicOn.load()));
-    }
-
-    // --- the timing dialog and the tray ---
     void Timing() {
         static constexpr std::array<int32_t, 8> polls = {3, 10, 50, 100, 100, 250, 1, -5};
         s.timing.pollingInterval = random.Pick(polls);
@@ -375,14 +417,13 @@ struct EngineModelTest : EngineTest {
             s.timing.thresholdPercent = static_cast<int32_t>(random.Below(101));
             CalibrateOrWarn(s, kDialog);
         }
-        Note("timing poll " + std::to_string(s.timing.pollingInterval.load()) + " delay " +
-             std::to_string(s.timing.typematicDelay.load()) + " interval " +
-             std::to_string(s.timing.typematicInterval.load()) + " threshold " +
-             std::to_string(s.timing.thresholdPercent.load()));
+        Note("timing poll %d delay %d interval %d threshold %d", s.timing.pollingInterval.load(),
+             s.timing.typematicDelay.load(), s.timing.typematicInterval.load(),
+             s.timing.thresholdPercent.load());
     }
     void OtherSlot() {
         const char digit = static_cast<char>('1' + random.Below(4));
-        Note(std::string("slot ") + digit + " chosen in the tray");
+        Note("slot %c chosen in the tray", digit);
         ChangeSlot(s, digit);
     }
 
@@ -423,100 +464,75 @@ struct EngineModelTest : EngineTest {
         }
     }
 
+    // Each action below `roll`'s bound is taken; an unplugged pad comes back after a few of its
+    // five-second retries, and while the session is away only the joystick can be used.
+    using Action = void (EngineModelTest::*)();
+    struct Choice {
+        uint32_t below;
+        Action action;
+    };
     void RandomAction() {
-        // An unplugged pad comes back after a few of its five-second retries.
-        if (TheFakeJoystick().readResult != kJoyNoError && random.Percent(25))
+        using T = EngineModelTest;
+        static constexpr Choice kAlways[] = {{45, &T::MoveStick},
+                                             {47, &T::Unplug},
+                                             {49, &T::Timing},
+                                             {50, &T::Refusals},
+                                             {51, &T::LockOrUnlock}};
+        static constexpr Choice kClosed[] = {{55, &T::OpenSetupDialog}, {57, &T::OtherSlot}};
+        static constexpr Choice kCapturing[] = {{60, &T::PressKeyForCapture}, {62, &T::EndCapture}};
+        static constexpr Choice kOpen[] = {
+            {63, &T::CloseOkOrCancel}, {72, &T::EditChord},     {75, &T::ToggleEnable},
+            {79, &T::PlusOrMinus},     {83, &T::DragRow},       {85, &T::Scroll},
+            {86, &T::ResetToDefaults}, {89, &T::StartCapture},  {93, &T::Activate},
+            {95, &T::Typematic},       {96, &T::OtherJoystick}, {98, &T::PointerChoice}};
+        if (fake.joystick.readResult != kJoyNoError && random.Percent(25))
             return Unplug();
         const uint32_t roll = random.Below(100);
-        if (awayReason != 0) // nothing but the joystick can be used
+        if (awayReason != 0)
             return roll < 5 ? LockOrUnlock() : MoveStick();
-        if (roll < 45)
-            return MoveStick();
-        if (roll < 47)
-            return Unplug();
-        if (roll < 49)
-            return Timing();
-        if (roll < 50)
-            return Refusals();
-        if (roll < 51)
-            return LockOrUnlock();
-        if (!setupOpen) {
-            if (roll < 55)
-                return OpenSetupDialog();
-            if (roll < 57)
-                return OtherSlot();
+        const auto take = [&](std::span<const Choice> choices) {
+            for (const Choice& c : choices)
+                if (roll < c.below && (c.action != &T::StartCapture || !s.captureActive))
+                    return (this->*c.action)(), true;
+            return false;
+        };
+        if (take(kAlways))
             return;
-        }
-        if (s.captureActive) {
-            if (roll < 60)
-                return PressKeyForCapture();
-            if (roll < 62)
-                return EndCapture();
-        }
-        if (roll < 63)
-            return CloseSetupDialog(random.Percent(50));
-        if (roll < 72)
-            return EditChord();
-        if (roll < 75)
-            return ToggleEnable();
-        if (roll < 79)
-            return PlusOrMinus();
-        if (roll < 83)
-            return DragRow();
-        if (roll < 85)
-            return Scroll();
-        if (roll < 86)
-            return ResetToDefaults();
-        if (roll < 89 && !s.captureActive)
-            return StartCapture();
-        if (roll < 93)
-            return Activate();
-        if (roll < 95)
-            return Typematic();
-        if (roll < 96)
-            return OtherJoystick();
-        if (roll < 98)
-            return PointerChoice();
+        if (!setupOpen)
+            take(kClosed);
+        else if (!(s.captureActive && take(kCapturing)))
+            take(kOpen);
     }
+    void CloseOkOrCancel() { CloseSetupDialog(random.Percent(50)); }
 
     // Between two steps nothing changes the state, so at a step it is the last cycle's.
     bool EventsProduced() const {
-        return TheFakeJoystick().readResult == kJoyNoError && !s.captureActive && !s.dialogActive &&
+        return fake.joystick.readResult == kJoyNoError && !s.captureActive && !s.dialogActive &&
                awayReason == 0;
     }
-    bool EventsMayFlow() const {
-        return EventsProduced() && TheFakeInput().insertPerCall == UINT32_MAX;
-    }
 
-    // Once every input is let go and events have flowed for two cycles, nothing may be down.
-    void CheckQuiet(bool cycleRan) {
-        if (!cycleRan)
-            return;
-        const bool flowed = EventsMayFlow();
-        // A cycle that found the pointer still is followed by one that resolves chords.
-        const bool still = !s.engine.pointer.moving;
-        quietCycles = flowed && still && s.engine.currentInput.load() == 0 ? quietCycles + 1 : 0;
-        if (quietCycles >= 2) {
-            ++quietChecks;
-            if (model.AnythingDown())
-                Fail("inputs let go for two cycles in which events flowed, still something down");
-        }
-    }
-
-    // One step: what the last cycle injected is checked, then one action of the user.
+    // One step: what the last cycle injected is checked, then one action of the user. Once every
+    // input is let go and events have flowed for two cycles, nothing may be down.
     void RunStep(uint32_t sleptMs) {
-        const std::vector<InjectedEvent>& events = TheFakeInput().events;
-        const bool keys = std::any_of(events.begin(), events.end(),
-                                      [](const InjectedEvent& e) { return !IsMotion(e); });
-        if (!EventsProduced() && keys)
+        const std::vector<InputEvent>& events = fake.input.events;
+        if (!EventsProduced() && !std::all_of(events.begin(), events.end(), IsMotion))
             Fail("events injected while the pad is unreadable, a capture runs, a dialog is active "
                  "or the session is away");
-        const bool moved = std::any_of(events.begin(), events.end(), IsMotion);
-        if (moved && (TheFakeJoystick().readResult != kJoyNoError || awayReason != 0))
+        if ((fake.joystick.readResult != kJoyNoError || awayReason != 0) &&
+            std::any_of(events.begin(), events.end(), IsMotion))
             Fail("the pointer moved while the pad is unreadable or the session is away");
         TakeInjected(false);
         CheckDownIsOwed();
-        CheckQuiet(sleptMs != kInactiveRetryMilliseconds);
+        if (sleptMs != kInactiveRetryMilliseconds) {
+            const bool flowed = EventsProduced() && fake.input.insertPerCall == UINT32_MAX;
+            // A cycle that found the pointer moving is followed by one that resolves chords.
+            const bool still = !s.engine.pointer.moving;
+            quietCycles =
+                flowed && still && s.engine.currentInput.load() == 0 ? quietCycles + 1 : 0;
+            quietChecks += quietCycles >= 2 ? 1 : 0;
+            if (quietCycles >= 2 && model.AnythingDown())
+                Fail("inputs let go for two cycles in which events flowed, still something down");
+        }
         if (++steps >= stepsWanted || !failure.empty()) {
             stop = true;
             return;
@@ -524,13 +540,6 @@ struct EngineModelTest : EngineTest {
         RandomAction();
         TakeInjected(false);
         CheckDownIsOwed();
-    }
-
-    std::string Tail() const {
-        std::string text;
-        for (const std::string& line : log)
-            text += line + "\n";
-        return text;
     }
 };
 
@@ -540,16 +549,14 @@ TEST_F(EngineModelTest, RandomUseNeverLeavesAKeyDownOrReleasesOneThatIsUp) {
     random.state = seed;
     StoreRandomSlots();
     Calibrate(s);
-    stick = TheFakeJoystick().sample;
-
-    TheFakeClock().onSleep = [this](uint32_t ms) { RunStep(ms); };
+    stick = fake.joystick.sample;
+    fake.onSleep = [this](uint32_t ms) { RunStep(ms); };
     RunPollLoop(s, ShowTrayState, &stop);
-    TheFakeClock().onSleep = nullptr;
-
+    fake.onSleep = nullptr;
     if (failure.empty()) {
         // The program exits wherever the run stopped, with the system taking events again.
-        TheFakeInput().insertPerCall = UINT32_MAX;
-        TheFakeInput().dropInserted = false;
+        fake.input.insertPerCall = UINT32_MAX;
+        fake.input.dropInserted = false;
         ReleaseHeldAtExit(s);
         TakeInjected(false);
         if (model.AnythingDown())
@@ -558,9 +565,12 @@ TEST_F(EngineModelTest, RandomUseNeverLeavesAKeyDownOrReleasesOneThatIsUp) {
     std::printf("model test: seed %" PRIu64 ", %" PRIu64 " steps, %" PRIu64
                 " events checked, %" PRIu64 " pointer motions\n",
                 seed, steps, eventsChecked, motions);
+    std::string tail;
+    for (const std::string& line : log)
+        tail += line + "\n";
     EXPECT_TRUE(failure.empty()) << failure << "\nseed " << seed << ", failed at step " << steps
                                  << "; the last steps:\n"
-                                 << Tail();
+                                 << tail;
     EXPECT_GT(quietChecks, stepsWanted / 100) << "the run let go of everything too seldom";
     EXPECT_GT(motions, stepsWanted / 100) << "the sticks drove the pointer too seldom";
 }

@@ -1,13 +1,8 @@
 #include "ui/grid_layout.h"
 
-#include <gtest/gtest.h>
-
 #include <limits>
-#include <memory>
 
-#include "core/key_map.h"
-#include "platform/input.h"
-#include "ui/grid_drag.h"
+#include "tests/unit/fixture.h"
 
 namespace {
 
@@ -49,15 +44,10 @@ GridMeasurements TemplateDialog() {
 constexpr JoystickColumns kSmallPad{2, 0, 4};                // 2 axes, no hat, 4 buttons
 constexpr JoystickColumns kFullStick{6, kJoyCapsHasPov, 32}; // 6 axes, hat, 32 buttons
 
-struct GridLayoutTest : ::testing::Test {
-    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
-    ProgramState& s = *state;
+struct GridLayoutTest : FakeSystemTest {
     SetupDialogState d;
     GridMeasurements m = TemplateDialog();
-    void SetUp() override {
-        ResetKeyMapDefaults(s, ScanCodeOfKey);
-        SetJoystick(kFullStick);
-    }
+    GridLayoutTest() { SetJoystick(kFullStick); }
     void SetJoystick(const JoystickColumns& j) {
         s.calibration.numAxes = j.numAxes;
         s.calibration.capsFlags = j.capsFlags;
@@ -142,33 +132,6 @@ TEST_F(GridLayoutTest, ControlsBelowTheGridStandOnTwoPitchLinesBelowTheRows) {
     }
 }
 
-// Row 0 is the template's key button; the created rows must continue it one pitch at a time, and
-// a press on a row's key button must hit that row, however tall the caption is.
-TEST_F(GridLayoutTest, RowsContinueTheTemplateRowEvenlyWhateverTheCaptionHeight) {
-    for (int32_t caption : {18, 22, 25, 40}) {
-        SCOPED_TRACE(caption);
-        m.clientTop = kWinTop + kFrameDx + caption;
-        m.keyButton = At(kClientLeft + 8, m.clientTop + 49, 240, 23);
-        m.headers[0] = At(kClientLeft + 250, m.clientTop + 32, 12, 13);
-        const GridPlan p = PlanGrid(GridInputsOf(s, d.grid), m);
-        StoreGridPlan(d.grid, p);
-        for (int r = 1; r < 10; ++r) {
-            const ControlRect key = KeyButtonRect(p, r);
-            EXPECT_EQ(key.y, 49 + r * 25) << r;
-            const ControlRect separator = SeparatorRect(p, r);
-            EXPECT_GE(separator.y, 49 + (r - 1) * 25 + 23) << "between rows " << r;
-            EXPECT_LT(separator.y + separator.height, key.y + 1);
-            EXPECT_EQ(p.scrollBarRect.y, 49) << "the scroll bar spans the rows";
-            const ControlRect box = RowCheckBoxRect(p, r, 0);
-            EXPECT_EQ(box.y - key.y, key.y + key.height - (box.y + box.height)) << "centred";
-            EXPECT_EQ(PressedRow(static_cast<uint32_t>(key.y + key.height / 2), d.grid.keyButtonTop,
-                                 d.grid.rowPitch),
-                      static_cast<uint32_t>(r));
-        }
-        EXPECT_EQ(PressedRow(49 + 11, d.grid.keyButtonTop, d.grid.rowPitch), 0u);
-    }
-}
-
 TEST_F(GridLayoutTest, MinusWithAllRowsVisibleLiftsTheControlsBelowByOnePitch) {
     const GridPlan first = Build();
     s.keyMap.keyCount = 9;
@@ -200,28 +163,6 @@ TEST_F(GridLayoutTest, DialogWidthEndsAtTheLastButtonHeaderPlusTheScrollBar) {
     SetJoystick(kFullStick);
     EXPECT_EQ(PlanGrid(GridInputsOf(s, d.grid), m).dialogWidth,
               HeaderRight(47) + kScrollBarWidth + 4 * kFrameDx);
-}
-
-TEST_F(GridLayoutTest, WorkAreaChangingWhileOpenCreatesAndDestroysTheDifference) {
-    s.keyMap.keyCount = 50;
-    Build();
-    m.workArea.bottom = 1140;
-    const GridPlan taller = Build();
-    EXPECT_EQ(taller.firstNewRow, 36) << "rows 36..39 get key buttons";
-    EXPECT_EQ(taller.rowDelta, 4);
-    m.workArea.bottom = 890;
-    const GridPlan shorter = Build();
-    EXPECT_EQ(shorter.existingRows, 40);
-    EXPECT_EQ(shorter.rowDelta, -10);
-}
-
-TEST_F(GridLayoutTest, ReopeningAfterTheMapShrankClampsScrollPos) {
-    s.keyMap.keyCount = 40;
-    d.grid.scrollPos = 20;
-    d.grid.pageRows = 36; // left by the previous opening; builtKeyCount is 0
-    const GridPlan p = Build();
-    EXPECT_EQ(d.grid.scrollPos, 4);
-    EXPECT_EQ(p.rowDelta, 36);
 }
 
 TEST_F(GridLayoutTest, SeparatorsStandAboveEvenEntriesButNeverInRowZero) {

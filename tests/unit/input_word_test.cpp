@@ -1,24 +1,29 @@
 #include "engine/input_word.h"
 
 #include "engine/calibration.h"
-#include "tests/unit/engine_fixture.h"
+#include "tests/unit/fixture.h"
+#include "ui/joystick_warning.h"
 
 namespace {
 
 constexpr InputWord kUp = 1 << 12, kRight = 1 << 13, kDown = 1 << 14, kLeft = 1 << 15;
 
 // Every axis 0..1000: center 500, threshold 250 at 50 %.
-struct InputWordTest : EngineTest {
+struct InputWordTest : FakeSystemTest {
     JoystickSample sample{{500, 500, 500, 500, 500, 500}, 0, kJoyPovCentered};
     InputWordTest() {
-        for (uint32_t& max : TheFakeJoystick().caps.axisMax)
+        for (uint32_t& max : fake.joystick.caps.axisMax)
             max = 1000;
         Calibrate(s);
     }
     InputWord Word() const { return BuildInputWord(sample, s.calibration); }
+    std::vector<uint32_t> Axis(int k) const {
+        const Calibration& c = s.calibration;
+        return {c.center[k].load(), c.range[k].load(), c.threshold[k].load()};
+    }
 };
 
-TEST_F(InputWordTest, Axes_StrictlyBeyondThresholdSetLowOrHigh) {
+TEST_F(InputWordTest, Axes_StrictlyBeyondThresholdSetLowOrHigh_OnlyTheAxesTheJoystickHas) {
     for (int k = 0; k < kAxisCount; ++k) {
         const std::pair<uint32_t, InputWord> cases[] = {{750, 0},
                                                         {751, InputWord{1} << (2 * k + 1)},
@@ -31,64 +36,87 @@ TEST_F(InputWordTest, Axes_StrictlyBeyondThresholdSetLowOrHigh) {
         }
         sample.pos[k] = 500;
     }
-    s.timing.thresholdPercent = 0;
-    Calibrate(s);
-    sample.pos[0] = 501;
-    sample.pos[1] = 499;
-    EXPECT_EQ(Word(), InputWord{0b0110});
-}
-
-TEST_F(InputWordTest, AxisCount_LimitsWhichPositionsAreRead) {
     for (uint32_t& position : sample.pos)
         position = 1000;
-    const std::pair<uint32_t, InputWord> cases[] = {
-        {0, 0}, {2, 0b1010}, {3, 0b101010}, {6, 0b101010101010}};
-    for (const auto& [axes, bits] : cases) {
-        TheFakeJoystick().caps.numAxes = axes;
+    for (const auto& [axes, bits] : {std::pair<uint32_t, InputWord>{0, 0}, {3, 0b101010}}) {
+        fake.joystick.caps.numAxes = axes;
         Calibrate(s);
         EXPECT_EQ(Word(), bits) << axes;
     }
+    s.timing.thresholdPercent = 0;
+    Calibrate(s);
+    sample = {{501, 499, 500}, 0, kJoyPovCentered};
+    EXPECT_EQ(Word(), InputWord{0b0110});
 }
 
 TEST_F(InputWordTest, Hat_SectorsWithTheirBoundaries_OnlyWithHasPov) {
-    const std::pair<uint32_t, InputWord> table[] = {{0, kUp},
-                                                    {3000, kUp},
-                                                    {3001, kUp | kRight},
-                                                    {7499, kUp | kRight},
-                                                    {7500, kRight},
-                                                    {12000, kRight},
-                                                    {12001, kRight | kDown},
-                                                    {16499, kRight | kDown},
-                                                    {16500, kDown},
-                                                    {21000, kDown},
-                                                    {21001, kDown | kLeft},
-                                                    {25499, kDown | kLeft},
-                                                    {25500, kLeft},
-                                                    {30000, kLeft},
-                                                    {30001, kLeft | kUp},
-                                                    {34499, kLeft | kUp},
-                                                    {34500, kUp},
-                                                    {36000, kUp},
-                                                    {36001, 0},
-                                                    {65535, 0},
-                                                    {0xFFFFFFFF, 0}};
+    const std::pair<uint32_t, InputWord> table[] = {
+        {0, kUp},          {3000, kUp},
+        {3001, kUp | kRight}, {7499, kUp | kRight},
+        {7500, kRight},       {12000, kRight},
+        {12001, kRight | kDown}, {16499, kRight | kDown},
+        {16500, kDown},       {21000, kDown},
+        {21001, kDown | kLeft}, {25499, kDown | kLeft},
+        {25500, kLeft},       {30000, kLeft},
+        {30001, kLeft | kUp},  {34499, kLeft | kUp},
+        {34500, kUp},         {36000, kUp},
+        {36001, 0},           {65535, 0},
+        {0xFFFFFFFF, 0}};
     for (const auto& [pov, bits] : table) {
         sample.pov = pov;
         EXPECT_EQ(Word(), bits) << "pov " << pov;
     }
-    TheFakeJoystick().caps.caps = 0;
+    fake.joystick.caps.caps = 0;
     Calibrate(s);
-    for (uint32_t pov : {0u, 4500u, 9000u, 18000u, 27000u}) {
-        sample.pov = pov;
-        EXPECT_EQ(Word(), 0u) << "no hat: pov " << pov;
+    sample.pov = 0;
+    EXPECT_EQ(Word(), 0u) << "no hat";
+    sample.buttons = 0x80000001u;
+    EXPECT_EQ(Word(), Button(1) | Button(32)) << "buttons 1 and 32 are bits 16 and 47";
+}
+
+TEST_F(InputWordTest, Calibration_ButtonColumnsRoundUpToEvenAndAtMost32) {
+    const std::pair<uint32_t, int32_t> cases[] = {{0, 0},   {1, 2},   {12, 12},  {13, 14},
+                                                  {32, 32}, {40, 32}, {255, 32}, {~0u, 32}};
+    for (const auto& [reported, columns] : cases) {
+        fake.joystick.caps.numButtons = reported;
+        Calibrate(s);
+        EXPECT_EQ(s.calibration.numButtons, columns) << reported;
     }
 }
 
-TEST_F(InputWordTest, Buttons_OneAndThirtyTwoAreBitsSixteenAndFortySeven) {
-    sample.buttons = 1;
-    EXPECT_EQ(Word(), Button(1));
-    sample.buttons = 0x80000000u;
-    EXPECT_EQ(Word(), InputWord{1} << 47);
+TEST_F(InputWordTest, Calibration_CenterRangeThresholdInUnsignedArithmetic) {
+    JoystickCaps& caps = fake.joystick.caps;
+    caps.axisMax[1] = 1001;                                       // an odd sum loses its half
+    caps.axisMin[2] = 100, caps.axisMax[2] = 300;                 //
+    caps.axisMin[3] = 0xFFFFFF00u, caps.axisMax[3] = 0xFFFFFFFFu; // the sum wraps in 32 bits
+    caps.numAxes = 9;
+    Calibrate(s);
+    EXPECT_EQ(Axis(0), (std::vector<uint32_t>{500, 1000, 250}));
+    EXPECT_EQ(Axis(1), (std::vector<uint32_t>{500, 1001, 250}));
+    EXPECT_EQ(Axis(2), (std::vector<uint32_t>{200, 200, 50}));
+    EXPECT_EQ(Axis(3)[0], 0x7FFFFF7Fu);
+    EXPECT_EQ(s.calibration.numAxes, 6u) << "never more axes than the sample holds";
+}
+
+TEST_F(InputWordTest, FailedQuery_IsWarnedEveryCallAndKeepsTheLastGoodValues) {
+    s.joystickId = 2;
+    fake.joystick.caps.numAxes = 2;
+    EXPECT_TRUE(CalibrateOrWarn(s, nullptr));
+    EXPECT_EQ(fake.joystick.lastCapsId, 2u);
+    fake.joystick.capsResult = 165;
+    fake.joystick.caps.axisMax[0] = 4000;
+    s.timing.thresholdPercent = 10;
+    EXPECT_FALSE(Calibrate(s));
+    const WindowHandle owner = &fake;
+    EXPECT_FALSE(CalibrateOrWarn(s, owner));
+    CalibrateOrWarn(s, owner);
+    ASSERT_EQ(fake.messages.size(), 2u) << "only the warning says so, every time";
+    EXPECT_EQ(fake.messages[0].text, "Selected joystick not installed");
+    EXPECT_EQ(fake.messages[0].buttons, kMbOk | kMbSetForeground);
+    EXPECT_EQ(fake.messages[0].owner, owner);
+    EXPECT_EQ(s.calibration.numButtons, 0);
+    EXPECT_EQ(Axis(0), (std::vector<uint32_t>{500, 1000, 250}));
+    EXPECT_EQ(s.calibration.numAxes, 2u);
 }
 
 } // namespace

@@ -1,26 +1,16 @@
 #include "ui/key_capture.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <map>
-#include <memory>
-#include <vector>
 
-#include "core/key_map.h"
-#include "engine/poll_loop.h"
-#include "platform/input.h"
-#include "tests/fakes/fake_input.h"
+#include "tests/unit/fixture.h"
 #include "ui/grid_layout.h"
 
 namespace {
 
-constexpr InputWord kButton1 = 0x10000;
-constexpr InputWord kXLeft = 0x1;
+constexpr InputWord kButton1 = 0x10000, kXLeft = 0x1;
 constexpr uint8_t kScanOfA = 0x1E;
-constexpr uint32_t kWmKeyDown = 0x0100;
-constexpr uint32_t kWmKeyUp = 0x0101;
-constexpr uint32_t kWmSysKeyDown = 0x0104;
+constexpr uint32_t kWmKeyDown = 0x0100, kWmKeyUp = 0x0101, kWmSysKeyDown = 0x0104;
 constexpr uint64_t kExtendedBit = uint64_t{1} << 24;
 
 // The dialog as key capture sees it: check states and key button texts, and every write
@@ -29,22 +19,19 @@ constexpr uint64_t kExtendedBit = uint64_t{1} << 24;
 struct FakeCaptureDialog : CaptureView {
     std::map<int, bool> checks;
     std::map<int, std::pair<uint8_t, uint8_t>> names; // key button: vk, scan
-    int nameWrites = 0;
-    int checkWrites = 0;
+    int nameWrites = 0, checkWrites = 0;
     bool keyDownWaiting = false;
-    std::function<void()> onWrite;
+    std::function<void()> onWrite = [] {};
 
     void ShowChordCheck(int controlId, bool checked) override {
         ++checkWrites;
         checks[controlId] = checked;
-        if (onWrite)
-            onWrite();
+        onWrite();
     }
     void ShowKeyName(uint8_t vk, uint8_t scan, int keyButtonId) override {
         ++nameWrites;
         names[keyButtonId] = {vk, scan};
-        if (onWrite)
-            onWrite();
+        onWrite();
     }
     bool KeyDownWaiting() override { return keyDownWaiting; }
     InputWord RowChord(int row) {
@@ -56,20 +43,14 @@ struct FakeCaptureDialog : CaptureView {
     }
 };
 
-struct KeyCaptureTest : ::testing::Test {
-    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
-    ProgramState& s = *state;
+struct KeyCaptureTest : FakeSystemTest {
     SetupDialogState d;
     FakeCaptureDialog dialog;
     KeyMessageMemory keys;
 
-    KeyCaptureTest() {
-        ResetFakeInput();
-        ResetKeyMapDefaults(s, ScanCodeOfKey);
-        d.grid.pageRows = 30;
-    }
+    KeyCaptureTest() { d.grid.pageRows = 30; }
     void Hold(InputWord joystick) { s.engine.currentInput = joystick; }
-    static void PressKey(uint32_t vk, bool down = true) { TheFakeInput().physicalDown[vk] = down; }
+    void PressKey(uint32_t vk, bool down = true) { fake.input.physicalDown[vk] = down; }
     KeyMapEntry Entry(int i) const { return ReadEntry(s.keyMap.entries[i]); }
     // The dialog procedure: a capture step first for every message while the capture runs.
     bool Message(bool timerTick = false) {
@@ -77,165 +58,116 @@ struct KeyCaptureTest : ::testing::Test {
     }
     bool TimerTick() { return Message(true); }
     void Begin(int row) { BeginKeyCapture(s, d, keys, KeyButtonId(row)); }
-    // A key-down message as it passes the message hook.
-    void KeyDownMessage(uint32_t vk, bool extended = false, uint32_t message = kWmKeyDown) {
-        NoteKeyMessage(d, keys, message, vk, extended ? kExtendedBit : 0);
-    }
 };
 
-TEST_F(KeyCaptureTest, ButtonOneHeldAndAPressedAssignsThemToTheRowsEntry) {
+TEST_F(KeyCaptureTest, TheHeldChordAndTheKeyGoToTheRowsEntryAndTheChordSizeFollows) {
     s.keyMap.keyCount = 20;
     d.grid.scrollPos = 4;
-    KeyMapEntry before = Entry(6);
-    before.reserved = 0x77;
-    WriteEntry(s.keyMap.entries[6], before);
-
+    WriteEntry(s.keyMap.entries[6], {0, 0, 9, 0, 0, 0x77});
+    const InputWord held = kButton1 | kXLeft | Button(2);
     Begin(2);
-    EXPECT_TRUE(s.captureActive);
-    Hold(kButton1);
+    Hold(held);
     EXPECT_FALSE(Message()) << "nothing pressed yet";
     EXPECT_TRUE(s.captureActive);
-    EXPECT_EQ(dialog.RowChord(2), kButton1) << "the row follows the joystick live";
-    EXPECT_EQ(Entry(6).vk, before.vk) << "nothing written before a key";
-
+    EXPECT_EQ(dialog.RowChord(2), held) << "the row follows the joystick live";
+    EXPECT_EQ(Entry(6).vk, 9) << "nothing written before a key";
     PressKey('A');
     EXPECT_FALSE(Message()) << "A does not finish the message";
     EXPECT_FALSE(s.captureActive);
     const KeyMapEntry e = Entry(6); // scrollPos 4 + row 2
-    EXPECT_EQ(ChordMask(e), kButton1);
-    EXPECT_EQ(e.vk, 'A');
-    EXPECT_EQ(e.scan, kScanOfA);
-    EXPECT_EQ(e.bitCount, 1);
-    EXPECT_EQ(e.reserved, 0x77);
+    EXPECT_EQ(ChordMask(e), held);
+    EXPECT_EQ((e.vk << 24) | (e.scan << 16) | (e.bitCount << 8) | e.reserved, 0x411E0377);
+    EXPECT_EQ(s.maxChordSize, 3) << "recomputed after a capture";
     EXPECT_EQ(dialog.names[KeyButtonId(2)], std::make_pair(uint8_t{'A'}, kScanOfA));
-
     const int writes = dialog.nameWrites;
     Message();
     EXPECT_EQ(dialog.nameWrites, writes) << "the capture is over";
-}
-
-TEST_F(KeyCaptureTest, ChordSizeFollowsTheCaptureAndAnEmptyChordIsKept) {
-    s.keyMap.keyCount = 10;
-    Begin(7);
-    Hold(kXLeft | kButton1 | 0x20000);
-    PressKey('B');
-    Message();
-    EXPECT_EQ(Entry(7).bitCount, 3);
-    EXPECT_EQ(s.maxChordSize, 3) << "recomputed after a capture";
-
-    Begin(7);
+    Begin(2);
     Hold(0);
     Message();
-    EXPECT_EQ(ChordMask(Entry(7)), 0u) << "no joystick input: an empty chord that never fires";
-    EXPECT_EQ(Entry(7).bitCount, 0);
+    EXPECT_EQ(ChordMask(Entry(6)) | Entry(6).bitCount, 0u) << "an empty chord that never fires";
     EXPECT_EQ(s.maxChordSize, 1);
 }
 
-// The highest key down wins, so a held modifier gives its left or right code. A quick tap is up
-// again before the step runs; its key-down message then tells the side.
-TEST_F(KeyCaptureTest, ShiftCtrlAndAltAreStoredWithTheirSideEvenWhenAlreadyUp) {
+struct HookMessage {
+    uint32_t message, vk;
+    uint64_t lParam;
+};
+constexpr HookMessage Down(uint32_t vk, uint8_t scan = 0, bool extended = false) {
+    return {kWmKeyDown, vk, uint64_t{scan} << 16 | (extended ? kExtendedBit : 0)};
+}
+constexpr HookMessage SysDown(uint32_t vk, bool extended) {
+    return {kWmSysKeyDown, vk, 0x38u << 16 | (extended ? kExtendedBit : 0)};
+}
+constexpr uint32_t kWaiting = 0x1000; // a key-down waits in the queue, not yet past the hook
+
+// Messages seen by the hook before the capture begins and after, the keys reported down when
+// the step runs, and how many 50 ms ticks it runs for (0: one step for another message) ->
+// the key and scan byte taken (vk 0: none yet) and whether the message is finished.
+// The highest key down wins, so a held modifier gives its left or right code; a quick tap is up
+// again before the step runs and its key-down message tells the side. Enter and the left and
+// right mouse buttons would also act on the dialog. In the active dialog a key is taken once
+// its own message, which alone tells an extended key, has passed the hook (mouse buttons, which
+// send none, at once, other keys after two ticks); Wine's key state may lag behind a key-down
+// message: its key is taken.
+TEST_F(KeyCaptureTest, TheKeyTakenFromTheKeyStateAndTheHooksMessages) {
     const struct {
-        uint32_t message, vk, scan;
-        bool extended;
-        uint32_t down[3]; // keys reported down when the step runs
-        uint32_t stored;
-    } rows[] = {{0, 0, 0, false, {16, 160, 'A'}, 160},    {kWmKeyDown, 16, 0x2A, false, {}, 160},
-                {kWmKeyDown, 16, 0x36, false, {}, 161},   {kWmKeyDown, 17, 0x1D, false, {}, 162},
-                {kWmKeyDown, 17, 0x1D, true, {}, 163},    {kWmSysKeyDown, 18, 0x38, false, {}, 164},
-                {kWmSysKeyDown, 18, 0x38, true, {}, 165}, {kWmKeyDown, 16, 0x36, false, {16}, 161},
-                {kWmKeyDown, 'A', 0x1E, false, {17}, 162}};
+        bool active;
+        std::vector<HookMessage> before, after;
+        std::vector<uint32_t> down;
+        int ticks;
+        uint32_t vk, scan;
+        bool finished;
+    } rows[] = {
+        {false, {}, {}, {16, 160, 'A'}, 0, 160, 0x2A, false},
+        {false, {}, {}, {'A', 'C'}, 0, 'C', 0, false},
+        {false, {}, {Down(16, 0x2A)}, {}, 0, 160, 0x2A, false},
+        {false, {}, {Down(16, 0x36)}, {}, 0, 161, 0x36, false},
+        {false, {}, {Down(17, 0x1D)}, {}, 0, 162, 0x1D, false},
+        {false, {}, {Down(17, 0x1D, true)}, {}, 0, 163, 0x80, false},
+        {false, {}, {SysDown(18, false)}, {}, 0, 164, 0, false},
+        {false, {}, {SysDown(18, true)}, {}, 0, 165, 0x80, false},
+        {false, {}, {Down(16, 0x36)}, {16}, 0, 161, 0x36, false},
+        {false, {}, {Down('A')}, {17}, 0, 162, 0x1D, false},
+        {false, {}, {}, {13}, 0, 13, 0x1C, true},
+        {false, {}, {}, {1}, 0, 1, 0, true},
+        {false, {}, {}, {2}, 0, 2, 0, true},
+        {false, {}, {}, {4}, 0, 4, 0, false},
+        {false, {}, {}, {32}, 0, 32, 0, false},
+        {false, {Down(45, 0, true), {kWmKeyUp, 45, 0}}, {}, {45}, 0, 45, 0xD2, false},
+        {true, {Down(46, 0, true)}, {}, {45}, 2, 0, 0, false},
+        {true, {}, {}, {45 | kWaiting}, 3, 0, 0, false},
+        {true, {Down(46, 0, true)}, {Down(45)}, {45}, 0, 45, 0x52, false},
+        {true, {}, {}, {1}, 0, 1, 0, true},
+        {true, {}, {}, {44}, 2, 0, 0, false},
+        {true, {}, {}, {44}, 3, 44, 0, false},
+        {true, {Down('Q')}, {}, {}, 0, 0, 0, false},
+        {true, {}, {Down(13)}, {}, 0, 13, 0x1C, true},
+        {true, {}, {Down('B')}, {160}, 0, 160, 0x2A, false},
+    };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.stored);
-        ResetFakeInput();
-        Begin(0);
-        if (row.message != 0)
-            NoteKeyMessage(d, keys, row.message, row.vk,
-                           (uint64_t{row.scan} << 16) | (row.extended ? kExtendedBit : 0));
-        for (uint32_t vk : row.down)
-            PressKey(vk);
-        Message();
-        EXPECT_EQ(Entry(0).vk, row.stored);
-    }
-}
-
-TEST_F(KeyCaptureTest, EnterAndTheLeftAndRightMouseButtonsFinishTheirMessage) {
-    for (uint32_t vk : {13u, 1u, 2u, 4u, 32u}) {
-        SCOPED_TRACE(vk);
-        ResetFakeInput();
+        const int n = static_cast<int>(&row - rows);
+        ResetFakeSystem();
+        ResetKeyMapDefaults(s, ScanCodeOfKey);
+        d.extendedKeyFlag = false;
+        s.dialogActive = row.active;
+        for (const HookMessage& m : row.before)
+            NoteKeyMessage(d, keys, m.message, m.vk, m.lParam);
         Begin(1);
-        PressKey(vk);
-        EXPECT_EQ(Message(), vk == 13 || vk == 1 || vk == 2);
-        EXPECT_EQ(Entry(1).vk, vk);
+        for (const HookMessage& m : row.after)
+            NoteKeyMessage(d, keys, m.message, m.vk, m.lParam);
+        for (uint32_t vk : row.down) {
+            PressKey(vk & 0xFF);
+            dialog.keyDownWaiting = (vk & kWaiting) != 0;
+        }
+        bool finished = row.ticks == 0 && Message();
+        for (int tick = 0; tick < row.ticks; ++tick)
+            finished = TimerTick();
+        EXPECT_EQ(s.captureActive, row.vk == 0) << "row " << n;
+        EXPECT_EQ(Entry(1).vk, row.vk == 0 ? 40 : row.vk) << "row " << n;
+        EXPECT_EQ(Entry(1).scan, row.vk == 0 ? 0x50 : row.scan) << "row " << n;
+        EXPECT_EQ(finished, row.finished) << "row " << n;
     }
-}
-
-TEST_F(KeyCaptureTest, TheExtendedFlagComesFromTheLastKeyDownMessage) {
-    KeyDownMessage(45, true);
-    EXPECT_TRUE(d.extendedKeyFlag);
-    NoteKeyMessage(d, keys, kWmKeyUp, 45, 0);
-    EXPECT_TRUE(d.extendedKeyFlag) << "only key-down messages count";
-    Begin(3);
-    PressKey(45); // Insert, pressed while another program has the focus
-    Message();
-    EXPECT_EQ(Entry(3).scan, 0x52 | 0x80) << "the flag the last key-down left";
-
-    KeyDownMessage(18, false, kWmSysKeyDown);
-    EXPECT_FALSE(d.extendedKeyFlag);
-    KeyDownMessage(18, true, kWmSysKeyDown);
-    EXPECT_TRUE(d.extendedKeyFlag);
-}
-
-// In the active dialog the key state changes before the key's own message arrives, and only the
-// message tells whether the key is an extended one.
-TEST_F(KeyCaptureTest, InTheActiveDialogAKeyIsTakenOnceItsMessageHasPassedTheHook) {
-    s.dialogActive = true;
-    KeyDownMessage(46, true); // Delete, an extended key, pressed before
-    Begin(0);
-    PressKey(45); // Insert on the keypad's place: not extended
-    EXPECT_FALSE(Message());
-    EXPECT_FALSE(TimerTick());
-    dialog.keyDownWaiting = true; // the message has arrived but not yet passed the hook
-    EXPECT_FALSE(Message());
-    EXPECT_TRUE(s.captureActive);
-    EXPECT_EQ(dialog.nameWrites, 0);
-
-    dialog.keyDownWaiting = false;
-    KeyDownMessage(45, false);
-    Message();
-    EXPECT_FALSE(s.captureActive);
-    EXPECT_EQ(Entry(0).scan, 0x52) << "not the flag Delete left";
-
-    Begin(1);
-    PressKey(45, false);
-    PressKey(1); // mouse buttons send no key message
-    EXPECT_TRUE(Message());
-    EXPECT_EQ(Entry(1).vk, 1);
-
-    Begin(2);
-    PressKey(1, false);
-    PressKey(44); // a key whose down the dialog never gets
-    for (int tick = 0; tick < kTicksToWaitForKeyMessage; ++tick)
-        EXPECT_FALSE(TimerTick());
-    TimerTick();
-    EXPECT_EQ(Entry(2).vk, 44) << "taken after waiting";
-}
-
-// Wine keeps the key state for a while, so it can still say "up" while the key's own key-down
-// message is handled; Enter must be taken then, or that message goes on to press "OK".
-TEST_F(KeyCaptureTest, TheKeyOfAKeyDownMessageIsTakenWhenTheKeyStateLags) {
-    s.dialogActive = true;
-    KeyDownMessage('Q');
-    Begin(1);
-    EXPECT_FALSE(Message()) << "a key-down from before the capture does not count";
-    KeyDownMessage(13);
-    EXPECT_TRUE(Message());
-    EXPECT_EQ(Entry(1).vk, 13);
-
-    Begin(1);
-    KeyDownMessage('B');
-    PressKey(160); // Left Shift, reported down
-    Message();
-    EXPECT_EQ(Entry(1).vk, 160) << "a key reported down still wins";
 }
 
 // Writing the key's name makes the dialog run messages at once, each of them a capture step
@@ -272,7 +204,7 @@ TEST_F(KeyCaptureTest, AKeyFoundInANestedStepLeavesTheRowShowingTheChordItStored
         }
     };
     Begin(4);
-    Hold(kButton1);
+    Hold(kButton1 | Button(2));
     EXPECT_FALSE(Message());
     EXPECT_EQ(ChordMask(Entry(4)), kButton1 | kXLeft);
     EXPECT_EQ(dialog.RowChord(4), kButton1 | kXLeft);
@@ -282,10 +214,10 @@ TEST_F(KeyCaptureTest, AKeyFoundInANestedStepLeavesTheRowShowingTheChordItStored
 TEST_F(KeyCaptureTest, StartingReleasesWhatChordsHoldAndEndingWithoutAKeyRestoresTheRow) {
     s.timing.pollingInterval = 100;
     ProduceEvents(s, JoystickSample{}, kButton1); // entry 4: button 1 presses Return
-    ASSERT_TRUE(TheFakeInput().injectedDown[13]);
+    ASSERT_TRUE(fake.input.injectedDown[13]);
 
     Begin(4);
-    EXPECT_FALSE(TheFakeInput().injectedDown[13]) << "lifted when the capture starts";
+    EXPECT_FALSE(fake.input.injectedDown[13]) << "lifted when the capture starts";
     EXPECT_EQ(d.captureTarget, KeyButtonId(4));
 
     Hold(kXLeft);

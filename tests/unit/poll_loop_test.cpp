@@ -1,10 +1,13 @@
 #include "engine/poll_loop.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "app/tray.h"
 #include "engine/calibration.h"
-#include "tests/unit/engine_fixture.h"
+#include "engine/poll_wait.h"
+#include "platform/tray.h"
+#include "tests/unit/fixture.h"
 
 namespace {
 
@@ -13,147 +16,152 @@ constexpr uint32_t kUnplugged = 167;
 // Default key map (button 1 Return, button 2 Tab), no repeat.
 struct PollLoopTest : EngineTest {
     JoystickSample sample{};
-    std::vector<uint32_t> sleeps;
     std::atomic<bool> stop{false};
 
     PollLoopTest() {
-        ResetKeyMapDefaults(s, ScanCodeOfKey);
         s.typematicOn = 0;
         Calibrate(s);
     }
     void HoldButtons(uint32_t buttons) {
-        JoystickSample j = TheFakeJoystick().sample;
+        JoystickSample j = fake.joystick.sample;
         j.buttons = buttons;
         SetFakeJoystickSample(j);
     }
     InputWord Published() const { return s.engine.currentInput.load(); }
-    // Runs the loop; `script` acts after the n-th sleep (1-based) and says whether to stop.
-    template <class Script> void RunLoop(Script script) {
-        TheFakeClock().onSleep = [&](uint32_t ms) {
-            sleeps.push_back(ms);
-            stop = script(sleeps.size());
-        };
-        RunPollLoop(s, ShowTrayState, &stop);
-    }
 };
 
-TEST_F(PollLoopTest, Cycle_PublishesWordMaskedByEnabledMaskAndFires) {
+TEST_F(PollLoopTest, Cycle_PublishesTheWordMaskedByEnabledMaskAndFires) {
     s.joystickId = 5;
     s.enabledMask = ~Button(1);
     HoldButtons(0b11);
     EXPECT_TRUE(PollCycle(s, sample));
     EXPECT_EQ(Published(), Button(2));
-    EXPECT_EQ(TakeEvents(), (Events{"+9"}));
-    EXPECT_EQ(TheFakeJoystick().lastReadId, 5u);
+    EXPECT_EQ(TakeEvents(), (Events{"+9:f"}));
+    EXPECT_EQ(fake.joystick.lastReadId, 5u);
 }
 
+// JOYERR_PARMS, JOYERR_NOCANDO, JOYERR_UNPLUGGED, MMSYSERR_NODRIVER, MMSYSERR_ERROR, and whatever
+// else a driver answers, are failed reads: the sample as the read left it.
 TEST_F(PollLoopTest, CaptureOrDialogActiveOrUnreadable_InjectsNothingButPublishes) {
     HoldButtons(0b1);
     PollCycle(s, sample);
     TakeEvents();
-    const int32_t counter = Counter(4);
-
-    for (int pause = 0; pause < 3; ++pause) {
-        s.captureActive = pause == 0;
-        s.dialogActive = pause == 1;
-        SetFakeJoystickReadResult(pause == 2 ? kUnplugged : kJoyNoError);
-        HoldButtons(pause == 2 ? 0b100 : 0b10); // an unreadable joystick's change is not seen
+    const struct {
+        bool capture, dialog;
+        uint32_t read;
+    } rows[] = {{true, false, 0},  {false, true, 0}, {false, false, 165}, {false, false, 166},
+                {false, false, kUnplugged}, {false, false, 6}, {false, false, 0xFFFFFFFF}};
+    for (const auto& row : rows) {
+        s.captureActive = row.capture;
+        s.dialogActive = row.dialog;
+        SetFakeJoystickReadResult(row.read);
+        HoldButtons(row.read != 0 ? 0b100 : 0b10); // an unreadable joystick's change is not seen
         s.engine.currentInput = 0;
+        EXPECT_EQ(PollCycle(s, sample), row.read == 0) << row.read;
         PollCycle(s, sample);
-        PollCycle(s, sample);
-        EXPECT_EQ(TakeEvents(), Events{}) << pause;
-        EXPECT_EQ(Counter(4), counter) << pause;
-        EXPECT_EQ(Published(), Button(2)) << pause;
+        EXPECT_EQ(TakeEvents(), Events{}) << row.capture << row.dialog << row.read;
+        EXPECT_NE(Counter(4), 0) << "button 1 still holds Return";
+        EXPECT_EQ(Published(), Button(2)) << row.capture << row.dialog << row.read;
     }
     s.dialogActive = false;
     SetFakeJoystickReadResult(kJoyNoError);
     HoldButtons(0);
     PollCycle(s, sample);
-    EXPECT_EQ(TakeEvents(), (Events{"-13"})) << "released once events flow again";
-}
-
-TEST_F(PollLoopTest, Loop_ReadableFromStart_ShowsActiveOnceAndCyclesAtPollingInterval) {
-    RunLoop([](size_t n) { return n == 3; });
-    EXPECT_EQ(TheFakeTray().states, (std::vector<bool>{true}));
-    EXPECT_EQ(TheFakeTray().tip, kActiveTip);
-    EXPECT_EQ(sleeps, (std::vector<uint32_t>{100, 100, 100}));
-    EXPECT_EQ(TheFakeFineTimer().periodsBegun, 1) << "the fine wait, chosen once";
-}
-
-TEST_F(PollLoopTest, Loop_InactiveEveryFiveSecondsUntilReadable_FailedCycleStillSleeps) {
-    SetFakeJoystickReadResult(kUnplugged);
-    RunLoop([](size_t n) {
-        if (n == 2)
-            SetFakeJoystickReadResult(kJoyNoError);
-        if (n == 4)
-            SetFakeJoystickReadResult(kUnplugged);
-        return n == 6;
-    });
-    EXPECT_EQ(TheFakeTray().states, (std::vector<bool>{false, false, true, false}));
-    EXPECT_EQ(TheFakeTray().tip, kInactiveTip);
-    EXPECT_EQ(sleeps, (std::vector<uint32_t>{5000, 5000, 100, 100, 100, 5000}));
-}
-
-TEST_F(PollLoopTest, EveryNonZeroReadResult_IsAFailedRead) {
-    // JOYERR_PARMS, JOYERR_NOCANDO, JOYERR_UNPLUGGED, MMSYSERR_NODRIVER, MMSYSERR_ERROR, and
-    // whatever else a driver answers.
-    const uint32_t results[] = {165, 166, kUnplugged, 6, 1, 0xFFFFFFFF};
-    HoldButtons(0b1);
-    for (uint32_t result : results) {
-        SetFakeJoystickReadResult(result);
-        EXPECT_FALSE(PollCycle(s, sample)) << result;
-        EXPECT_EQ(TakeEvents(), Events{}) << result;
-    }
-    RunLoop([](size_t n) { return n == 1; });
-    EXPECT_EQ(TheFakeTray().states, (std::vector<bool>{false}));
-    EXPECT_EQ(sleeps, (std::vector<uint32_t>{kInactiveRetryMilliseconds}));
+    EXPECT_EQ(TakeEvents(), (Events{"-13:1c"})) << "released once events flow again";
 }
 
 // The shell's notification area made anew takes the icon: it comes back with the state it
 // showed, and the poll thread repeats its state once, in case a change crossed the add.
-TEST_F(PollLoopTest, ShellRestart_IconAddedAgainWithItsStateAndRepeatedOnce) {
-    SetFakeJoystickReadResult(kUnplugged);
-    std::vector<std::string> readded;
-    RunLoop([&](size_t n) {
-        if (n == 1 || n == 3) {
-            TheFakeTray().present = false;
-            RestoreTrayIcon(s);
-            readded.push_back(TheFakeTray().tip);
-        }
-        SetFakeJoystickReadResult(kJoyNoError);
-        return n == 4;
-    });
-    EXPECT_EQ(readded, (std::vector<std::string>{kInactiveTip, kActiveTip}));
-    EXPECT_EQ(TheFakeTray().states, (std::vector<bool>{false, true, true}));
+TEST_F(PollLoopTest, Loop_TrayStateAndSleepsFollowTheReadsAndTheShell) {
+    const struct {
+        const char* what;
+        int32_t poll;
+        std::vector<uint32_t> reads; // read result until the first sleep, the second, ...
+        std::vector<size_t> shellRestarts; // after these sleeps
+        std::vector<bool> states;
+        std::vector<uint32_t> sleeps;
+        std::vector<std::string> tips; // of the icon added again
+    } rows[] = {
+        {"readable from the start", 100, {0, 0, 0}, {}, {true}, {100, 100, 100}, {}},
+        {"inactive every five seconds until readable, a failed cycle still sleeps",
+         100,
+         {kUnplugged, kUnplugged, 0, 0, kUnplugged, kUnplugged},
+         {},
+         {false, false, true, false},
+         {5000, 5000, 100, 100, 100, 5000},
+         {}},
+        {"a polling interval below one sleeps one millisecond", -20, {0, 0}, {}, {true}, {1, 1}, {}},
+        {"the shell restarts while inactive and while active",
+         100,
+         {kUnplugged, 0, 0, 0},
+         {1, 3},
+         {false, true, true},
+         {5000, 100, 100, 100},
+         {kInactiveTip, kActiveTip}},
+    };
+    for (const auto& row : rows) {
+        ResetFakeSystem();
+        s.tray.active = true;
+        s.timing.pollingInterval = row.poll;
+        std::vector<uint32_t> sleeps;
+        std::vector<std::string> tips;
+        SetFakeJoystickReadResult(row.reads[0]);
+        fake.onSleep = [&](uint32_t ms) {
+            sleeps.push_back(ms);
+            const size_t n = sleeps.size();
+            if (std::count(row.shellRestarts.begin(), row.shellRestarts.end(), n) != 0) {
+                TrayRemove();
+                RestoreTrayIcon(s);
+                tips.push_back(fake.trayTip);
+            }
+            stop = n == row.reads.size();
+            if (!stop)
+                SetFakeJoystickReadResult(row.reads[n]);
+        };
+        stop = false;
+        RunPollLoop(s, ShowTrayState, &stop);
+        EXPECT_EQ(fake.trayStates, row.states) << row.what;
+        EXPECT_EQ(fake.trayTip, row.states.back() ? kActiveTip : kInactiveTip) << row.what;
+        EXPECT_EQ(sleeps, row.sleeps) << row.what;
+        EXPECT_EQ(tips, row.tips) << row.what;
+        EXPECT_EQ(s.timing.pollingInterval, row.poll) << "the stored value stays";
+    }
 }
 
-TEST_F(PollLoopTest, Loop_PollingIntervalBelowOne_SleepsOneMillisecondAndKeepsTheValue) {
-    s.timing.pollingInterval = -20;
-    RunLoop([](size_t n) { return n == 2; });
-    EXPECT_EQ(sleeps, (std::vector<uint32_t>{1, 1}));
-    EXPECT_EQ(s.timing.pollingInterval, -20);
+// Timers as the systems offer them: the high-resolution timer, an older Windows that refuses
+// it, a system that takes any flag (an ordinary timer: sleeping finely is better), a timer that
+// cannot be set (that wait and all later ones sleep, never spin).
+TEST(PollWait, TheFinestWaitTheSystemOffersIsChosenOnce) {
+    const struct {
+        bool knowsHighResolution, takesAnyFlag, waitsFail;
+        std::vector<uint32_t> timerWaits, sleeps;
+        int periods;
+    } rows[] = {{true, false, false, {3, 10, 5000}, {}, 0},
+                {false, false, false, {}, {3, 10, 5000}, 1},
+                {true, true, false, {}, {3, 10, 5000}, 1},
+                {true, false, true, {3}, {3, 10, 5000}, 1}};
+    for (const auto& row : rows) {
+        ResetFakeSystem();
+        FakeTimers& timers = Fake().timers;
+        timers.knowsHighResolution = row.knowsHighResolution;
+        timers.takesAnyFlag = row.takesAnyFlag;
+        timers.waitsFail = row.waitsFail;
+        std::vector<uint32_t> sleeps;
+        Fake().onSleep = [&](uint32_t ms) { sleeps.push_back(ms); };
+        PollWait wait;
+        for (uint32_t ms : {3, 10, 5000})
+            WaitMilliseconds(wait, ms);
+        EXPECT_EQ(timers.waits, row.timerWaits);
+        EXPECT_EQ(sleeps, row.sleeps);
+        EXPECT_EQ(timers.periodsBegun, row.periods);
+        EXPECT_EQ(timers.open, row.timerWaits.size() == 3 ? 1 : 0) << "probes are closed";
+    }
 }
 
-TEST_F(PollLoopTest, AfterExitRelease_CyclesPublishButInjectNothing) {
-    HoldButtons(0b1);
-    PollCycle(s, sample);
-    ReleaseHeldAtExit(s);
-    HoldButtons(0b10);
-    PollCycle(s, sample);
-    EXPECT_EQ(TakeEvents(), (Events{"+13", "-13"}));
-    EXPECT_EQ(Published(), Button(2));
-}
-
-} // namespace
-
-namespace {
-struct PlugInLaterTest : EngineTest {};
-
-TEST_F(PlugInLaterTest, APadThatAnswersAgainIsCalibratedQuietlyUnlessItIsTheSamePad) {
-    ResetKeyMapDefaults(s, ScanCodeOfKey);
-    TheFakeJoystick().capsResult = 165; // not there at start-up
+TEST_F(PollLoopTest, APadThatAnswersAgainIsCalibratedQuietlyUnlessItIsTheSamePad) {
+    fake.joystick.capsResult = 165; // not there at start-up
     Calibrate(s);
-    TheFakeJoystick().capsResult = kJoyNoError;
+    fake.joystick.capsResult = kJoyNoError;
     // The pad is away for one retry and comes back with X's upper bound, centred; a percentage
     // set meanwhile shows whether it was calibrated again.
     const struct {
@@ -165,22 +173,23 @@ TEST_F(PlugInLaterTest, APadThatAnswersAgainIsCalibratedQuietlyUnlessItIsTheSame
                 {"another pad on that number", 10, 1000, 1000, 50}};
     for (const auto& row : rows) {
         s.timing.thresholdPercent = row.percent;
-        SetFakeJoystickReadResult(167);
-        std::atomic<bool> stop{false};
-        TheFakeClock().onSleep = [&](uint32_t ms) {
-            TheFakeJoystick().caps.axisMax[0] = row.xMax;
-            JoystickSample centred = TheFakeJoystick().sample;
+        SetFakeJoystickReadResult(kUnplugged);
+        fake.onSleep = [&](uint32_t ms) {
+            fake.joystick.caps.axisMax[0] = row.xMax;
+            JoystickSample centred = fake.joystick.sample;
             centred.pos[0] = row.xMax / 2;
             SetFakeJoystickSample(centred);
             SetFakeJoystickReadResult(kJoyNoError);
             stop = ms != kInactiveRetryMilliseconds;
         };
+        stop = false;
         RunPollLoop(s, ShowTrayState, &stop);
         EXPECT_EQ(s.calibration.range[0], row.range) << row.comesBack;
         EXPECT_EQ(s.calibration.threshold[0], row.threshold) << row.comesBack;
-        EXPECT_EQ(s.engine.currentInput.load(), 0u) << row.comesBack << ": reads as centred";
+        EXPECT_EQ(Published(), 0u) << row.comesBack << ": reads as centred";
     }
-    EXPECT_TRUE(TheFakeInput().events.empty()) << "no arrow held down";
-    EXPECT_TRUE(TheFakeMessageBox().shown.empty()) << "the poll thread shows nothing";
+    EXPECT_TRUE(fake.input.events.empty()) << "no arrow held down";
+    EXPECT_TRUE(fake.messages.empty()) << "the poll thread shows nothing";
 }
+
 } // namespace

@@ -8,7 +8,7 @@
 #include "engine/held_keys.h"
 #include "engine/poll_loop.h"
 #include "platform/tray.h"
-#include "tests/unit/engine_fixture.h"
+#include "tests/unit/fixture.h"
 #include "ui/grid_drag.h"
 #include "ui/grid_edit.h"
 #include "ui/grid_layout.h"
@@ -23,20 +23,15 @@ struct PollThreadTest : EngineTest {
     uint32_t seed = 12345;
     SetupDialogState d;
     KeyMessageMemory keyMessages;
-    struct : CaptureView {
-        void ShowChordCheck(int, bool) override {}
-        void ShowKeyName(uint8_t, uint8_t, int) override {}
-        bool KeyDownWaiting() override { return false; }
-    } view;
+    NullCaptureView view;
 
     PollThreadTest() {
-        ResetKeyMapDefaults(s, ScanCodeOfKey);
         SetEntry(6, Button(1) | Button(2), 'P');
         SetEntry(7, Button(3), 1);
         RecomputeMaxChordSize(s);
         Calibrate(s);
         d.grid.pageRows = 6;
-        TheFakeClock().onSleep = [this](uint32_t) { sleeps.fetch_add(1); };
+        fake.onSleep = [this](uint32_t) { sleeps.fetch_add(1); };
     }
     uint32_t Next() { return seed = seed * 1103515245u + 12345u; }
     void WaitForCycles(uint64_t more) {
@@ -60,9 +55,9 @@ TEST_F(PollThreadTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
         switch (Next() % 8) {
         case 0: // a key capture: lifts what is held, then takes the held inputs
             BeginKeyCapture(s, d, keyMessages, KeyButtonId(static_cast<int>(Next() % 6)));
-            TheFakeInput().physicalDown['K'] = true;
+            fake.input.physicalDown['K'] = true;
             StepKeyCapture(s, d, keyMessages, view, false);
-            TheFakeInput().physicalDown['K'] = false;
+            fake.input.physicalDown['K'] = false;
             break;
         case 1: // a check-box chord edit
             ReleaseAllKeys(s);

@@ -1,86 +1,58 @@
 #include "store/portable_mode.h"
 
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "core/key_map.h"
-#include "platform/input.h"
 #include "store/portable_file.h"
 #include "store/registry_layout.h"
 #include "store/slot_store.h"
-#include "tests/fakes/fake_message_box.h"
-#include "tests/fakes/fake_process.h"
-#include "tests/fakes/fake_registry.h"
+#include "tests/unit/fixture.h"
 
 namespace {
 
 using namespace std::string_literals;
 using Commands = std::vector<std::string>;
-const std::string kImportBuiltIn = "C:\\Windows\\system32\\reg.exe|reg import \"padwrt.cfg\"";
-const std::string kExportBuiltIn = "C:\\Windows\\system32\\reg.exe|reg export "
-                                   "\"HKCU\\SOFTWARE\\Orvanelk\\Padwright\" \"padwrt.cfg.new\" /y";
+const std::string kTool = "C:\\Windows\\system32\\reg.exe|";
+const std::string kImportBuiltIn = kTool + "reg import \"padwrt.cfg\"";
+const std::string kExportBuiltIn =
+    kTool + "reg export \"HKCU\\SOFTWARE\\Orvanelk\\Padwright\" \"padwrt.cfg.new\" /y";
 
-struct PortableModeTest : ::testing::Test {
-    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
-    ProgramState& s = *state;
-    FakeProcess& files = TheFakeProcess();
-    int owner = 0;
-
-    PortableModeTest() {
-        ResetFakeProcess();
-        ResetFakeRegistry();
-        TheFakeMessageBox() = FakeMessageBox{};
-        ResetKeyMapDefaults(s, ScanCodeOfKey);
-    }
+struct PortableModeTest : FakeSystemTest {
+    FakeProcess& files = fake.process;
     std::string PortableFile() const { return s.portableOn ? s.portableFile : "<off>"; }
+    void Start(const char* fileArgument) {
+        DecidePortableModeAtStart(s);
+        ImportFileAtStart(s, fileArgument);
+    }
 };
 
-TEST_F(PortableModeTest, StartWithoutAnyFileIsNormalMode) {
-    DecidePortableModeAtStart(s);
-    ImportFileAtStart(s, "missing.cfg");
-    EXPECT_EQ(PortableFile(), "<off>");
-    EXPECT_EQ(RegistryRoot(s), RegistryHive::LocalMachine);
-    EXPECT_TRUE(files.commands.empty());
-}
-
-TEST_F(PortableModeTest, BuiltInFileWinsOverTheCommandLineAndStaysOnEvenIfItsImportFails) {
-    files.files = {"padwrt.cfg", "mine.cfg"};
-    DecidePortableModeAtStart(s);
-    ImportFileAtStart(s, "mine.cfg");
-    EXPECT_EQ(files.commands, Commands{kImportBuiltIn});
-    EXPECT_EQ(PortableFile(), "padwrt.cfg");
-    EXPECT_EQ(RegistryRoot(s), RegistryHive::CurrentUser);
-
-    files.exitCode = 1;
-    DecidePortableModeAtStart(s);
-    ImportFileAtStart(s, nullptr);
-    EXPECT_EQ(PortableFile(), "padwrt.cfg");
-}
-
-TEST_F(PortableModeTest, CommandLineFileBecomesThePortableFileOnlyWhenItsImportSucceeds) {
-    files.files = {"C:\\my settings.cfg"};
-    DecidePortableModeAtStart(s);
-    ImportFileAtStart(s, "C:\\my settings.cfg");
-    EXPECT_EQ(files.commands,
-              Commands{"C:\\Windows\\system32\\reg.exe|reg import \"C:\\my settings.cfg\""});
-    EXPECT_EQ(PortableFile(), "C:\\my settings.cfg");
-
-    s.portableOn = false;
-    files.exitCode = 1;
-    ImportFileAtStart(s, "C:\\my settings.cfg");
-    EXPECT_EQ(PortableFile(), "<off>");
-
-    ImportFileAtStart(s, ""); // two spaces on the command line: an empty name, nothing imported
-    files.exitCode = 0;
-    files.systemDirectory = "";
-    ImportFileAtStart(s, "C:\\my settings.cfg");
-    EXPECT_EQ(files.commands.size(), 2u) << "no system directory: no reg.exe is looked for";
-    files.systemDirectory = "D:\\";
-    ImportFileAtStart(s, "C:\\my settings.cfg");
-    EXPECT_EQ(files.commands.back(), "D:\\reg.exe|reg import \"C:\\my settings.cfg\"");
+// The built-in file decides the mode, even when its import fails; a file named on the command
+// line becomes the portable file only when reg.exe, found in the system directory, imports it.
+TEST_F(PortableModeTest, Start_TheBuiltInFileOrAnImportedCommandLineFile) {
+    const std::string mine = "C:\\my settings.cfg";
+    const struct {
+        std::set<std::string> files;
+        const char* argument;
+        int exitCode;
+        std::string systemDirectory, portable;
+        Commands commands;
+    } rows[] = {
+        {{}, "missing.cfg", 0, "C:\\Windows\\system32", "<off>", {}},
+        {{"padwrt.cfg", mine}, mine.c_str(), 0, "C:\\Windows\\system32", "padwrt.cfg", {kImportBuiltIn}},
+        {{"padwrt.cfg"}, nullptr, 1, "C:\\Windows\\system32", "padwrt.cfg", {kImportBuiltIn}},
+        {{mine}, mine.c_str(), 0, "C:\\Windows\\system32", mine, {kTool + "reg import \"" + mine + "\""}},
+        {{mine}, mine.c_str(), 1, "C:\\Windows\\system32", "<off>", {kTool + "reg import \"" + mine + "\""}},
+        {{mine}, "", 0, "C:\\Windows\\system32", "<off>", {}}, // two spaces: an empty name
+        {{mine}, mine.c_str(), 0, "", "<off>", {}},            // no reg.exe is looked for
+        {{mine}, mine.c_str(), 0, "D:\\", mine, {"D:\\reg.exe|reg import \"" + mine + "\""}},
+    };
+    for (const auto& row : rows) {
+        ResetFakeSystem();
+        files.files = row.files;
+        files.exitCode = row.exitCode;
+        files.systemDirectory = row.systemDirectory;
+        Start(row.argument);
+        EXPECT_EQ(PortableFile(), row.portable) << row.portable;
+        EXPECT_EQ(files.commands, row.commands) << row.portable;
+        EXPECT_EQ(RegistryRoot(s), s.portableOn ? RegistryHive::CurrentUser : RegistryHive::LocalMachine);
+    }
 }
 
 // reg.exe imports whatever keys a file names: only an export of the base key and the keys below
@@ -128,18 +100,15 @@ TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
     for (const auto& row : rows) {
         files.files.insert(row.name);
         files.contents[row.name] = row.bytes;
-        DecidePortableModeAtStart(s);
-        ImportFileAtStart(s, row.name);
+        Start(row.name);
         EXPECT_EQ(PortableFile(), row.imported ? row.name : "<off>") << row.name;
         EXPECT_EQ(files.commands.size() == 1, row.imported) << row.name;
         files.commands.clear();
     }
-
     // The built-in file still decides the mode, and the next export replaces what it held.
     files.files.insert("padwrt.cfg");
     files.contents["padwrt.cfg"] = "";
-    DecidePortableModeAtStart(s);
-    ImportFileAtStart(s, nullptr);
+    Start(nullptr);
     EXPECT_EQ(PortableFile(), "padwrt.cfg");
     EXPECT_TRUE(files.commands.empty());
     ExportPortableFile(s);
@@ -150,83 +119,73 @@ TEST_F(PortableModeTest, EveryLoadImportsFirstWhilePortable) {
     LoadSlot(s);
     EXPECT_TRUE(files.commands.empty());
     files.files = {"padwrt.cfg"};
-    DecidePortableModeAtStart(s);
-    LoadSlot(s);
+    Start(nullptr);
     LoadSlot(s);
     EXPECT_EQ(files.commands, (Commands{kImportBuiltIn, kImportBuiltIn}));
 }
 
+// The export goes to a fresh file that replaces the portable file only when reg.exe succeeded
+// and wrote it; the previous file stays otherwise.
 TEST_F(PortableModeTest, ExportReplacesTheFileOnlyWhenTheEditorSucceededAndWroteIt) {
-    files.files = {"padwrt.cfg"};
-    DecidePortableModeAtStart(s);
-
-    ExportPortableFile(s);
-    EXPECT_EQ(files.commands, Commands{kExportBuiltIn});
-    EXPECT_EQ(files.files, (std::set<std::string>{"padwrt.cfg"}))
-        << "the fresh file took its place";
-
-    files.exitCode = 5;
-    ExportPortableFile(s);
-    EXPECT_EQ(files.files, (std::set<std::string>{"padwrt.cfg"})) << "the previous file stays";
-
-    files.exitCode = 0;
-    files.exportWritesFile = false;
-    ExportPortableFile(s);
-    EXPECT_EQ(files.files, (std::set<std::string>{"padwrt.cfg"}));
-
-    files.files.clear();
-    files.startFails = true;
-    ExportPortableFile(s);
-    EXPECT_TRUE(files.files.empty()) << "a failed export with no file leaves none";
+    const struct {
+        bool on;
+        int exitCode;
+        bool writes, startFails, replaced;
+    } rows[] = {{true, 0, true, false, true},
+                {true, 5, true, false, false},
+                {true, 0, false, false, false},
+                {true, 0, true, true, false},
+                {false, 0, true, false, false}};
+    for (const auto& row : rows) {
+        ResetFakeSystem();
+        files.files = {"padwrt.cfg"};
+        files.contents["padwrt.cfg"] = "previous";
+        Start(nullptr);
+        s.portableOn = row.on;
+        files.commands.clear();
+        files.exitCode = row.exitCode;
+        files.exportWritesFile = row.writes;
+        files.startFails = row.startFails;
+        ExportPortableFile(s);
+        EXPECT_EQ(files.commands, row.on ? Commands{kExportBuiltIn} : Commands{});
+        EXPECT_EQ(files.files, (std::set<std::string>{"padwrt.cfg"})) << "no fresh file left";
+        EXPECT_EQ(files.contents.count("padwrt.cfg") == 0, row.replaced) << row.exitCode;
+    }
 }
 
-TEST_F(PortableModeTest, ExportDoesNothingWhileOff) {
-    ExportPortableFile(s);
-    EXPECT_TRUE(files.commands.empty());
-}
-
-TEST_F(PortableModeTest, CheckingTheBoxExportsAtOnceOnlyWhenThereIsNoFile) {
-    SetPortableMode(s, true, &owner);
+TEST_F(PortableModeTest, TheCheckBox_ExportsOnlyWithoutAFileAndAsksOnlyAboutTheBuiltInOne) {
+    WindowHandle const dialog = &files;
+    SetPortableMode(s, true, dialog);
     EXPECT_EQ(PortableFile(), "padwrt.cfg");
     EXPECT_EQ(files.commands, Commands{kExportBuiltIn});
-    EXPECT_TRUE(files.files.count("padwrt.cfg"));
-
     files.commands.clear();
     s.portableOn = false;
-    SetPortableMode(s, true, &owner);
+    SetPortableMode(s, true, dialog);
     EXPECT_TRUE(files.commands.empty()) << "an existing file is neither imported nor overwritten";
-}
 
-TEST_F(PortableModeTest, UncheckingAsksAboutTheBuiltInFileOnly) {
-    files.files = {"padwrt.cfg", "mine.cfg"};
-    DecidePortableModeAtStart(s);
-    TheFakeMessageBox().answer = kIdNo;
-    SetPortableMode(s, false, &owner);
-    ASSERT_EQ(TheFakeMessageBox().shown.size(), 1u);
-    EXPECT_EQ(TheFakeMessageBox().shown[0].text, kRemoveFileQuestion);
-    EXPECT_EQ(TheFakeMessageBox().shown[0].buttons, kMbYesNo);
-    EXPECT_EQ(TheFakeMessageBox().shown[0].owner, &owner);
+    fake.answer = kIdNo;
+    SetPortableMode(s, false, dialog);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, kRemoveFileQuestion);
+    EXPECT_EQ(fake.messages[0].buttons, kMbYesNo);
+    EXPECT_EQ(fake.messages[0].owner, dialog);
     EXPECT_TRUE(files.files.count("padwrt.cfg")) << "No keeps the file";
     EXPECT_EQ(PortableFile(), "<off>");
-
-    SetPortableMode(s, true, &owner);
-    TheFakeMessageBox().answer = kIdYes;
-    SetPortableMode(s, false, &owner);
+    SetPortableMode(s, true, dialog);
+    fake.answer = kIdYes;
+    SetPortableMode(s, false, dialog);
     EXPECT_FALSE(files.files.count("padwrt.cfg")) << "Yes deletes it";
 
-    ImportPortableFile(s, "mine.cfg");
-    ASSERT_EQ(PortableFile(), "mine.cfg");
-    SetPortableMode(s, false, &owner);
-    EXPECT_EQ(TheFakeMessageBox().shown.size(), 2u) << "a command-line file is not asked about";
-    EXPECT_TRUE(files.files.count("mine.cfg"));
-    EXPECT_EQ(PortableFile(), "<off>");
-}
-
-TEST_F(PortableModeTest, CheckingTheBoxSwitchesFromACommandLineFileToTheBuiltInOne) {
     files.files = {"mine.cfg"};
     ImportPortableFile(s, "mine.cfg");
-    SetPortableMode(s, true, &owner);
-    EXPECT_EQ(PortableFile(), "padwrt.cfg");
+    ASSERT_EQ(PortableFile(), "mine.cfg");
+    SetPortableMode(s, false, dialog);
+    EXPECT_EQ(fake.messages.size(), 2u) << "a command-line file is not asked about";
+    EXPECT_TRUE(files.files.count("mine.cfg"));
+    EXPECT_EQ(PortableFile(), "<off>");
+    ImportPortableFile(s, "mine.cfg");
+    SetPortableMode(s, true, dialog);
+    EXPECT_EQ(PortableFile(), "padwrt.cfg") << "from a command-line file to the built-in one";
 }
 
 } // namespace

@@ -1,220 +1,170 @@
 #include "ui/setup_commands.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <memory>
-#include <string>
 
-#include "core/key_map.h"
-#include "platform/input.h"
 #include "store/portable_mode.h"
 #include "store/registry_layout.h"
 #include "store/slot_store.h"
-#include "tests/fakes/fake_input.h"
-#include "tests/fakes/fake_joystick.h"
-#include "tests/fakes/fake_message_box.h"
-#include "tests/fakes/fake_process.h"
-#include "tests/fakes/fake_registry.h"
+#include "tests/unit/fixture.h"
 #include "ui/dialog_activation.h"
 #include "ui/grid_edit.h"
 #include "ui/grid_layout.h"
 #include "ui/save_warning.h"
+#include "ui/timing_rules.h"
 
 namespace {
 
 constexpr InputWord kButton1 = 0x10000;
-WindowHandle const kDialog = reinterpret_cast<WindowHandle>(0x5e7);
 
-struct NamesShown : CaptureView {
-    int names = 0;
-    void ShowChordCheck(int, bool) override {}
-    void ShowKeyName(uint8_t, uint8_t, int) override { ++names; }
-    bool KeyDownWaiting() override { return false; }
-};
-
-struct SetupCommandsTest : ::testing::Test {
-    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
-    ProgramState& s = *state;
+struct SetupCommandsTest : FakeSystemTest {
+    WindowHandle const dialog = &d;
     SetupDialogState d;
-    FakeMessageBox& box = TheFakeMessageBox();
-    NamesShown view;
+    NullCaptureView view;
     KeyMessageMemory keys;
+    SetupSnapshot opened{};
 
     SetupCommandsTest() {
-        ResetFakeRegistry();
-        ResetFakeInput();
-        ResetFakeJoystick();
-        ResetFakeProcess();
-        box = FakeMessageBox{};
-        ResetKeyMapDefaults(s, ScanCodeOfKey);
-        ResetTimingDefaults(s);
         LoadSlot(s);
         d.grid.pageRows = 30;
     }
-    // Opens the dialog as the tray does.
-    SetupSnapshot Open() {
-        const SetupSnapshot opened = TakeSetupSnapshot(s);
-        OpenSetup(s, d, kDialog);
+    // Opens the dialog as the tray does, and edits what it can.
+    void OpenAndEdit() {
+        opened = TakeSetupSnapshot(s);
+        OpenSetup(s, d, dialog);
         s.dialogActive = true;
-        return opened;
-    }
-    void EditSomething() {
         ApplyChordEdit(s, d.grid, 6, kButton1);
         AddRow(s);
         ToggleInputEnabled(s, 0);
         SetTypematic(s, false);
         std::strcpy(s.configName, "Edited");
     }
-    void RequireAsOpened() {
-        EXPECT_EQ(ChordMask(ReadEntry(s.keyMap.entries[6])), 0u);
-        EXPECT_EQ(KeyCount(s), 10);
-        EXPECT_EQ(s.enabledMask, ~InputWord{0});
-        EXPECT_EQ(s.typematicOn, 1);
-        EXPECT_STRNE(s.configName, "Edited");
+    bool Close(bool saved) { return CloseSetup(s, d, dialog, view, opened, saved); }
+    bool Edited() {
+        const bool edits[] = {ChordMask(ReadEntry(s.keyMap.entries[6])) == kButton1,
+                              KeyCount(s) == 11, s.enabledMask == ~InputWord{1},
+                              s.typematicOn == 0, std::strcmp(s.configName, "Edited") == 0};
+        for (bool edit : edits)
+            EXPECT_EQ(edit, edits[0]) << "all edits or none";
+        return edits[0];
     }
+    std::string Question() const { return fake.messages.empty() ? "" : fake.messages[0].text; }
 };
 
-TEST_F(SetupCommandsTest, CancelOfASlotNeverSavedDiscardsTheEditsAndClosesTheDialog) {
-    const SetupSnapshot opened = Open();
-    EditSomething();
-    ASSERT_TRUE(CloseSetup(s, d, kDialog, view, opened, false));
-    RequireAsOpened();
-    EXPECT_TRUE(box.shown.empty()) << "nothing held: no question";
-    EXPECT_EQ(s.setupDialog, nullptr);
-    EXPECT_FALSE(s.dialogActive);
-    EXPECT_TRUE(TheFakeRegistry().writes.empty()) << "Cancel stores nothing";
+// An enabled input held while the dialog closes would go on typing: the user is asked first.
+// A key capture still running would take the click on the question's button for the row's key.
+TEST_F(SetupCommandsTest, Closing_AsksWhileAnEnabledInputIsHeldAndCancelDiscardsTheEdits) {
+    const struct {
+        InputWord held, disabled;
+        bool capturing;
+        int answer;
+        bool closed;
+    } rows[] = {{0, 0, false, kIdOk, true},           {kButton1, 0, false, kIdCancel, false},
+                {kButton1, 0, false, kIdOk, true},    {kButton1, kButton1, false, kIdCancel, true},
+                {kButton1, 0, true, kIdCancel, false}};
+    for (const auto& row : rows) {
+        ResetFakeSystem();
+        ResetKeyMapDefaults(s, ScanCodeOfKey);
+        LoadSlot(s);
+        OpenAndEdit();
+        s.enabledMask = s.enabledMask & ~row.disabled;
+        if (row.capturing)
+            BeginKeyCapture(s, d, keys, KeyButtonId(3));
+        s.engine.currentInput = row.held;
+        fake.answer = row.answer;
+        view.names = 0;
+        EXPECT_EQ(Close(false), row.closed) << row.held << row.answer;
+        EXPECT_FALSE(s.captureActive);
+        EXPECT_EQ(view.names, row.capturing ? 1 : 0) << "the key button names its key again";
+        EXPECT_EQ(Question(), row.held & ~row.disabled ? kSetupNotReleasedQuestion : "");
+        EXPECT_EQ(Edited(), !row.closed);
+        EXPECT_EQ(s.setupDialog, row.closed ? nullptr : dialog);
+        EXPECT_EQ(s.dialogActive, !row.closed);
+        EXPECT_TRUE(fake.registry.writes.empty()) << "Cancel stores nothing";
+    }
+    EXPECT_EQ(fake.messages[0].buttons, kMbOkCancel);
+    EXPECT_EQ(fake.messages[0].owner, dialog);
 }
 
-TEST_F(SetupCommandsTest, OkStoresTheEditsAndTheReloadAfterItKeepsThem) {
-    const SetupSnapshot opened = Open();
-    EditSomething();
+TEST_F(SetupCommandsTest, Ok_StoresTheEditsAndTheReloadAfterItKeepsThem) {
+    OpenAndEdit();
     ApplyChordEdit(s, d.grid, 10, kButton1);
     RemoveRow(s, d.grid);
-    SaveSetup(s, kDialog);
-    ASSERT_TRUE(CloseSetup(s, d, kDialog, view, opened, true));
-    const KeyMapEntry e = ReadEntry(s.keyMap.entries[6]);
-    EXPECT_EQ(ChordMask(e), kButton1);
-    EXPECT_EQ(e.bitCount, 1);
-    EXPECT_EQ(KeyCount(s), 10);
+    AddRow(s);
+    EXPECT_TRUE(SaveSetup(s, dialog));
+    ASSERT_TRUE(Close(true));
+    EXPECT_TRUE(Edited());
     EXPECT_EQ(ChordMask(ReadEntry(s.keyMap.entries[10])), kButton1)
         << "a row lowered out of view with \"-\" keeps its edit";
-    EXPECT_EQ(s.enabledMask, ~InputWord{1});
-    EXPECT_EQ(s.typematicOn, 0);
-    EXPECT_STREQ(s.configName, "Edited");
-    EXPECT_NE(TheFakeRegistry().Get(RegistryHive::LocalMachine, kBaseKeyPath, "keymap"), nullptr);
+    EXPECT_FALSE(fake.registry.Get(RegistryHive::LocalMachine, kBaseKeyPath, "keymap").empty());
+}
+
+// Without the right to write the machine's key OK stores for the user; only a save that stores
+// nowhere says so, and the dialog stays open with the edits.
+TEST_F(SetupCommandsTest, Ok_WithoutTheMachinesKeyStoresForTheUserAndOnlyStoringNowhereSaysSo) {
+    fake.registry.localMachineReadOnly = true;
+    OpenAndEdit();
+    EXPECT_TRUE(SaveSetup(s, dialog));
+    ASSERT_TRUE(Close(true));
+    EXPECT_TRUE(Edited()) << "the reload reads what OK stored";
+    EXPECT_TRUE(fake.messages.empty());
+    fake.registry.currentUserReadOnly = true;
+    std::strcpy(s.configName, "Unsaved");
+    EXPECT_FALSE(SaveSetup(s, dialog));
+    EXPECT_EQ(Question(), kNotSavedText);
+    EXPECT_STREQ(s.configName, "Unsaved");
 }
 
 TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheSave) {
-    SetupSnapshot opened = Open();
-    SaveSetup(s, kDialog);
-    EXPECT_TRUE(TheFakeProcess().commands.empty()) << "no file to write while portable mode is off";
-    SetPortableMode(s, true, kDialog);
-    ASSERT_TRUE(CloseSetup(s, d, kDialog, view, opened, false));
+    OpenAndEdit();
+    SaveSetup(s, dialog);
+    EXPECT_TRUE(fake.process.commands.empty()) << "no file to write while portable mode is off";
+    SetPortableMode(s, true, dialog);
+    ASSERT_TRUE(Close(false));
     EXPECT_TRUE(s.portableOn) << "Cancel does not undo the mode";
-
-    opened = Open();
-    EditSomething();
-    TheFakeProcess().commands.clear();
-    SaveSetup(s, kDialog);
-    ASSERT_EQ(TheFakeProcess().commands.size(), 1u);
-    EXPECT_NE(TheFakeProcess().commands[0].find("|reg export "), std::string::npos);
-    EXPECT_NE(TheFakeRegistry().Get(RegistryHive::CurrentUser, kBaseKeyPath, "keymap"), nullptr)
+    OpenAndEdit();
+    fake.process.commands.clear();
+    SaveSetup(s, dialog);
+    ASSERT_EQ(fake.process.commands.size(), 1u);
+    EXPECT_NE(fake.process.commands[0].find("|reg export "), std::string::npos);
+    EXPECT_FALSE(fake.registry.Get(RegistryHive::CurrentUser, kBaseKeyPath, "keymap").empty())
         << "saved under the current user before the export";
 }
 
-TEST_F(SetupCommandsTest, AnOkWithoutTheMachinesKeyStoresForTheUserAndOnlyOneStoringNowhereSaysSo) {
-    TheFakeRegistry().localMachineReadOnly = true;
-    SetupSnapshot opened = Open();
-    EditSomething();
-    EXPECT_TRUE(SaveSetup(s, kDialog));
-    ASSERT_TRUE(CloseSetup(s, d, kDialog, view, opened, true));
-    EXPECT_STREQ(s.configName, "Edited") << "the reload reads what OK stored";
-    EXPECT_TRUE(box.shown.empty());
-
-    TheFakeRegistry().currentUserReadOnly = true;
-    opened = Open();
-    std::strcpy(s.configName, "Unsaved");
-    EXPECT_FALSE(SaveSetup(s, kDialog));
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0].text, kNotSavedText);
-    EXPECT_EQ(box.shown[0].owner, kDialog);
-    EXPECT_STREQ(s.configName, "Unsaved") << "the dialog stays open with the edits";
-}
-
-TEST_F(SetupCommandsTest, ClosingWithAnEnabledInputHeldAsksAndARefusalKeepsEverything) {
-    const SetupSnapshot opened = Open();
-    EditSomething();
-    s.engine.currentInput = kButton1;
-    box.answer = kIdCancel;
-    EXPECT_FALSE(CloseSetup(s, d, kDialog, view, opened, false));
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0].text, "A joystick key or axis is not released. Exit anyway?");
-    EXPECT_EQ(box.shown[0].buttons, kMbOkCancel);
-    EXPECT_EQ(box.shown[0].owner, kDialog);
-    EXPECT_EQ(s.setupDialog, kDialog);
-    EXPECT_EQ(KeyCount(s), 11) << "the edits stay";
-
-    box.answer = kIdOk;
-    EXPECT_TRUE(CloseSetup(s, d, kDialog, view, opened, false));
-    RequireAsOpened();
-}
-
-TEST_F(SetupCommandsTest, AHeldInputThatIsDisabledAsksNothing) {
-    const SetupSnapshot opened = Open();
-    ToggleInputEnabled(s, 16);
-    s.engine.currentInput = kButton1; // as a stale word could still show it
-    EXPECT_TRUE(CloseSetup(s, d, kDialog, view, opened, false));
-    EXPECT_TRUE(box.shown.empty());
-}
-
-// The click on the question's button is a mouse button down while the question is on screen; a
-// capture still running then would take it for the row's key.
-TEST_F(SetupCommandsTest, ClosingAndDefaultsEndACaptureBeforeTheyAsk) {
-    const SetupSnapshot opened = Open();
-    BeginKeyCapture(s, d, keys, KeyButtonId(3));
-    s.engine.currentInput = kButton1;
-    box.answer = kIdCancel;
-    EXPECT_FALSE(CloseSetup(s, d, kDialog, view, opened, false));
-    EXPECT_FALSE(s.captureActive);
-    EXPECT_EQ(view.names, 1) << "the key button names its key again";
-
-    BeginKeyCapture(s, d, keys, KeyButtonId(3));
-    EXPECT_FALSE(ResetSetupToDefaults(s, d, kDialog, view));
-    EXPECT_FALSE(s.captureActive);
-}
-
-TEST_F(SetupCommandsTest, DefaultSettingsAsksAndResetsTheKeyMapOnlyOnOk) {
-    Open();
-    EditSomething();
+// The defaults replace every entry beyond the ten default rows as well (high mask bits too) but
+// keep the reserved bytes and the timing, which has its own Default.
+TEST_F(SetupCommandsTest, DefaultSettings_AsksAndResetsTheKeyMapOnlyOnOk) {
+    OpenAndEdit();
+    KeyMapEntry e = {0x30000, 1u << 8, 'A', 0x1E, 3, 0x5A};
+    WriteEntry(s.keyMap.entries[127], e);
     d.grid.scrollPos = 1;
     s.timing.typematicDelay = 900;
-    box.answer = kIdCancel;
-    EXPECT_FALSE(ResetSetupToDefaults(s, d, kDialog, view));
-    EXPECT_EQ(KeyCount(s), 11);
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0].text, "Reset to default settings?");
-    EXPECT_EQ(box.shown[0].buttons, kMbOkCancel);
-
-    box.answer = kIdOk;
-    EXPECT_TRUE(ResetSetupToDefaults(s, d, kDialog, view));
-    EXPECT_EQ(KeyCount(s), 10);
+    BeginKeyCapture(s, d, keys, KeyButtonId(3));
+    for (int answer : {kIdCancel, kIdOk}) {
+        fake.answer = answer;
+        EXPECT_EQ(ResetSetupToDefaults(s, d, dialog, view), answer == kIdOk);
+        EXPECT_FALSE(s.captureActive) << "ended before the question";
+        EXPECT_EQ(KeyCount(s), answer == kIdCancel ? 11 : 10);
+        EXPECT_EQ(d.grid.scrollPos, answer == kIdCancel ? 1 : 0);
+    }
     EXPECT_EQ(ChordMask(ReadEntry(s.keyMap.entries[6])), 0u);
     EXPECT_EQ(s.enabledMask, ~InputWord{0});
     EXPECT_EQ(s.typematicOn, 1);
-    EXPECT_EQ(d.grid.scrollPos, 0);
-    EXPECT_EQ(s.timing.typematicDelay, 900) << "timing has its own Default";
+    EXPECT_EQ(Question(), kSetupResetQuestion);
+    EXPECT_EQ(fake.messages[0].buttons, kMbOkCancel);
+    e = ReadEntry(s.keyMap.entries[127]);
+    EXPECT_EQ(ChordMask(e) | e.vk | e.bitCount, 0u);
+    EXPECT_EQ(e.reserved, 0x5A);
+    EXPECT_EQ(s.timing.typematicDelay, 900);
 }
 
 TEST_F(SetupCommandsTest, AJoystickChoiceWithoutSelectionKeepsTheJoystickInUse) {
     s.joystickId = 0;
-    EXPECT_FALSE(ChooseJoystick(s, kNoListSelection, kDialog));
+    EXPECT_FALSE(ChooseJoystick(s, kNoListSelection, dialog));
     EXPECT_EQ(s.joystickId, 0u);
-
-    TheFakeJoystick().caps.numButtons = 32;
-    EXPECT_TRUE(ChooseJoystick(s, 3, kDialog));
+    fake.joystick.caps.numButtons = 32;
+    EXPECT_TRUE(ChooseJoystick(s, 3, dialog));
     EXPECT_EQ(s.joystickId, 3u);
-    EXPECT_EQ(TheFakeJoystick().lastCapsId, 3u) << "the new joystick is calibrated";
+    EXPECT_EQ(fake.joystick.lastCapsId, 3u) << "the new joystick is calibrated";
     EXPECT_EQ(s.calibration.numButtons, 32);
 }
 
@@ -234,6 +184,33 @@ TEST(DialogActivation, EventsStayPausedWhileAWindowOfTheDialogsIsActiveAndFlowIn
                 {"the user clicks another program's window", {false, false, false}, false}};
     for (const auto& row : rows)
         EXPECT_EQ(DialogActiveAfter(row.change), row.paused) << row.when;
+}
+
+// A box's text as one number, digit groups included; small, negative or unreadable values
+// become 3, except a typematic delay of 0. The spin steps down to 3 and no further.
+TEST(TimingValues, TextToNumberToValidValue) {
+    const struct {
+        const char* text;
+        bool readable;
+        int32_t interval, delay;
+    } rows[] = {
+        {"1000", true, 1000, 1000},  {" 250 ", true, 250, 250},     {"1,000", true, 1000, 1000},
+        {"1.000", true, 1000, 1000}, {"1 000", true, 1000, 1000},   {"0", true, 3, 0},
+        {"2", true, 3, 2},           {"3", true, 3, 3},             {"2147483648", true, 3, 3},
+        {"4,294,967,295", true, 3, 3}, {"4294967296", false, 3, 3}, {"", false, 3, 3},
+        {"12a", false, 3, 3},        {"-5", false, 3, 3},           {"1,00", false, 3, 3},
+        {"1000,000", false, 3, 3},   {"1,00,000", false, 3, 3},   {",100", false, 3, 3},         {"1,,000", false, 3, 3},
+        {"1,000,", false, 3, 3}};
+    for (const auto& row : rows) {
+        uint32_t number = 0;
+        EXPECT_EQ(ReadTimingText(row.text, number), row.readable) << row.text;
+        EXPECT_EQ(ValidInterval(row.readable, number), row.interval) << row.text;
+        EXPECT_EQ(ValidTypematicDelay(row.readable, number), row.delay) << row.text;
+    }
+    EXPECT_TRUE(AcceptSpin(4, -1));
+    EXPECT_FALSE(AcceptSpin(3, -1));
+    EXPECT_FALSE(AcceptSpin(12, -10));
+    EXPECT_TRUE(AcceptSpin(0, 1)) << "a delay typed as 0 can be spun up";
 }
 
 } // namespace

@@ -1,120 +1,107 @@
 #include "engine/zones.h"
 
-#include "tests/unit/engine_fixture.h"
+#include "tests/unit/fixture.h"
 
 namespace {
 
+TEST_F(EngineTest, ZoneMode_OnWhileAnEntryOfKeyCountHoldsBothDirectionsOfXOrY) {
+    const struct {
+        InputWord mask;
+        int32_t keyCount;
+        int zoneMode;
+    } rows[] = {{0x3, 2, 1}, {0xC | Button(1), 2, 1}, {0x6, 2, 0}, {0x30, 2, 0}, {0x3, 1, 0}};
+    for (const auto& row : rows) {
+        UseEntries({{0x1, 'A'}, {row.mask, 'B'}});
+        s.keyMap.keyCount = row.keyCount;
+        RecomputeZoneMode(s);
+        EXPECT_EQ(s.zoneMode, row.zoneMode) << row.mask << " of " << row.keyCount;
+    }
+}
+
 constexpr InputWord kXBoth = 0x3;
 
-struct ZonesTest : EngineTest {
-    ZonesTest() {
-        ResetKeyMapDefaults(s, ScanCodeOfKey);
-        s.zoneMode = 1;
-        Calibrate(0, 0, 1000); // X: center 500, range 1000
-    }
-    void Calibrate(int axis, uint32_t min, uint32_t max) {
-        s.calibration.center[axis] = (min + max) >> 1;
-        s.calibration.range[axis] = max - min;
-    }
-    // One cycle of zone selection then chord resolution, as the poll loop runs them.
-    Events Cycle(uint32_t x, InputWord input = 0, uint32_t y = 0) {
-        JoystickSample sample{};
-        sample.pos[0] = x;
-        sample.pos[1] = y;
-        ProduceEvents(s, sample, input);
-        return TakeEvents();
-    }
+struct ZoneStep {
+    uint32_t x; // Y stays at its minimum
+    InputWord input;
+    Events arrived;
+};
+struct ZoneRow {
+    const char* what;
+    std::vector<EngineTest::Entry> map;
+    std::vector<ZoneStep> steps;
+    uint32_t xMin = 0, xMax = 1000;
+};
+void PrintTo(const ZoneRow& r, std::ostream* out) { *out << r.what; }
+
+const ZoneRow kZoneRows[] = {
+    {"a slow sweep taps each zone once; borders at quarters, the maximum in zone 4",
+     {{kXBoth, 'A'}, {kXBoth, 'B'}, {kXBoth, 'C'}, {kXBoth, 'D'}},
+     {{0, 0, {"+A", "-A"}},  {249, 0, {}},          {250, 0, {"+B", "-B"}}, {499, 0, {}},
+      {500, 0, {"+C", "-C"}}, {749, 0, {}},         {750, 0, {"+D", "-D"}}, {1000, 0, {}},
+      {500, 0, {"+C", "-C"}}, {0, 0, {"+A", "-A"}}, {1000, 0, {"+D", "-D"}}}},
+    {"modifiers are tapped along in key map order with all downs first; right Shift is a zone",
+     {{kXBoth, 16}, {kXBoth, 'A'}, {kXBoth, 161}, {kXBoth, 'B'}},
+     {{999, 0, {"+16", "+B", "-16", "-B"}}, {500, 0, {"+16", "+161", "-16", "-161"}}}},
+    {"two modifier entries for one key tap it once",
+     {{kXBoth, 17}, {kXBoth, 'A'}, {kXBoth, 17}, {kXBoth, 'B'}},
+     {{999, 0, {"+17", "+B", "-17", "-B"}}}},
+    {"participants are decided by the low word alone",
+     {{kXBoth | Button(17), 'A'}, {kXBoth, 'B'}},
+     {{0, 0, {"+A", "-A"}}}},
+    // Button 1 brings entry R into X (three zones, still zone 1) and into Y, where it is the only
+    // participant: Y taps R, which also takes the button's bit from chord resolution.
+    {"a held button joins both axes and fires as a chord one cycle later",
+     {{kXBoth, 'A'}, {kXBoth, 'B'}, {Button(1), 'R'}},
+     {{0, 0, {"+A", "-A"}},
+      {0, 0, {}},
+      {0, Button(1), {"+R", "-R"}},
+      {0, Button(1), {"+R"}},
+      {0, 0, {"-R"}}}},
+    {"Y finds its participants before X takes their bits",
+     {{kXBoth, 'A'}, {Button(2), 'T'}},
+     {{999, Button(2), {"+T", "-T", "+T", "-T"}}}},
+    {"without a range every position is zone 1",
+     {{kXBoth, 'A'}, {kXBoth, 'B'}},
+     {{70000, 0, {"+A", "-A"}}, {5, 0, {}}},
+     0,
+     0},
+    {"bounds the wrong way round are no range",
+     {{kXBoth, 'A'}, {kXBoth, 'B'}},
+     {{0, 0, {"+A", "-A"}}, {999, 0, {}}},
+     10,
+     5},
+    {"mouse button zones click the button", {{kXBoth, 1}, {kXBoth, 5}},
+     {{0, 0, {"+m2", "-m4"}}, {999, 0, {"+m128/1", "-m256/1"}}}},
+    // X's zones are A and the two arrows; held X low also makes the left arrow Y's only
+    // participant, so both axes tap in the first cycle and take the bit.
+    {"one-direction entries fire as chords in cycles without a tap, released once",
+     {{kXBoth, 'A'}, {0x1, 37}, {0x2, 39}},
+     {{0, 0x1, {"+A", "-A", "+37", "-37"}},
+      {0, 0x1, {"+37"}},
+      {400, 0, {"+37", "-37"}}}},
+    {"a tap of a key a chord holds leaves it down until the chord ends",
+     {{kXBoth, 'A'}, {kXBoth, 'B'}, {Button(17), 'B'}},
+     {{0, Button(17), {"+A", "-A", "+B"}}, {999, Button(17), {"+B"}}, {999, 0, {"-B"}}}},
 };
 
-TEST_F(ZonesTest, SlowSweepTapsEachZoneOnceAndAJumpTapsOnlyTheLast) {
-    UseEntries({{kXBoth, 'A'}, {kXBoth, 'B'}, {kXBoth, 'C'}, {kXBoth, 'D'}});
-    Events taps;
-    for (uint32_t x = 0; x <= 1000; x += 50)
-        for (const std::string& e : Cycle(x))
-            taps.push_back(e);
-    for (int x = 950; x >= 0; x -= 50)
-        for (const std::string& e : Cycle(static_cast<uint32_t>(x)))
-            taps.push_back(e);
-    EXPECT_EQ(taps, (Events{"+A", "-A", "+B", "-B", "+C", "-C", "+D", "-D", "+C", "-C", "+B", "-B",
-                            "+A", "-A"}));
-    // Zone borders: 249 | 250, 499 | 500, 749 | 750; the maximum 1000 stays in zone 4.
-    EXPECT_EQ(Cycle(249), Events{});
-    EXPECT_EQ(Cycle(250), (Events{"+B", "-B"}));
-    EXPECT_EQ(Cycle(1000), (Events{"+D", "-D"})) << "a jump taps only the zone it lands in";
-    EXPECT_EQ(Cycle(750), Events{});
+struct ZonesTest : EngineTest, ::testing::WithParamInterface<ZoneRow> {};
+
+TEST_P(ZonesTest, TapsArriveAsTheRowSays) {
+    const ZoneRow& r = GetParam();
+    UseEntries(r.map);
+    s.zoneMode = 1;
+    s.calibration.center[0] = (r.xMin + r.xMax) >> 1;
+    s.calibration.range[0] = r.xMax - r.xMin;
+    s.calibration.center[1] = 500;
+    s.calibration.range[1] = 1000;
+    for (size_t n = 0; n < r.steps.size(); ++n) {
+        JoystickSample sample{};
+        sample.pos[0] = r.steps[n].x;
+        ProduceEvents(s, sample, r.steps[n].input);
+        EXPECT_EQ(TakeEvents(), r.steps[n].arrived) << r.what << ", step " << n + 1;
+    }
 }
 
-TEST_F(ZonesTest, ModifiersAreTappedAlongInKeyMapOrderWithAllDownsFirst) {
-    UseEntries({{kXBoth, 16}, {kXBoth, 'A'}, {kXBoth, 161}, {kXBoth, 'B'}});
-    // Right Shift (161) is an ordinary key here, so it counts as a zone: A, 161, B.
-    EXPECT_EQ(Cycle(999), (Events{"+16", "+B", "-16", "-B"}));
-    EXPECT_EQ(Cycle(500), (Events{"+16", "+161", "-16", "-161"}));
-}
-
-TEST_F(ZonesTest, TwoModifierEntriesForOneKeyTapItOnce) {
-    UseEntries({{kXBoth, 17}, {kXBoth, 'A'}, {kXBoth, 17}, {kXBoth, 'B'}});
-    EXPECT_EQ(Cycle(999), (Events{"+17", "+B", "-17", "-B"}));
-}
-
-TEST_F(ZonesTest, ParticipantsAreDecidedByTheLowWordAlone) {
-    UseEntries({{kXBoth | Button(17), 'A'}, {kXBoth, 'B'}});
-    EXPECT_EQ(Cycle(0), (Events{"+A", "-A"})) << "button 17 not held, still a zone";
-}
-
-TEST_F(ZonesTest, HeldButtonJoinsBothAxesAndFiresAsAChordOneCycleLater) {
-    Calibrate(1, 0, 1000);
-    UseEntries({{kXBoth, 'A'}, {kXBoth, 'B'}, {Button(1), 'R'}});
-    EXPECT_EQ(Cycle(0), (Events{"+A", "-A"})) << "first cycle taps the zone under the stick";
-    EXPECT_EQ(Cycle(0), Events{});
-
-    // Button 1 brings entry R into X (three zones now, still zone 1) and into Y, where it is
-    // the only participant: Y taps R, which also takes the button's bit from chord resolution.
-    EXPECT_EQ(Cycle(0, Button(1)), (Events{"+R", "-R"}));
-    EXPECT_EQ(Cycle(0, Button(1)), Events{"+R"}) << "the chord fires one cycle later";
-    EXPECT_EQ(Cycle(0), Events{"-R"})
-        << "letting go releases the chord; X, back to two zones, stays in zone 1";
-}
-
-TEST_F(ZonesTest, YFindsItsParticipantsBeforeXTakesTheirBits) {
-    Calibrate(1, 0, 1000);
-    UseEntries({{kXBoth, 'A'}, {Button(2), 'T'}});
-    // X has zones A and T: at its maximum it taps T and takes button 2's bit; Y, whose only
-    // participant is T, still finds it and taps it too.
-    EXPECT_EQ(Cycle(999, Button(2)), (Events{"+T", "-T", "+T", "-T"}));
-}
-
-TEST_F(ZonesTest, WithoutARangeEveryPositionIsZoneOne) {
-    s.calibration.range[0] = 0;
-    s.calibration.center[0] = 0;
-    UseEntries({{kXBoth, 'A'}, {kXBoth, 'B'}});
-    EXPECT_EQ(Cycle(70000), (Events{"+A", "-A"}));
-    EXPECT_EQ(Cycle(5), Events{});
-    Calibrate(0, 10, 5); // bounds the wrong way round give a negative range
-    EXPECT_EQ(Cycle(0), Events{});
-}
-
-TEST_F(ZonesTest, MouseButtonZonesClickTheButton) {
-    UseEntries({{kXBoth, 1}, {kXBoth, 5}});
-    EXPECT_EQ(Cycle(0), (Events{"+m2", "-m4"}));
-    EXPECT_EQ(Cycle(999), (Events{"+m128/1", "-m256/1"}));
-}
-
-TEST_F(ZonesTest, OneDirectionEntriesFireAsChordsInCyclesWithoutATap) {
-    UseEntries({{kXBoth, 'A'}, {0x1, 37}, {0x2, 39}});
-    // X's zones are A, the left and the right arrow. Held X low also makes the left arrow Y's
-    // only participant, so both axes tap in the first cycle and take the bit.
-    EXPECT_EQ(Cycle(0, 0x1), (Events{"+A", "-A", "+37", "-37"}));
-    EXPECT_EQ(Cycle(0, 0x1), Events{"+37"}) << "no tap: the arrow fires as a chord";
-    EXPECT_EQ(Cycle(400, 0), (Events{"+37", "-37"}))
-        << "zone 2 taps the arrow while its chord holds it: the chord's release lifts it, once";
-}
-
-TEST_F(ZonesTest, ATapOfAKeyAChordHoldsLeavesItDownUntilTheChordEnds) {
-    UseEntries({{kXBoth, 'A'}, {kXBoth, 'B'}, {Button(17), 'B'}});
-    EXPECT_EQ(Cycle(0, Button(17)), (Events{"+A", "-A", "+B"}));
-    EXPECT_EQ(Cycle(999, Button(17)), Events{"+B"}) << "B stays down: button 17 still holds it";
-    EXPECT_TRUE(TheFakeInput().injectedDown['B']);
-    EXPECT_EQ(Cycle(999), Events{"-B"});
-}
+INSTANTIATE_TEST_SUITE_P(Rows, ZonesTest, ::testing::ValuesIn(kZoneRows));
 
 } // namespace

@@ -15,15 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/driver/case_runner.h"
-#include "tests/e2e/driver/input_observer.h"
-#include "tests/e2e/driver/program.h"
-#include "tests/e2e/driver/program_windows.h"
-#include "tests/e2e/driver/registry_values.h"
-#include "tests/e2e/driver/screenshot.h"
-#include "tests/e2e/driver/scripted_joystick_control.h"
-#include "tests/e2e/driver/text_receiver.h"
-#include "tests/e2e/driver/tray_menu.h"
+#include "res/setup_dialog_ids.h"
+#include "tools/winekit/input_observer.h"
+#include "tools/winekit/program.h"
+#include "tools/winekit/registry_values.h"
+#include "tools/winekit/screenshot.h"
+#include "tools/winekit/scripted_joystick_control.h"
+#include "tools/winekit/text_receiver.h"
+#include "tools/winekit/tray_menu.h"
 
 namespace {
 
@@ -33,13 +32,8 @@ constexpr uint64_t kBothXBits = 0x3; // X left and X right together: the X axis 
 constexpr uint64_t kButton17 = 1ull << 32, kButton18 = 1ull << 33, kButton19 = 1ull << 34;
 constexpr uint32_t kJoyButton17 = 1u << 16, kJoyButton18 = 1u << 17, kJoyButton19 = 1u << 18;
 
-struct DemoEntry {
-    uint64_t chord;
-    uint8_t vk;
-    uint8_t scan;
-};
 // Written out from the keyboard: four zones left to right type 1 to 4.
-constexpr DemoEntry kDemoKeyMap[] = {
+const std::vector<StoredKey> kDemoKeyMap = {
     {kBothXBits, '1', 0x02},
     {kBothXBits, '2', 0x03},
     {kBothXBits, '3', 0x04},
@@ -57,10 +51,6 @@ constexpr uint32_t kAxisMax = 65535;
 constexpr uint32_t kZoneMiddle[] = {kAxisMax / 8, 3 * (kAxisMax / 8), 5 * (kAxisMax / 8),
                                     7 * (kAxisMax / 8)};
 constexpr uint32_t kCentre = kAxisMax / 2;
-
-// The setup dialog as a user sees it, and its Cancel button.
-constexpr char kSetupCaption[] = "PadwrightTool Setup";
-constexpr int kSetupCancel = 13104;
 
 LARGE_INTEGER demoStart, ticksPerSecond;
 
@@ -87,19 +77,13 @@ void Say(const char* format, ...) {
 
 void StoreDemoSettings() {
     DeleteProgramRegistry();
-    std::vector<uint8_t> bytes;
-    for (const DemoEntry& e : kDemoKeyMap) {
-        for (int i = 0; i < 8; ++i)
-            bytes.push_back(uint8_t(e.chord >> (8 * i)));
-        bytes.insert(bytes.end(), {e.vk, e.scan, uint8_t(__builtin_popcountll(e.chord)), 0});
-    }
-    const std::string slot = SlotSubKey('1');
-    WriteStoredUint32(RegistryRoot::Machine, slot, "numkeys", uint32_t(std::size(kDemoKeyMap)));
-    WriteStoredBytes(RegistryRoot::Machine, slot, "keymap", bytes);
-    WriteStoredUint32(RegistryRoot::Machine, slot, "typematic", 1);
-    WriteStoredUint32(RegistryRoot::Machine, slot, "pollingspeed", kCycleMs);
-    WriteStoredUint32(RegistryRoot::Machine, slot, "typematicdelay", kTypematicDelayMs);
-    WriteStoredUint32(RegistryRoot::Machine, slot, "typematicrate", kTypematicRateMs);
+    StoreKeyMap(RegistryRoot::Machine, '1', kDemoKeyMap);
+    const std::pair<const char*, uint32_t> timing[] = {{"typematic", 1},
+                                                       {"pollingspeed", kCycleMs},
+                                                       {"typematicdelay", kTypematicDelayMs},
+                                                       {"typematicrate", kTypematicRateMs}};
+    for (const auto& [name, value] : timing)
+        WriteStoredValue(RegistryRoot::Machine, "", name, Word(value));
 }
 
 // "key down A", "key up 4", "mouse left down".
@@ -143,10 +127,6 @@ struct EventPrinter {
     }
 };
 
-void SetButtons(uint32_t buttons) {
-    ScriptJoystick([&](ScriptedJoystickScript& s) { s.buttons = buttons; });
-}
-
 void SetX(uint32_t position) {
     ScriptJoystick([&](ScriptedJoystickScript& s) { s.pos[kAxisX] = position; });
 }
@@ -159,17 +139,6 @@ bool TypedAsScripted(const std::string& text) {
     const size_t repeats = text.find_first_not_of('b', 2);
     return text.size() > 2 && text.compare(0, 2, "1a") == 0 && repeats != std::string::npos &&
            repeats >= 4 && text.substr(repeats) == "2342";
-}
-
-HWND OpenSetupFromTray(const Program& program, HWND mainWindow) {
-    PostTrayCallback(mainWindow, WM_LBUTTONDOWN); // a left click on the tray icon
-    HWND dialog = nullptr;
-    WaitUntil(kStartTimeoutMs, "the setup dialog to open", [&] {
-        dialog = FindWindowA(kMessageBoxClass, kSetupCaption);
-        return dialog != nullptr && WindowProcessId(dialog) == program.Id() &&
-               IsWindowVisible(dialog);
-    });
-    return dialog;
 }
 
 int RunDemo(const std::string& workDirectory, bool pictures) {
@@ -189,10 +158,10 @@ int RunDemo(const std::string& workDirectory, bool pictures) {
     TextReceiver receiver("Padwright demonstration: typed keys land here");
     Say("opened a text window of the demonstration's own, in front with the focus");
 
-    const uint64_t readsBefore = JoystickReadCount();
-    Program& program = StartPadwright("", workDirectory);
-    HWND mainWindow = WaitForProgramWindow(MainWindowTitle('1'), program.Id(), kStartTimeoutMs);
-    WaitForJoystickReads(readsBefore, 3, kStartTimeoutMs);
+    const uint64_t readsBefore = JoystickReads();
+    Program& program = StartOnSlot("", '1', workDirectory);
+    HWND mainWindow = program.window;
+    WaitForJoystickReads(3, kStartTimeoutMs, readsBefore);
     events.PrintNew();
     Say("padwright.exe runs (process %lu) and polls the scripted joystick; the stick rests in "
         "zone 1",
@@ -200,17 +169,17 @@ int RunDemo(const std::string& workDirectory, bool pictures) {
     events.Watch(300);
 
     Say("chord: buttons 17 and 18 pressed together");
-    SetButtons(kJoyButton17 | kJoyButton18);
+    SetJoystickButtons(kJoyButton17 | kJoyButton18);
     events.Watch(150);
     Say("chord: both buttons let go");
-    SetButtons(0);
+    SetJoystickButtons(0);
     events.Watch(200);
 
     Say("repeat: button 19 held for 1 s");
-    SetButtons(kJoyButton19);
+    SetJoystickButtons(kJoyButton19);
     events.Watch(1000);
     Say("repeat: button 19 let go");
-    SetButtons(0);
+    SetJoystickButtons(0);
     events.Watch(200);
 
     Say("zones: the stick moves right through zones 2, 3 and 4, then back to the centre");
@@ -225,17 +194,18 @@ int RunDemo(const std::string& workDirectory, bool pictures) {
 
     std::string picture = "not taken (no artifacts directory)";
     if (pictures) {
-        HWND dialog = OpenSetupFromTray(program, mainWindow);
+        PostTrayCallback(mainWindow, WM_LBUTTONDOWN); // a left click on the tray icon
+        HWND dialog = WaitForDialog(program.Id(), kSetupCaption);
         Say("setup dialog opened from the tray icon");
         picture = SaveScreenshot("setup-dialog", dialog) ? "setup-dialog.png"
                                                          : "not taken (nobody took the picture)";
-        ClickDialogButton(dialog, kSetupCancel);
+        ClickDialogButton(dialog, IDC_SETUP_CANCEL);
         WaitUntil(kShortTimeoutMs, "the setup dialog to close",
                   [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
         Say("setup dialog: picture %s; closed with Cancel", picture.c_str());
     }
 
-    ClickMenuItem(ReadTrayMenu(OpenTrayMenu(mainWindow)), kCommandExit);
+    ClickMenuItem(OpenTrayMenu(mainWindow), kCommandExit);
     const DWORD code = program.WaitForExit(kExitTimeoutMs);
     Say("Exit chosen from the tray menu: padwright.exe ended with code %lu", code);
 
@@ -248,12 +218,6 @@ int RunDemo(const std::string& workDirectory, bool pictures) {
                 events.keyDowns, events.keyUps, events.mouseEvents, typed.c_str(), verdict.c_str(),
                 picture.c_str(), code);
     return asScripted && code == 0 ? 0 : 1;
-}
-
-std::string FullPath(const std::string& path) {
-    char full[MAX_PATH] = {};
-    const DWORD length = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
-    return length > 0 && length < sizeof(full) ? std::string(full) : path;
 }
 
 } // namespace
@@ -284,11 +248,11 @@ int main(int argc, char** argv) {
         SetArtifactsDirectory(FullPath(artifacts));
     try {
         return RunDemo(FullPath(work), !artifacts.empty());
-    } catch (const CaseFailure& failure) {
+    } catch (const Failure& failure) {
         std::printf("demonstration failed: %s\n", failure.reason.c_str());
         try {
             EndStartedPrograms();
-        } catch (const CaseFailure&) {
+        } catch (const Failure&) {
         }
         return 1;
     }

@@ -10,8 +10,8 @@
 # Its files go to build/run for build/win, to BUILD_DIR/run otherwise. --prepare only makes the
 # prefix (scripts/run has it made while it builds). Exits with the demonstration's status.
 set -euo pipefail
-# shellcheck source=tools/wine_session.sh
-source "$(dirname "$0")/../wine_session.sh"
+# shellcheck source=tools/winekit/wine_session.sh
+source "$(dirname "$0")/../winekit/wine_session.sh"
 [ -d "${1:-}" ] || { echo "usage: tools/demo/run.sh BUILD_DIR [--prepare]" >&2; exit 2; }
 build=$(cd "$1" && pwd)
 prepare_only=0
@@ -41,7 +41,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 mkdir -p "$run/app" "$run/demo"
 cp "$build/padwright.exe" "$build/tools/winmm.dll" "$run/app/"
-cp "$build/tools/padwright_demo.exe" "$build/tests/e2e/padwright_menu_reader.dll" "$run/demo/"
+cp "$build/tools/padwright_demo.exe" "$build/tools/padwright_menu_reader.dll" "$run/demo/"
 rm -f "$run/setup-dialog.png"
 session_watch_screenshots "$run"
 status=0

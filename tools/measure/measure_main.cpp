@@ -25,12 +25,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/driver/case_runner.h"
-#include "tests/e2e/driver/input_observer.h"
-#include "tests/e2e/driver/program.h"
-#include "tests/e2e/driver/program_windows.h"
-#include "tests/e2e/driver/registry_values.h"
-#include "tests/e2e/driver/scripted_joystick_control.h"
+#include "tools/winekit/input_observer.h"
+#include "tools/winekit/program.h"
+#include "tools/winekit/registry_values.h"
+#include "tools/winekit/scripted_joystick_control.h"
 
 namespace {
 
@@ -53,25 +51,19 @@ LONGLONG Ticks() {
 }
 
 void StoreTiming(uint32_t intervalMs) {
-    WriteStoredUint32(RegistryRoot::Machine, SlotSubKey('1'), "pollingspeed", intervalMs);
+    WriteStoredValue(RegistryRoot::Machine, "", "pollingspeed", Word(intervalMs));
 }
 
-struct Running {
-    Program* program;
-    HWND window;
-};
-
-Running Start(const std::string& work) {
-    const uint64_t readsBefore = JoystickReadCount();
-    Program& program = StartPadwright("", work);
-    HWND window = WaitForProgramWindow(MainWindowTitle('1'), program.Id(), kStartTimeoutMs);
-    WaitForJoystickReads(readsBefore, 3, kStartTimeoutMs);
-    return {&program, window};
+Program& Start(const std::string& work) {
+    const uint64_t readsBefore = JoystickReads();
+    Program& program = StartOnSlot("", '1', work);
+    WaitForJoystickReads(3, kStartTimeoutMs, readsBefore);
+    return program;
 }
 
-void End(const Running& running) {
+void End(const Program& running) {
     PostCommand(running.window, kCommandExit);
-    running.program->WaitForExit(kExitTimeoutMs);
+    running.WaitForExit(kExitTimeoutMs);
 }
 
 // Nearest rank: the smallest value with at least `percent` of the values at or below it.
@@ -89,22 +81,17 @@ void PrintFigures(const char* what, const std::vector<double>& values) {
 }
 
 int MeasureLatency(const std::string& work, uint32_t intervalMs, int changes) {
-    std::vector<uint8_t> keyMap;
-    for (int i = 0; i < 8; ++i)
-        keyMap.push_back(uint8_t(kInputButton1 >> (8 * i)));
-    keyMap.insert(keyMap.end(), {kVkA, kScanA, 1, 0});
-    WriteStoredUint32(RegistryRoot::Machine, SlotSubKey('1'), "numkeys", 1);
-    WriteStoredBytes(RegistryRoot::Machine, SlotSubKey('1'), "keymap", keyMap);
-    WriteStoredUint32(RegistryRoot::Machine, SlotSubKey('1'), "typematic", 0);
+    StoreKeyMap(RegistryRoot::Machine, '1', {{kInputButton1, kVkA, kScanA}});
+    WriteStoredValue(RegistryRoot::Machine, "", "typematic", Word(0));
     StoreTiming(intervalMs);
     StartInputObserver(true); // the keys stop at the hook
-    const Running running = Start(work);
+    const Program& running = Start(work);
 
     std::vector<double> raw, pollWait, added;
     unsigned random = 12345;
     bool down = false;
     const int total = kWarmUpChanges + changes + (kWarmUpChanges + changes) % 2; // ends let go
-    const uint64_t readsAtStart = JoystickReadCount();
+    const uint64_t readsAtStart = JoystickReads();
     const LONGLONG startedAt = Ticks();
     for (int i = 0; i < total; ++i) {
         // A moment at random within a poll cycle, at least one cycle after the last event.
@@ -128,7 +115,7 @@ int MeasureLatency(const std::string& work, uint32_t intervalMs, int changes) {
         pollWait.push_back(Ms(read - written));
         added.push_back(Ms(event.observedTicks - read));
     }
-    const double readPeriod = Ms(Ticks() - startedAt) / double(JoystickReadCount() - readsAtStart);
+    const double readPeriod = Ms(Ticks() - startedAt) / double(JoystickReads() - readsAtStart);
     End(running);
 
     std::printf("latency at %u ms polling: %zu changes (button 1 pressed or let go, A pressed or "
@@ -144,14 +131,14 @@ int MeasureLatency(const std::string& work, uint32_t intervalMs, int changes) {
 
 int MeasureIdle(const std::string& work, uint32_t intervalMs, int seconds) {
     StoreTiming(intervalMs);
-    const Running running = Start(work);
-    const uint64_t readsBefore = JoystickReadCount();
+    const Program& running = Start(work);
+    const uint64_t readsBefore = JoystickReads();
     const LONGLONG from = Ticks();
-    std::printf("ready: padwright.exe (process %lu) polls every %u ms, idle\n",
-                running.program->Id(), intervalMs);
+    std::printf("ready: padwright.exe (process %lu) polls every %u ms, idle\n", running.Id(),
+                intervalMs);
     std::fflush(stdout);
     Sleep(DWORD(seconds) * 1000);
-    const uint64_t reads = JoystickReadCount() - readsBefore;
+    const uint64_t reads = JoystickReads() - readsBefore;
     const double elapsedMs = Ms(Ticks() - from);
     End(running);
     std::printf("idle at %u ms polling: %llu reads in %.1f s, one every %.2f ms\n", intervalMs,
@@ -159,12 +146,6 @@ int MeasureIdle(const std::string& work, uint32_t intervalMs, int seconds) {
                 reads ? elapsedMs / double(reads) : 0.0);
     std::fflush(stdout);
     return 0;
-}
-
-std::string FullPath(const std::string& path) {
-    char full[MAX_PATH] = {};
-    const DWORD length = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
-    return length > 0 && length < sizeof(full) ? std::string(full) : path;
 }
 
 int Usage() {
@@ -192,11 +173,11 @@ int main(int argc, char** argv) {
         DeleteProgramRegistry();
         return mode == "latency" ? MeasureLatency(work, uint32_t(interval), int(count))
                                  : MeasureIdle(work, uint32_t(interval), int(count));
-    } catch (const CaseFailure& failure) {
+    } catch (const Failure& failure) {
         std::printf("measurement failed: %s\n", failure.reason.c_str());
         try {
             EndStartedPrograms();
-        } catch (const CaseFailure&) {
+        } catch (const Failure&) {
         }
         return 1;
     }

@@ -1,0 +1,155 @@
+#include "tests/e2e/dialogs.h"
+
+namespace {
+
+BOOL CALLBACK Collect(HWND child, LPARAM map) {
+    (*reinterpret_cast<std::map<int, HWND>*>(map))[GetDlgCtrlID(child)] = child;
+    return TRUE;
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+    RECT both{};
+    return IntersectRect(&both, &a, &b) != FALSE;
+}
+
+} // namespace
+
+HWND OpenSetup(const Program& program) {
+    PostTrayCallback(program.window, WM_LBUTTONDOWN);
+    return WaitForDialog(program.Id(), kSetupCaption);
+}
+
+Setup StartWithSetup() {
+    Program& program = StartOnSlot("", '1');
+    return {program, OpenSetup(program)};
+}
+
+Controls::Controls(HWND dialog) : dialog_(dialog) {
+    EnumChildWindows(dialog, Collect, reinterpret_cast<LPARAM>(&byId_));
+}
+
+HWND Controls::Get(int id) const {
+    Require(Has(id), Format("the dialog has no control %d", id));
+    return byId_.at(id);
+}
+
+bool Controls::Checked(int id) const {
+    return SendMessageBounded(Get(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::string Controls::Text(int id) const {
+    char text[64] = {};
+    SendMessageBounded(Get(id), WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+RECT Controls::Rect(int id) const {
+    RECT r{};
+    GetWindowRect(Get(id), &r);
+    MapWindowPoints(HWND_DESKTOP, dialog_, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+int Controls::KeyRows() const {
+    int rows = 0;
+    while (Has(KeyButtonId(rows)))
+        ++rows;
+    return rows;
+}
+
+uint64_t Controls::Columns(int row, bool tickedOnly) const {
+    uint64_t columns = 0;
+    for (int j = 0; j < kColumns; ++j)
+        if (Has(RowCheckId(row, j)) && (!tickedOnly || Checked(RowCheckId(row, j))))
+            columns |= uint64_t{1} << j;
+    return columns;
+}
+
+uint64_t Controls::ShownHeaders() const {
+    uint64_t columns = 0;
+    for (int j = 0; j < kColumns; ++j)
+        columns |= uint64_t{Visible(HeaderId(j))} << j;
+    return columns;
+}
+
+std::string Ranges(uint64_t bits) {
+    std::string text;
+    for (int j = 0, first = -1; j <= 64; ++j) {
+        const bool in = j < 64 && (bits >> j & 1);
+        if (in && first < 0)
+            first = j;
+        if (!in && first >= 0)
+            text += Format("%s%d-%d", text.empty() ? "" : " ", first, j - 1);
+        first = in ? first : -1;
+    }
+    return text;
+}
+
+std::string GridShown(HWND dialog) {
+    const Controls c(dialog);
+    std::string text;
+    for (int r = 0; r < c.KeyRows(); ++r)
+        text += Format("%s'%s' %s", r ? "; " : "", c.Text(KeyButtonId(r)).c_str(),
+                       Ranges(c.Columns(r, true)).c_str());
+    return text;
+}
+
+void Click(HWND dialog, int id) {
+    Require(PostMessageA(Controls(dialog).Get(id), BM_CLICK, 0, 0) != FALSE,
+            Format("cannot click control %d", id));
+}
+
+void Settle(HWND dialog) {
+    Require(IsWindow(dialog), "the dialog has closed");
+    SendMessageBounded(dialog, WM_NULL, 0, 0);
+}
+
+void WaitUntilClosed(HWND dialog, const char* how) {
+    if (PollUntil(kShortTimeoutMs, [&] { return !IsWindow(dialog); }))
+        return;
+    HWND box = FindDialog(WindowProcessId(dialog), kAppTitle);
+    Fail(Format("the dialog is still open after %s%s", how,
+                box ? (", asking '" + MessageBoxText(box) + "'").c_str() : ""));
+}
+
+std::string PlatformKeyName(UINT vk, bool extended) {
+    char name[32] = {};
+    const LONG scan = LONG(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC) << 16 | (extended ? 1 << 24 : 0));
+    GetKeyNameTextA(scan, name, sizeof(name));
+    return name;
+}
+
+void RequireGridLinesUp(HWND dialog) {
+    const Controls c(dialog);
+    RECT client{};
+    GetClientRect(dialog, &client);
+    const auto require = [&](bool fits, const RECT& r, int id, const char* what) {
+        Require(fits && r.right <= client.right && r.bottom <= client.bottom,
+                Format("control %d at %ld,%ld..%ld,%ld %s", id, r.left, r.top, r.right, r.bottom,
+                       what));
+    };
+    RECT above{};
+    for (int r = 0; r < c.KeyRows(); ++r) {
+        const RECT key = c.Rect(KeyButtonId(r));
+        require(key.top >= above.bottom, key, KeyButtonId(r), "overlaps the row above");
+        for (int j = 0; j < kColumns; ++j) {
+            if (!c.Has(RowCheckId(r, j)))
+                continue;
+            const RECT box = c.Rect(RowCheckId(r, j)), header = c.Rect(HeaderId(j));
+            require(box.left == header.left && box.right == header.right && box.top >= key.top &&
+                        box.bottom <= key.bottom,
+                    box, RowCheckId(r, j), "is not under its header beside its key button");
+        }
+        above = key;
+    }
+    const int below[] = {IDC_TYPEMATIC,      IDC_PORTABLE,     IDC_JOYSTICK_LIST,
+                         IDC_JOYSTICK_LABEL, IDC_TIMING_SETUP, IDC_ABOUT,
+                         IDC_SETUP_DEFAULTS, IDC_SETUP_OK,     IDC_SETUP_CANCEL};
+    for (int id : below) {
+        bool alone = true;
+        for (int other : below)
+            alone = alone && (other == id || !Overlap(c.Rect(id), c.Rect(other)));
+        require(c.Rect(id).top >= above.bottom && alone, c.Rect(id), id,
+                "overlaps the grid or another control");
+    }
+}

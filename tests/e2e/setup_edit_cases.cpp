@@ -1,0 +1,176 @@
+// The setup dialog's edits as a user makes them: ticks, a header, the name, Use Typematic and
+// the joystick stored by OK; keys assigned by holding the joystick and pressing the key; and
+// the questions of closing, Cancel, Default settings and About.
+#include "tests/e2e/case_runner.h"
+#include "tests/e2e/dialogs.h"
+#include "tests/e2e/input_helpers.h"
+#include "tools/winekit/registry_values.h"
+#include "tools/winekit/user_input.h"
+
+E2E_CASE("a user ticks X left and button 2 in row 7, turns button 1's header off, names the slot "
+         "with 40 characters, unticks Use Typematic and picks joystick 2 of 16: OK stores the "
+         "chord, \"enabled\" without bit 16, the first 31 characters, typematic 0 and joyid 1") {
+    const Setup open = StartWithSetup();
+    const Controls c(open.dialog);
+    HWND list = c.Get(IDC_JOYSTICK_LIST);
+    const auto item = [&](int index) { // the list's text crosses from the program as UTF-16
+        wchar_t text[16] = {};
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(list, CB_GETLBTEXT, index, LPARAM(text), SMTO_NORMAL, kShortTimeoutMs,
+                            &ignored);
+        return std::string(text, text + wcslen(text));
+    };
+    Require(c.Checked(IDC_TYPEMATIC) && c.Text(IDC_CONFIG_NAME) == "Config 1" &&
+                c.Text(IDC_JOYSTICK_LABEL) == "Joystick Nr.:" &&
+                SendMessageBounded(list, CB_GETCOUNT, 0, 0) == 16 &&
+                SendMessageBounded(list, CB_GETCURSEL, 0, 0) == 0 && item(0) == " 1" &&
+                item(15) == "16",
+            Format("the dialog opens on '%s', '%s', '%s'..'%s' selected %d",
+                   c.Text(IDC_CONFIG_NAME).c_str(), c.Text(IDC_JOYSTICK_LABEL).c_str(),
+                   item(0).c_str(), item(15).c_str(),
+                   int(SendMessageBounded(list, CB_GETCURSEL, 0, 0))));
+    const std::string name = "Racing wheel with a very long name!!!!!!";
+    for (int id : {RowCheckId(6, 17), RowCheckId(6, 0), HeaderId(16), IDC_TYPEMATIC})
+        Click(open.dialog, id);
+    SendMessageBounded(c.Get(IDC_CONFIG_NAME), WM_SETTEXT, 0, LPARAM(name.c_str()));
+    SendMessageBounded(list, CB_SETCURSEL, 1, 0);
+    PostMessageA(open.dialog, WM_COMMAND, MAKEWPARAM(IDC_JOYSTICK_LIST, CBN_SELCHANGE),
+                 LPARAM(list));
+    WaitUntil(kShortTimeoutMs, "joystick 2 to be calibrated and read", [] {
+        return ScriptedJoystick().lastCapsId == 1 && ScriptedJoystick().lastReadId == 1;
+    });
+    SetJoystickButtons(Button(1));
+    WaitForJoystickReads(5);
+    Settle(open.dialog);
+    Require(c.Text(HeaderId(16)) == "X" && !c.Checked(HeaderId(16)),
+            "button 1's header does not show X, or still lights up");
+    RequireGridLinesUp(open.dialog);
+    Click(open.dialog, IDC_SETUP_OK); // a switched-off input held asks nothing
+    WaitUntilClosed(open.dialog, "OK");
+
+    const std::vector<StoredKey> keys = ReadKeyMap(RegistryRoot::Machine, '1');
+    Require(keys.size() == 10 && keys[6].chord == (ButtonBit(2) | 1) &&
+                keys[5].chord == ButtonBit(2) && keys[7].chord == 0,
+            Format("%zu entries stored, entry 6 with chord 0x%llx", keys.size(),
+                   static_cast<unsigned long long>(keys[6].chord)));
+    const std::pair<const char*, Bytes> values[] = {
+        {"enabled", {0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
+        {"configname", Text(name.substr(0, 31), 32)},
+        {"typematic", Word(0)},
+        {"joyid", Word(1)},
+    };
+    for (const auto& [value, bytes] : values)
+        Require(ReadStoredValue(RegistryRoot::Machine, "", value) == bytes,
+                Format("\"%s\" is not stored as expected", value));
+}
+
+E2E_CASE("a user clicks a row's key button and presses a key: A with joystick button 1 held gives "
+         "row 3 that chord, Right is taken as the extended key, Enter as Return with the dialog "
+         "left open; nothing is typed, and OK stores them") {
+    struct Row {
+        int row;
+        uint32_t held;
+        UINT vk;
+        bool extended;
+    };
+    const Row rows[] = {
+        {2, Button(1), 'A', false}, {0, 0, VK_RIGHT, true}, {1, 0, VK_RETURN, false}};
+    const Setup open = StartWithSetup();
+    BringToFront(open.dialog);
+    StartInputObserver();
+    for (const Row& row : rows) {
+        Click(open.dialog, KeyButtonId(row.row));
+        WaitUntil(kShortTimeoutMs, "the key button to ask for a key",
+                  [&] { return Controls(open.dialog).Text(KeyButtonId(row.row)) == kChooseKey; });
+        SetJoystickButtons(row.held);
+        WaitUntil(kShortTimeoutMs, "the row to follow what is held", [&] {
+            return Controls(open.dialog).Columns(row.row, true) == (row.held ? ButtonBit(1) : 0);
+        });
+        SendUserInput({KeyStroke(row.vk, true, row.extended)}, "press the key");
+        const std::string name = PlatformKeyName(row.vk, row.extended);
+        const bool named = PollUntil(kShortTimeoutMs, [&] {
+            return Controls(open.dialog).Text(KeyButtonId(row.row)) == name;
+        });
+        SendUserInput({KeyStroke(row.vk, false, row.extended)}, "let go of the key");
+        SetJoystickButtons(0);
+        WaitForJoystickReads(3);
+        Require(named && IsWindow(open.dialog),
+                "row " + std::to_string(row.row) + " is not named '" + name + "', or closed");
+    }
+    Require(ProgramInputs().empty(), "the program typed " + Describe(ProgramInputs()));
+    Click(open.dialog, IDC_SETUP_OK);
+    WaitUntilClosed(open.dialog, "OK");
+    const std::vector<StoredKey> keys = ReadKeyMap(RegistryRoot::Machine, '1');
+    for (const Row& row : rows) {
+        const StoredKey& k = keys.at(row.row);
+        Require(k.chord == (row.held ? ButtonBit(1) : 0) && k.vk == row.vk &&
+                    k.scan == (MapVirtualKeyA(row.vk, MAPVK_VK_TO_VSC) | (row.extended ? 0x80 : 0)),
+                Format("entry %d stored with chord 0x%llx, vk 0x%02X, scan 0x%02X", row.row,
+                       static_cast<unsigned long long>(k.chord), k.vk, k.scan));
+    }
+}
+
+E2E_CASE("a user holding joystick button 1 in the setup dialog sees its header light and nothing "
+         "typed; Default settings during a key capture: Cancel shows the row as it was, OK the "
+         "default rows; closing asks \"not released\" (Cancel stays, OK closes) and stores "
+         "nothing; About names the maker; with the dialog gone the button types again") {
+    const Setup open = StartWithSetup();
+    HWND dialog = open.dialog;
+    const std::string opened = GridShown(dialog);
+    const auto answer = [&](int id, const char* question, int button) {
+        Click(dialog, id);
+        HWND box = WaitForDialog(open.program.Id(), kAppTitle);
+        Require(MessageBoxButtons(box) == std::vector<int>({IDOK, IDCANCEL}),
+                Format("the question after control %d lacks OK and Cancel", id));
+        AnswerMessageBox(open.program.Id(), question, button);
+    };
+    BringToFront(dialog);
+    StartInputObserver();
+    SetJoystickButtons(Button(1));
+    WaitUntil(kShortTimeoutMs, "button 1's header to light up",
+              [&] { return Controls(dialog).Checked(HeaderId(16)); });
+    WaitForJoystickReads(5);
+    for (int j = 0; j < kColumns; ++j)
+        Require(Controls(dialog).Checked(HeaderId(j)) == (j == 16), Format("header %d lit", j));
+    Require(ProgramInputs().empty(), "the program typed " + Describe(ProgramInputs()));
+
+    Click(dialog, KeyButtonId(2));
+    WaitUntil(kShortTimeoutMs, "row 3 to follow button 1",
+              [&] { return Controls(dialog).Columns(2, true) == ButtonBit(1); });
+    answer(IDC_SETUP_DEFAULTS, kResetQuestion, IDCANCEL);
+    Settle(dialog);
+    Require(GridShown(dialog) == opened, "after Cancel the grid shows " + GridShown(dialog));
+    for (int id : {IDC_ADD_ROW, RowCheckId(0, 2), HeaderId(0)})
+        Click(dialog, id);
+    answer(IDC_SETUP_DEFAULTS, kResetQuestion, IDOK);
+    Settle(dialog);
+    Require(GridShown(dialog) == opened && Controls(dialog).Text(HeaderId(0)).empty(),
+            "after Default the grid shows " + GridShown(dialog));
+
+    Click(dialog, IDC_ABOUT);
+    HWND about = WaitForDialog(open.program.Id(), kAppTitle);
+    const std::string text = MessageBoxText(about);
+    Require(text.find("Orvanelk") < text.find('\n') &&
+                text.substr(text.find('\n') + 1) == "See infofile for details" &&
+                MessageBoxButtons(about) == std::vector<int>{IDOK},
+            "About says '" + text + "'");
+    AnswerMessageBox(open.program.Id(), text, IDOK);
+
+    Click(dialog, IDC_ADD_ROW);
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    HWND question = WaitForDialog(open.program.Id(), kAppTitle);
+    WaitForJoystickReads(5); // the held button must not answer the question
+    Require(IsWindow(question) && ProgramInputs().empty(), "the held button answered the question");
+    AnswerMessageBox(open.program.Id(), kNotReleasedQuestion, IDCANCEL);
+    Settle(dialog);
+    answer(IDC_SETUP_CANCEL, kNotReleasedQuestion, IDOK);
+    WaitUntilClosed(dialog, "OK to the question");
+    WaitForKey(VK_RETURN, true); // nothing in front of the program's own: the button types
+    SetJoystickButtons(0);
+    WaitForJoystickReads(2);
+    Require(!ReadStoredValue(RegistryRoot::Machine, "", "keymap"), "Cancel stored a key map");
+    dialog = OpenSetup(open.program);
+    Require(GridShown(dialog) == opened, "opened after Cancel the grid shows " + GridShown(dialog));
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    WaitUntilClosed(dialog, "closing with nothing held");
+}

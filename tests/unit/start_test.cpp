@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "app/command_line.h"
+#include "app/startup.h"
+
+namespace {
+
+// Each text is parsed in a copy with guard bytes after its terminator, so a write past the text
+// shows.
+TEST(StartTest, CommandLine_FileArgumentAndSlotDigit) {
+    const struct {
+        const char* text;
+        const char* file; // nullptr: none
+        char slotDigit;   // 0: none
+    } rows[] = {
+        {"padwright.exe", nullptr, 0},
+        {"C:\\bin\\padwright.exe my.cfg other", "my.cfg", 0},
+        {"\"C:\\Program Files\\padwright.exe\" \"my settings.cfg\" id=3", "my settings.cfg", '3'},
+        {"padwright.exe  my.cfg", "", 0}, // two spaces: an empty file argument
+        {"padwright.exe xid=4", "xid=4", '4'},
+        {"padwright.exe \"id=5\"", "id=5", 0},
+        {"padwright.exe id=78", "id=7", '7'}, // the text is cut after the digit
+        {"padwright.exe id=2", "id=2", '2'},
+        {"padwright.exe id=", "id=", 0},
+        {"id=", nullptr, 0},
+        {"padwright.exe \"half open id=3", "half open id=3", 0},
+    };
+    for (const auto& row : rows) {
+        std::string buffer = row.text + std::string(1, '\0') + "########";
+        const CommandLine line = ParseCommandLine(buffer.data());
+        EXPECT_STREQ(line.fileArgument, row.file) << row.text;
+        EXPECT_EQ(line.hasSlot ? line.slotDigit : 0, row.slotDigit) << row.text;
+        EXPECT_EQ(buffer.substr(buffer.size() - 8), "########") << row.text;
+    }
+}
+
+std::string running;
+bool IsRunning(const char* title) {
+    const char digit = title[std::strlen(title) - 1];
+    return std::strncmp(title, "Padwright Config ", 17) == 0 && running.find(digit) != running.npos;
+}
+
+TEST(StartTest, BusySlotStepsToTheNextFreeOneUpToSixAndGivesUpAbove) {
+    const struct {
+        std::string running;
+        char first, last;
+        bool started;
+    } rows[] = {{"", '3', '3', true},    {"12", '1', '3', true},  {"5", '5', '6', true},
+                {"56", '5', '6', false}, {"7", '7', '7', false}, {"\xE9", '\xE9', '\xE9', false},
+                {"0", '0', '1', true},   {"2345", '2', '6', true}};
+    for (const auto& row : rows) {
+        running = row.running;
+        const auto s = std::make_unique<ProgramState>();
+        s->slotDigit = row.first;
+        EXPECT_EQ(StepToFreeSlot(*s, IsRunning), row.started) << row.running;
+        EXPECT_EQ(s->slotDigit, row.last) << row.running;
+        EXPECT_EQ(std::string(s->windowTitle), std::string("Padwright Config ") + row.last);
+    }
+}
+
+} // namespace

@@ -1,0 +1,48 @@
+#include "tools/winekit/wait.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+bool verbose = false;
+ULONGLONG traceStart = GetTickCount64();
+} // namespace
+
+std::string Format(const char* format, ...) {
+    char buffer[2048];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof(buffer), format, args);
+    va_end(args);
+    return buffer;
+}
+
+void Fail(const std::string& reason) {
+    throw Failure{reason};
+}
+
+void SetVerbose(bool on) {
+    verbose = on;
+}
+
+void RestartTraceClock() {
+    traceStart = GetTickCount64();
+}
+
+void Trace(const char* format, ...) {
+    if (!verbose)
+        return;
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof(buffer), format, args);
+    va_end(args);
+    std::printf("      %7.3f s  %s\n", (GetTickCount64() - traceStart) / 1000.0, buffer);
+    std::fflush(stdout);
+}
+
+std::string FullPath(const std::string& path) {
+    char full[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
+    return length > 0 && length < sizeof(full) ? std::string(full) : path;
+}
