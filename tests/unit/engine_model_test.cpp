@@ -367,16 +367,14 @@ struct EngineModelTest : EngineTest {
         s.dialogActive = !s.dialogActive;
         Note("%s", s.dialogActive ? "dialog active" : "another window active");
     }
-    // The pointer dialog: another stick or wheel, now and then a word no dialog makes.
+    // The pointer dialog: another stick, curve, dead zone or wheel; now and then a word no
+    // dialog makes.
     void PointerChoice() {
-        PointerSettings p;
-        p.stick = static_cast<PointerStick>(random.Below(kPointerStickChoices));
-        p.wheel = static_cast<WheelSource>(random.Below(kWheelSourceChoices));
-        p.deadZonePercent = static_cast<uint8_t>(random.Below(kMaxDeadZonePercent + 1));
-        p.curvePercent = static_cast<uint8_t>(random.Below(kMaxCurvePercent + 1));
+        const PointerSettings p{PointerStick(random.Below(4)), 0,    uint8_t(random.Below(101)),
+                                uint8_t(random.Below(91)),     1000, WheelSource(random.Below(4))};
         s.pointer =
             random.Percent(90) ? PackPointer(p) : uint64_t{random.Next()} << 32 | random.Next();
-        Note("pointer word %llu", static_cast<unsigned long long>(s.pointer.load()));
+        Note("pointer word %llx", static_cast<unsigned long long>(s.pointer.load()));
     }
     void OtherJoystick() {
         Note("joystick chosen: %s", OtherCaps().c_str());
@@ -454,10 +452,7 @@ struct EngineModelTest : EngineTest {
             other->typematicOn = random.Below(2);
             other->timing.typematicDelay = static_cast<int32_t>(random.Below(700));
             other->timing.typematicInterval = static_cast<int32_t>(random.Below(900));
-            other->pointer =
-                digit == '2'
-                    ? PackPointer({PointerStick::XY, 0, 50, 15, 1000, WheelSource::Hat, 10})
-                    : kDefaultPointerWord;
+            other->pointer = PackPointer({digit == '2' ? PointerStick::XY : PointerStick::None});
             SaveSlot(*other);
             SaveTiming(*other);
             SavePointer(*other);
@@ -518,9 +513,6 @@ struct EngineModelTest : EngineTest {
         if (!EventsProduced() && !std::all_of(events.begin(), events.end(), IsMotion))
             Fail("events injected while the pad is unreadable, a capture runs, a dialog is active "
                  "or the session is away");
-        if ((fake.joystick.readResult != kJoyNoError || awayReason != 0) &&
-            std::any_of(events.begin(), events.end(), IsMotion))
-            Fail("the pointer moved while the pad is unreadable or the session is away");
         TakeInjected(false);
         CheckDownIsOwed();
         if (sleptMs != kInactiveRetryMilliseconds) {
@@ -562,9 +554,8 @@ TEST_F(EngineModelTest, RandomUseNeverLeavesAKeyDownOrReleasesOneThatIsUp) {
         if (model.AnythingDown())
             Fail("something still down after the release at exit");
     }
-    std::printf("model test: seed %" PRIu64 ", %" PRIu64 " steps, %" PRIu64
-                " events checked, %" PRIu64 " pointer motions\n",
-                seed, steps, eventsChecked, motions);
+    std::printf("model test: seed %" PRIu64 ", %" PRIu64 " steps, %" PRIu64 " events checked\n",
+                seed, steps, eventsChecked);
     std::string tail;
     for (const std::string& line : log)
         tail += line + "\n";
