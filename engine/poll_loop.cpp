@@ -76,20 +76,22 @@ bool RunCycle(ProgramState& s, JoystickSample& sample, bool chords) {
     return readOk;
 }
 
-// One polling interval: in one wait while nothing moves, in steps with a pointer update after
-// each while the pointer or the wheel does. What the waits overshoot is taken from the next step,
-// so that the steps keep their rate and the chords their interval. False when stopped meanwhile.
-bool WaitOutInterval(ProgramState& s, JoystickSample& sample, PollWait& wait,
+// One polling interval from the chord cycle that began at `cycleStart`: in one wait while nothing
+// moves, in steps with a pointer update after each while the pointer or the wheel does. The time
+// the cycles took and the waits overshot is taken from the next step, so that the steps keep
+// their rate and the chords their interval even when injecting is slow (another program's
+// low-level hook answers each event). False when stopped meanwhile.
+bool WaitOutInterval(ProgramState& s, JoystickSample& sample, PollWait& wait, uint64_t cycleStart,
                      const std::atomic<bool>* stop) {
     const int32_t interval = CycleMilliseconds(s);
-    const uint64_t start = MonotonicMicroseconds();
     int64_t waited = 0;
     for (int32_t elapsed = 0; elapsed < interval;) {
         const uint32_t ms =
             NextWaitMilliseconds(interval, elapsed, s.engine.pointer.moving, kPointerPeriodMs);
         WaitMilliseconds(wait, ms);
         waited += ms;
-        const int64_t measured = static_cast<int64_t>(MonotonicMicroseconds() - start + 500) / 1000;
+        const int64_t measured =
+            static_cast<int64_t>(MonotonicMicroseconds() - cycleStart + 500) / 1000;
         elapsed = static_cast<int32_t>(std::min<int64_t>(std::max(waited, measured), interval));
         if (Stopped(stop))
             return false;
@@ -123,11 +125,12 @@ void RunPollLoop(ProgramState& s, ShowActiveState showState, const std::atomic<b
             showState(s, true);
             bool readOk = true;
             while (readOk) {
+                const uint64_t cycleStart = MonotonicMicroseconds();
                 readOk = PollCycle(s, sample);
                 // The tray icon was added anew meanwhile and may have missed a change.
                 if (s.tray.showAgain.load(kRelaxed))
                     showState(s, s.tray.active.load(kRelaxed));
-                if (!WaitOutInterval(s, sample, wait, stop))
+                if (!WaitOutInterval(s, sample, wait, cycleStart, stop))
                     return;
             }
         }
