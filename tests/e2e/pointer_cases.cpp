@@ -1,0 +1,168 @@
+// The sticks as the pointer and the hat as the wheel, as a user sees them: the pointer dialog's
+// choices stored, the pointer's distance on screen, wheel turns reaching a window, and the keys
+// of the default key map and the chords' cadence alongside.
+#include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
+
+#include <atomic>
+#include <cmath>
+
+#include "res/pointer_dialog_ids.h"
+#include "tests/e2e/case_runner.h"
+#include "tests/e2e/dialogs.h"
+#include "tests/e2e/input_helpers.h"
+#include "tools/winekit/registry_values.h"
+#include "tools/winekit/screenshot.h"
+#include "tools/winekit/user_input.h"
+
+namespace {
+
+constexpr uint32_t kHalfRight = 32767 + 16384;
+
+double Seconds(LONGLONG ticks) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return double(ticks) / double(frequency.QuadPart);
+}
+
+// When the program first read the joystick as `change` leaves it.
+template <typename Change> int64_t Seen(Change change) {
+    ScriptJoystick(change);
+    const int32_t sequence = ScriptSequence();
+    WaitUntil(kShortTimeoutMs, "the program to read the change",
+              [&] { return ChangeSeenAt(sequence) != 0; });
+    return ChangeSeenAt(sequence);
+}
+
+POINT Cursor() {
+    POINT at{};
+    GetCursorPos(&at);
+    return at;
+}
+
+// A window of the case's own under the pointer, adding up the wheel turns it receives.
+std::atomic<int> wheelTurned{0};
+DWORD WINAPI WheelWindowThread(void* created) {
+    WNDCLASSA c{};
+    c.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        wheelTurned += m == WM_MOUSEWHEEL ? GET_WHEEL_DELTA_WPARAM(wp) : 0;
+        return DefWindowProcA(w, m, wp, lp);
+    };
+    c.hInstance = GetModuleHandleA(nullptr);
+    c.lpszClassName = "wheel receiver";
+    RegisterClassA(&c);
+    *static_cast<HWND*>(created) =
+        CreateWindowA(c.lpszClassName, "wheel receiver", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
+                      300, 200, nullptr, nullptr, c.hInstance, nullptr);
+    MSG m;
+    while (GetMessageA(&m, nullptr, 0, 0) > 0)
+        DispatchMessageA(&m);
+    return 0;
+}
+
+} // namespace
+
+E2E_CASE("a user gives the left stick to the pointer in Pointer setup with 400 pixels/s, linear, "
+         "no dead zone: OK stores it, and the stick held half right for a second moves the "
+         "pointer 200 pixels a second within 10%, typing no arrow key") {
+    const Setup open = StartWithSetup();
+    Click(open.dialog, IDC_POINTER_SETUP);
+    HWND dialog = WaitForDialog(open.program.Id(), "Pointer Setup");
+    BringToFront(dialog);
+    HWND stick = GetDlgItem(dialog, IDC_POINTER_STICK);
+    SendMessageBounded(stick, CB_SETCURSEL, 1, 0);
+    SendMessageBounded(dialog, WM_COMMAND, MAKEWPARAM(IDC_POINTER_STICK, CBN_SELCHANGE),
+                       LPARAM(stick));
+    for (int id : {IDC_CURVE_SLIDER, IDC_DEAD_ZONE_SLIDER}) {
+        SendMessageBounded(GetDlgItem(dialog, id), TBM_SETPOS, TRUE, 0);
+        SendMessageBounded(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 0),
+                           LPARAM(GetDlgItem(dialog, id)));
+    }
+    SendMessageBounded(GetDlgItem(dialog, IDC_POINTER_SPEED), WM_SETTEXT, 0, LPARAM("400"));
+    ScriptJoystick([](ScriptedJoystickScript& s) { s.pos[0] = s.pos[1] = 16384; });
+    WaitForJoystickReads(5);
+    SaveScreenshot("pointer_dialog", dialog);
+    CentreJoystick();
+    Click(dialog, IDC_POINTER_OK);
+    WaitUntilClosed(dialog, "OK");
+    const Bytes expected = {1, 0, 0, 0, 0x90, 0x01, 0, 10};
+    Require(ReadStoredValue(RegistryRoot::Machine, "", "pointer") == expected,
+            "OK did not store X/Y at 400 pixels/s, linear, no dead zone, no wheel");
+    Click(open.dialog, IDC_SETUP_OK);
+    WaitUntilClosed(open.dialog, "OK");
+
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 4, GetSystemMetrics(SM_CYSCREEN) / 2);
+    const POINT before = Cursor();
+    const int64_t pushed = Seen([](ScriptedJoystickScript& s) { s.pos[0] = kHalfRight; });
+    Sleep(1000);
+    const int64_t released = Seen([](ScriptedJoystickScript& s) { s.pos[0] = 32767; });
+    WaitForJoystickReads(3);
+    const POINT after = Cursor();
+    const double expectedPixels = 200 * Seconds(released - pushed);
+    Require(after.y == before.y &&
+                std::abs(after.x - before.x - expectedPixels) < expectedPixels / 10,
+            Format("the pointer went from %ld,%ld to %ld,%ld; expected %.0f pixels right", before.x,
+                   before.y, after.x, after.y, expectedPixels));
+    // Under Wine a low-level mouse hook keeps injected motion from the cursor: keys are watched
+    // only now.
+    const std::string typed = TypedByHolding([](auto& s) { s.pos[0] = s.pos[1] = 0; }, 10);
+    Require(typed == "nothing", "the stick pushed up and left typed " + typed);
+}
+
+E2E_CASE("a user with the hat as the wheel at 10 notches a second holds the hat up, then down: "
+         "the window under the pointer turns away from the user, then toward, a notch at once "
+         "and about ten a second") {
+    WriteStoredValue(RegistryRoot::Machine, "", "pointer", {0, 0, 50, 15, 0xE8, 0x03, 1, 10});
+    StartOnSlot("", '1');
+    HWND window = nullptr;
+    CreateThread(nullptr, 0, WheelWindowThread, &window, 0, nullptr);
+    WaitUntil(kShortTimeoutMs, "the wheel receiver", [&] { return IsWindow(window); });
+    BringToFront(window);
+    SetCursorPos(250, 200);
+    for (auto [pov, sign] : {std::pair{0u, 1}, {18000u, -1}}) {
+        wheelTurned = 0;
+        const int64_t pushed = Seen([pov = pov](ScriptedJoystickScript& s) { s.pov = pov; });
+        Sleep(1000);
+        const int64_t released = Seen([](ScriptedJoystickScript& s) { s.pov = kJoyPovCentered; });
+        WaitForJoystickReads(3);
+        const double notches = 1 + 10 * Seconds(released - pushed);
+        const int turned = wheelTurned * sign;
+        Require(turned % WHEEL_DELTA == 0 && std::abs(turned / WHEEL_DELTA - notches) <= 2,
+                Format("hat at %u turned the wheel by %d; expected about %.1f notches", pov,
+                       int(wheelTurned), sign * notches));
+    }
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+E2E_CASE("a user holds button 1 with 20 ms polling, a 100 ms delay and a 40 ms rate, once with "
+         "the pointer's stick at rest and once pushed: Return repeats at the same pace, and the "
+         "pushed stick has the joystick read more than twice as often") {
+    for (const uint32_t x : {32767u, 65535u}) {
+        ResetWorld();
+        WriteStoredValue(RegistryRoot::Machine, "", "pointer", {1, 0, 50, 15, 0xE8, 0x03, 0, 10});
+        for (auto [name, value] :
+             {std::pair{"pollingspeed", 20}, {"typematicdelay", 100}, {"typematicrate", 40}})
+            WriteStoredValue(RegistryRoot::Machine, "", name, Word(value));
+        StartOnSlot("", '1');
+        WaitForJoystickReads(2, kStartTimeoutMs);
+        StartInputObserver(true);
+        ScriptJoystick([x](ScriptedJoystickScript& s) {
+            s.pos[0] = x;
+            s.buttons = Button(1);
+        });
+        std::vector<ObservedInput> presses;
+        for (const ObservedInput& i : WaitForKey(VK_RETURN, true, 7))
+            if (i.vk == VK_RETURN && i.down)
+                presses.push_back(i);
+        CentreJoystick();
+        const double delay = Seconds(presses[1].observedTicks - presses[0].observedTicks);
+        const double rate = Seconds(presses[6].observedTicks - presses[1].observedTicks) / 5;
+        Require(std::abs(delay - 0.1) < 0.02 && std::abs(rate - 0.04) < 0.006,
+                Format("with X at %u Return repeated after %.0f ms, then every %.1f ms", x,
+                       delay * 1e3, rate * 1e3));
+        const uint64_t reads = presses[6].joystickReads - presses[1].joystickReads; // 10 cycles
+        Require(x == 32767u ? reads <= 11 : reads >= 20,
+                Format("with X at %u the joystick was read %llu times in 10 cycles", x, reads));
+    }
+}
