@@ -74,16 +74,16 @@ E2E_CASE("a user gives the left stick to the pointer in Pointer setup with 400 p
     SendMessageBounded(stick, CB_SETCURSEL, 1, 0);
     SendMessageBounded(dialog, WM_COMMAND, MAKEWPARAM(IDC_POINTER_STICK, CBN_SELCHANGE),
                        LPARAM(stick));
+    ScriptJoystick([](ScriptedJoystickScript& s) { s.pos[0] = s.pos[1] = 16384; });
+    WaitForJoystickReads(5);
+    SaveScreenshot("pointer-dialog", dialog);
+    CentreJoystick();
     for (int id : {IDC_CURVE_SLIDER, IDC_DEAD_ZONE_SLIDER}) {
         SendMessageBounded(GetDlgItem(dialog, id), TBM_SETPOS, TRUE, 0);
         SendMessageBounded(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 0),
                            LPARAM(GetDlgItem(dialog, id)));
     }
     SendMessageBounded(GetDlgItem(dialog, IDC_POINTER_SPEED), WM_SETTEXT, 0, LPARAM("400"));
-    ScriptJoystick([](ScriptedJoystickScript& s) { s.pos[0] = s.pos[1] = 16384; });
-    WaitForJoystickReads(5);
-    SaveScreenshot("pointer_dialog", dialog);
-    CentreJoystick();
     Click(dialog, IDC_POINTER_OK);
     WaitUntilClosed(dialog, "OK");
     const Bytes expected = {1, 0, 0, 0, 0x90, 0x01, 0, 10};
