@@ -13,7 +13,8 @@
 // It prints the raw latency (arrived - written), the wait for the poll (read - written) and the
 // latency the program adds after its poll (arrived - read), p50, p99 and the largest.
 //
-// idle: the program with the default key map, polling every INTERVAL_MS, the joystick centred.
+// idle: the program with the default key map, polling every INTERVAL_MS, the joystick centred;
+// the left stick moves the pointer and the hat turns the wheel (a build before them ignores it).
 // Prints "ready" once it polls, then leaves it alone for SECONDS (the caller measures its CPU
 // use meanwhile), prints how often it read the joystick, and ends it through its Exit command.
 #include <windows.h>
@@ -131,6 +132,7 @@ int MeasureLatency(const std::string& work, uint32_t intervalMs, int changes) {
 
 int MeasureIdle(const std::string& work, uint32_t intervalMs, int seconds) {
     StoreTiming(intervalMs);
+    WriteStoredValue(RegistryRoot::Machine, "", "pointer", {1, 0, 50, 15, 0xE8, 0x03, 1, 10});
     const Program& running = Start(work);
     const uint64_t readsBefore = JoystickReads();
     const LONGLONG from = Ticks();
