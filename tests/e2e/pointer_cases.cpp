@@ -49,12 +49,14 @@ DWORD WINAPI WheelWindowThread(void* created) {
     WNDCLASSA c{};
     c.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
         wheelTurned += m == WM_MOUSEWHEEL ? GET_WHEEL_DELTA_WPARAM(wp) : 0;
+        if (m == WM_DESTROY)
+            PostQuitMessage(0);
         return DefWindowProcA(w, m, wp, lp);
     };
     c.hInstance = GetModuleHandleA(nullptr);
     c.lpszClassName = "wheel receiver";
     RegisterClassA(&c);
-    *static_cast<HWND*>(created) =
+    *static_cast<std::atomic<HWND>*>(created) =
         CreateWindowA(c.lpszClassName, "wheel receiver", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
                       300, 200, nullptr, nullptr, c.hInstance, nullptr);
     MSG m;
@@ -62,6 +64,11 @@ DWORD WINAPI WheelWindowThread(void* created) {
         DispatchMessageA(&m);
     return 0;
 }
+struct WheelWindow { // closed when the case ends, however it ends
+    std::atomic<HWND> window{nullptr};
+    WheelWindow() { CreateThread(nullptr, 0, WheelWindowThread, &window, 0, nullptr); }
+    ~WheelWindow() { PostMessageA(window, WM_CLOSE, 0, 0); }
+};
 
 } // namespace
 
@@ -114,10 +121,9 @@ E2E_CASE("a user with the hat as the wheel at 10 notches a second holds the hat 
          "and about ten a second") {
     WriteStoredValue(RegistryRoot::Machine, "", "pointer", {0, 0, 50, 15, 0xE8, 0x03, 1, 10});
     StartOnSlot("", '1');
-    HWND window = nullptr;
-    CreateThread(nullptr, 0, WheelWindowThread, &window, 0, nullptr);
-    WaitUntil(kShortTimeoutMs, "the wheel receiver", [&] { return IsWindow(window); });
-    BringToFront(window);
+    const WheelWindow receiver;
+    WaitUntil(kShortTimeoutMs, "the wheel receiver", [&] { return IsWindow(receiver.window); });
+    BringToFront(receiver.window);
     SetCursorPos(250, 200);
     for (auto [pov, sign] : {std::pair{0u, 1}, {18000u, -1}}) {
         wheelTurned = 0;
@@ -128,7 +134,6 @@ E2E_CASE("a user with the hat as the wheel at 10 notches a second holds the hat 
                 Format("hat at %u turned the wheel by %d; expected about %.1f notches", pov,
                        int(wheelTurned), sign * notches));
     }
-    PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
 E2E_CASE("a user holds button 1 with 20 ms polling, a 100 ms delay and a 40 ms rate, once with "
