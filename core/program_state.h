@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/pointer_settings.h"
 #include "core/version.h"
 #include "platform/joystick.h"
 #include "platform/window.h"
@@ -87,6 +88,15 @@ using HeldPress = uint32_t;
 
 constexpr int kKeyCodes = 256; // virtual keys; the mouse buttons' codes among them
 
+// Pointer motion between cycles; the poll thread's own (see engine/pointer.h).
+struct PointerMemory {
+    int64_t restX = 0, restY = 0; // what is owed below one pixel, in nanopixels
+    int64_t restWheel = 0;        // below one notch, in nanonotches
+    uint64_t lastUpdate = 0;      // microseconds
+    int8_t wheelDirection = 0;    // the wheel's direction at the last update, 0 at rest
+    bool moving = false;          // a pointer or wheel input was deflected at the last update
+};
+
 struct EngineMemory {
     std::atomic<InputWord> currentInput{0}; // latest sample AND EnabledMask, one snapshot
     std::atomic<int32_t> chordCounter[kMaxKeys]{};
@@ -95,6 +105,10 @@ struct EngineMemory {
     // engine/event_batch.h).
     std::atomic<uint32_t> keyState[kKeyCodes]{};
     std::atomic<int32_t> lastZoneSelection[2]{}; // X, Y
+    // The pointer stick's deflection at the last read, for the pointer dialog's live view: x in
+    // the low 32 bits, y in the high, each signed (see engine/pointer.h).
+    std::atomic<uint64_t> stickDeflection{0};
+    PointerMemory pointer;
     // Who may produce events: open, busy (a cycle or a lift on the user-interface thread), paused
     // while the session is away, or stopped for good (see engine/held_keys.h).
     std::atomic<uint32_t> eventGate{0};
@@ -114,6 +128,7 @@ struct ProgramState {
     std::atomic<InputWord> enabledMask{~InputWord{0}};
     std::atomic<int32_t> typematicOn{1};
     std::atomic<uint32_t> joystickId{0};
+    std::atomic<uint64_t> pointer{kDefaultPointerWord}; // PackPointer of the slot's settings
 
     Timing timing;
 

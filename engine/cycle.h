@@ -10,6 +10,7 @@
 struct CycleWords {
     InputWord working;
     InputWord consumed;
+    InputWord pointerTaken = 0; // direction bits of axes that the pointer or the wheel takes
 };
 
 // The milliseconds one cycle stands for, in the sleep and in the chord counters. A registry value

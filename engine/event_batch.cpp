@@ -42,6 +42,10 @@ void QueueRelease(EventBatch& b, HeldPress press, uint8_t marks) {
     Queue(b, ReleaseEvent(press), {press, kNoIndex, 1, marks});
 }
 
+void QueueMotion(EventBatch& b, const InputEvent& motion) {
+    Queue(b, motion, {0, kNoIndex, 0, kMotionOnly});
+}
+
 void QueueReleases(EventBatch& b, bool everything, uint8_t marks) {
     HeldPress releases[kKeyCodes];
     const int n = CollectReleases(b.memory, everything, releases);
@@ -54,6 +58,8 @@ void SendEvents(EventBatch& b) {
     const uint32_t arrived =
         b.refused || count == 0 ? 0 : std::min(SendInputEvents(b.events, count), count);
     for (uint32_t k = 0; k < count; ++k) {
+        if (b.what[k].marks & kMotionOnly)
+            continue;
         if (k < arrived)
             Arrived(b.memory, b.what[k]);
         else

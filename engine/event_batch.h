@@ -13,6 +13,8 @@ constexpr uint32_t kReleaseOwed = 0x20000; // send a release although no chord's
 // What a release does to the owed flag beyond lifting the key.
 constexpr uint8_t kOwedIfRefused = 1;   // a lift while a chord still holds the key
 constexpr uint8_t kOwedIfDelivered = 2; // it may have been dropped after it arrived
+// Pointer motion or a wheel turn: it holds nothing, and nothing is owed when it does not arrive.
+constexpr uint8_t kMotionOnly = 0x80;
 
 constexpr int kNoIndex = -1;
 
@@ -36,6 +38,7 @@ struct EventBatch {
 // A full batch is sent before the event is added, so the order always holds.
 void QueuePress(EventBatch& b, HeldPress press, int pressedIndex = kNoIndex);
 void QueueRelease(EventBatch& b, HeldPress press, uint8_t marks = 0);
+void QueueMotion(EventBatch& b, const InputEvent& motion);
 // One release for every key that needs one: with `everything`, every key a chord holds, a press
 // put down or a release is owed for; otherwise only the owed ones (down with no chord holding
 // it, or marked owed). Chord-held keys come first, in index order.

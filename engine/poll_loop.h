@@ -8,10 +8,13 @@
 
 constexpr uint32_t kInactiveRetryMilliseconds = 5000;
 
-// Reads the joystick into `sample`, publishes the masked input word and, when events may be
-// produced, runs zone selection and chord resolution. Returns whether the read succeeded. A cycle
-// whose read failed publishes the word of the sample as the read left it but injects nothing.
+// Reads the joystick into `sample`, publishes the masked input word (without the inputs the
+// pointer and the wheel take), moves the pointer and, when events may be produced, runs zone
+// selection and chord resolution. Returns whether the read succeeded. A cycle whose read failed
+// publishes the word of the sample as the read left it but injects nothing.
 bool PollCycle(ProgramState& s, JoystickSample& sample);
+// The same without zones and chords: the pointer updates between two cycles.
+bool PointerCycle(ProgramState& s, JoystickSample& sample);
 
 // The events of one cycle, given to the system together at its end: first the releases still
 // owed from earlier cycles, then zone taps, then chords. The caller holds the event gate.

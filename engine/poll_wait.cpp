@@ -43,3 +43,17 @@ void WaitMilliseconds(PollWait& w, uint32_t ms) {
     }
     SleepMilliseconds(ms);
 }
+
+uint32_t NextWaitMilliseconds(int32_t interval, int32_t elapsed, bool pointerMoving,
+                              uint32_t pointerPeriod) {
+    const int64_t rest = int64_t{interval} - elapsed;
+    if (rest <= 0)
+        return 0;
+    if (!pointerMoving || pointerPeriod == 0 || interval <= static_cast<int64_t>(pointerPeriod))
+        return static_cast<uint32_t>(rest);
+    const int64_t steps = (int64_t{interval} + pointerPeriod - 1) / pointerPeriod;
+    int64_t k = int64_t{elapsed} * steps / interval + 1; // the first step end after elapsed
+    while (int64_t{interval} * k / steps <= elapsed)
+        ++k;
+    return static_cast<uint32_t>(int64_t{interval} * k / steps - elapsed);
+}

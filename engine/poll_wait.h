@@ -13,3 +13,10 @@ struct PollWait {
 
 // Waits `ms` milliseconds, choosing the way at the first wait. One PollWait per waiting thread.
 void WaitMilliseconds(PollWait& wait, uint32_t ms);
+
+// The next wait within one polling interval, `elapsed` ms of it gone. While the pointer or the
+// wheel moves, the interval is cut into equal steps of at most `pointerPeriod` ms, each followed
+// by a pointer update; otherwise the rest of the interval is waited in one go, as when nothing
+// moves at all.
+uint32_t NextWaitMilliseconds(int32_t interval, int32_t elapsed, bool pointerMoving,
+                              uint32_t pointerPeriod);

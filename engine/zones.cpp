@@ -74,6 +74,8 @@ void SelectAxisZones(ProgramState& s, const JoystickSample& sample, CycleWords& 
     const uint32_t activeLow = static_cast<uint32_t>(words.working);
 
     for (const Axis& axis : kZoneAxes) {
+        if ((axis.bothBits & words.pointerTaken) != 0)
+            continue; // the pointer's or the wheel's
         const uint32_t inputs = axis.bothBits | activeLow;
         Participant participants[kMaxKeys];
         int found = 0;

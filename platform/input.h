@@ -7,6 +7,7 @@ constexpr uint32_t kKeyEventExtended = 0x0001;
 constexpr uint32_t kKeyEventKeyUp = 0x0002;
 
 // Mouse event flags and X button data
+constexpr uint32_t kMouseMove = 0x0001; // relative motion by dx, dy
 constexpr uint32_t kMouseLeftDown = 0x0002;
 constexpr uint32_t kMouseLeftUp = 0x0004;
 constexpr uint32_t kMouseRightDown = 0x0008;
@@ -15,6 +16,8 @@ constexpr uint32_t kMouseMiddleDown = 0x0020;
 constexpr uint32_t kMouseMiddleUp = 0x0040;
 constexpr uint32_t kMouseXDown = 0x0080;
 constexpr uint32_t kMouseXUp = 0x0100;
+constexpr uint32_t kMouseWheel = 0x0800; // data: signed steps, kWheelDelta to a notch
+constexpr int32_t kWheelDelta = 120;
 constexpr uint32_t kXButton1 = 1;
 constexpr uint32_t kXButton2 = 2;
 

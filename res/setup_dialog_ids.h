@@ -31,6 +31,8 @@
 #define IDC_ADD_ROW 13117
 #define IDC_PROGRAMS_LABEL 13118
 #define IDC_PROGRAMS 13119
+// Past the key buttons' range, which rows may fill.
+#define IDC_POINTER_SETUP 13330
 
 // Row separators: visible row r is IDC_SEPARATOR_FIRST + r (row 0's is the template's).
 #define IDC_SEPARATOR_FIRST 13120

@@ -26,6 +26,7 @@ constexpr char kValueTypematicDelay[] = "typematicdelay";
 constexpr char kValueTypematicRate[] = "typematicrate";
 constexpr char kValueThreshold[] = "threshold";
 constexpr char kValuePrograms[] = "programs";
+constexpr char kValuePointer[] = "pointer"; // the pointer and the wheel, a slot without it has none
 // Values of the base key only: the slot selected last, and whether slots follow the program in
 // front.
 constexpr char kValueConfig[] = "config";

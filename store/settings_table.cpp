@@ -31,6 +31,9 @@ constexpr Setting kTimingSettings[] = {
     {kValueThreshold, SettingField::ThresholdPercent, kRegBinary, kWord},
 };
 
+constexpr Setting kPointerSetting = {kValuePointer, SettingField::Pointer, kRegBinary,
+                                     kPointerValueSize};
+
 constexpr Setting kSelectedSlotSetting = {kValueConfig, SettingField::SlotDigit, kRegBinary,
                                           sizeof(char)};
 constexpr Setting kFollowSetting = {kValueFollow, SettingField::FollowChoice, kRegBinary,
@@ -94,6 +97,8 @@ uint64_t NumberOf(const ProgramState& s, SettingField field) {
         return static_cast<uint8_t>(s.slotDigit);
     case SettingField::FollowChoice:
         return s.followChoice;
+    case SettingField::Pointer:
+        return s.pointer.load();
     case SettingField::KeyMap:
     case SettingField::ConfigName:
     case SettingField::ProgramList:
@@ -133,6 +138,9 @@ void SetNumber(ProgramState& s, SettingField field, uint64_t value) {
         if (value <= 1) // anything else is no choice of ours
             s.followChoice = static_cast<uint8_t>(value);
         break;
+    case SettingField::Pointer:
+        s.pointer = value;
+        break;
     case SettingField::SlotDigit:
     case SettingField::KeyMap:
     case SettingField::ConfigName:
@@ -155,6 +163,14 @@ void ApplyKeyMap(ProgramState& s, const uint8_t* stored, uint32_t size) {
 void ApplySlotDigit(ProgramState& s, uint8_t stored) {
     if (stored != 0 && stored != '\\')
         s.slotDigit = static_cast<char>(stored);
+}
+
+void ApplyPointer(ProgramState& s, const uint8_t* stored, uint32_t size) {
+    if (size != kPointerValueSize)
+        return;
+    const uint64_t word = GetLittleEndian(stored, kPointerValueSize);
+    if (ValidPointer(UnpackPointer(word)))
+        s.pointer = word;
 }
 
 void ApplyNumber(ProgramState& s, const Setting& setting, const uint8_t* stored, uint32_t size) {
@@ -188,6 +204,9 @@ const Setting& SelectedSlotSetting() {
 }
 const Setting& FollowSetting() {
     return kFollowSetting;
+}
+const Setting& PointerSetting() {
+    return kPointerSetting;
 }
 
 uint32_t EncodeSetting(const ProgramState& s, const Setting& setting,
@@ -230,6 +249,9 @@ void ApplySetting(ProgramState& s, const Setting& setting, const uint8_t* stored
         break;
     case SettingField::SlotDigit:
         ApplySlotDigit(s, stored[0]);
+        break;
+    case SettingField::Pointer:
+        ApplyPointer(s, stored, size);
         break;
     default:
         ApplyNumber(s, setting, stored, size);

@@ -22,6 +22,7 @@ enum class SettingField : uint8_t {
     SlotDigit,
     ProgramList,
     FollowChoice,
+    Pointer,
 };
 
 struct Setting {
@@ -47,6 +48,7 @@ const Setting& ConfigNameSetting();
 const Setting& ProgramListSetting();
 const Setting& SelectedSlotSetting(); // "config" of the base key
 const Setting& FollowSetting();       // "follow" of the base key
+const Setting& PointerSetting();
 
 // The bytes stored for the field as it stands; returns how many of them to write.
 uint32_t EncodeSetting(const ProgramState& s, const Setting& setting,
@@ -54,7 +56,7 @@ uint32_t EncodeSetting(const ProgramState& s, const Setting& setting,
 // Takes `size` stored bytes into the field. Like the system's own shorter reads, only the bytes
 // stored are replaced; but a number outside the row's range, a key map record cut short and a
 // slot digit that cannot name a key (NUL, backslash) are not taken, and a text always ends
-// within its buffer.
+// within its buffer. The pointer is taken whole or not at all: every byte, every field in range.
 void ApplySetting(ProgramState& s, const Setting& setting, const uint8_t* stored, uint32_t size);
 // A stored text ("configname", "programs") over a buffer of `capacity` bytes; shared with the
 // reads of other slots' names and lists.

@@ -37,6 +37,7 @@ void LoadSlot(ProgramState& s) {
     ReadSetting(keys, ConfigNameSetting(), s);
     CloseKeys(keys);
     LoadTiming(s);
+    LoadPointer(s);
     RecomputeMaxChordSize(s);
     RecomputeZoneMode(s);
 }
@@ -45,12 +46,23 @@ void LoadTiming(ProgramState& s) {
     ReadSettings(s, SlotKeyPath(s.slotDigit).path, TimingSettings());
 }
 
+// Unlike the older values, a pointer the slot does not hold is not kept from the slot before: a
+// slot that never had one moves nothing, whatever was loaded earlier.
+void LoadPointer(ProgramState& s) {
+    s.pointer = kDefaultPointerWord;
+    ReadSettings(s, SlotKeyPath(s.slotDigit).path, {&PointerSetting(), 1});
+}
+
 bool SaveSlot(const ProgramState& s) {
     return WriteSettings(s, SlotKeyPath(s.slotDigit).path, SlotSettings());
 }
 
 bool SaveTiming(const ProgramState& s) {
     return WriteSettings(s, SlotKeyPath(s.slotDigit).path, TimingSettings());
+}
+
+bool SavePointer(const ProgramState& s) {
+    return WriteSettings(s, SlotKeyPath(s.slotDigit).path, {&PointerSetting(), 1});
 }
 
 bool SaveSelectedSlot(const ProgramState& s) {

@@ -4,14 +4,17 @@
 // without the right to write the store hears of it instead of losing the edits unawares.
 #include "core/program_state.h"
 
-// Key map, options, name, programs and timing of the current slot, then the values derived
-// from them.
+// Key map, options, name, programs, timing and pointer of the current slot, then the values
+// derived from them.
 void LoadSlot(ProgramState& s);
 // The four timing values of the current slot.
 void LoadTiming(ProgramState& s);
+// The pointer and the wheel of the current slot: none unless the slot holds a valid value.
+void LoadPointer(ProgramState& s);
 // Key map, options and name of the current slot; the timing values are not part of it.
 bool SaveSlot(const ProgramState& s);
 bool SaveTiming(const ProgramState& s);
+bool SavePointer(const ProgramState& s);
 // Remembers the current slot digit in the base key, whatever the slot.
 bool SaveSelectedSlot(const ProgramState& s);
 // Takes the slot remembered in the base key; the digit stays when none can be read.

@@ -30,11 +30,11 @@ constexpr int kMaxGridRows = IDC_KEY_BUTTON_FIRST - IDC_SEPARATOR_FIRST;
 static_assert(kMaxGridRows <= kMaxKeys);
 
 // The controls below the grid, moved down and up as rows come and go.
-constexpr int kBelowGridCount = 11;
+constexpr int kBelowGridCount = 12;
 constexpr int kBelowGridIds[kBelowGridCount] = {
-    IDC_ABOUT,     IDC_TIMING_SETUP,   IDC_JOYSTICK_LABEL, IDC_JOYSTICK_LIST, IDC_PORTABLE,
-    IDC_TYPEMATIC, IDC_SETUP_DEFAULTS, IDC_SETUP_CANCEL,   IDC_SETUP_OK,      IDC_PROGRAMS_LABEL,
-    IDC_PROGRAMS};
+    IDC_ABOUT,          IDC_TIMING_SETUP, IDC_JOYSTICK_LABEL, IDC_JOYSTICK_LIST,
+    IDC_PORTABLE,       IDC_TYPEMATIC,    IDC_SETUP_DEFAULTS, IDC_SETUP_CANCEL,
+    IDC_SETUP_OK,       IDC_PROGRAMS_LABEL, IDC_PROGRAMS,     IDC_POINTER_SETUP};
 
 constexpr int HeaderId(int column) {
     return IDC_HEADER_FIRST + column;

@@ -12,6 +12,7 @@
 #include "ui/grid_edit.h"
 #include "ui/grid_layout.h"
 #include "ui/key_capture_win32.h"
+#include "ui/pointer_dialog_win32.h"
 #include "ui/setup_commands.h"
 #include "ui/setup_grid_win32.h"
 #include "ui/timing_dialog_win32.h"
@@ -138,6 +139,10 @@ void OnTimingSetup(HWND dialog) {
     OpenTimingDialog(dialog);
 }
 
+void OnPointerSetup(HWND dialog) {
+    OpenPointerDialog(dialog);
+}
+
 void OnAbout(HWND dialog) {
     ShowAbout(dialog);
 }
@@ -212,6 +217,9 @@ void OnCommand(HWND dialog, WPARAM wParam) {
         return;
     case IDC_TIMING_SETUP:
         OnTimingSetup(dialog);
+        return;
+    case IDC_POINTER_SETUP:
+        OnPointerSetup(dialog);
         return;
     case IDC_ABOUT:
         OnAbout(dialog);

@@ -9,6 +9,8 @@ static_assert(MOUSEEVENTF_LEFTDOWN == kMouseLeftDown && MOUSEEVENTF_LEFTUP == kM
 static_assert(MOUSEEVENTF_RIGHTDOWN == kMouseRightDown && MOUSEEVENTF_RIGHTUP == kMouseRightUp);
 static_assert(MOUSEEVENTF_MIDDLEDOWN == kMouseMiddleDown && MOUSEEVENTF_MIDDLEUP == kMouseMiddleUp);
 static_assert(MOUSEEVENTF_XDOWN == kMouseXDown && MOUSEEVENTF_XUP == kMouseXUp);
+static_assert(MOUSEEVENTF_MOVE == kMouseMove && MOUSEEVENTF_WHEEL == kMouseWheel);
+static_assert(WHEEL_DELTA == kWheelDelta);
 static_assert(XBUTTON1 == kXButton1 && XBUTTON2 == kXButton2);
 
 uint32_t SendInputEvents(const InputEvent* events, uint32_t count) {

@@ -35,6 +35,7 @@ void ResetFakeSystem() {
 }
 
 void SleepMilliseconds(uint32_t ms) {
+    std::atomic_ref<uint64_t>(Fake().nowMicroseconds).fetch_add(uint64_t{ms} * 1000);
     if (Fake().onSleep)
         Fake().onSleep(ms);
 }
@@ -46,6 +47,9 @@ PollTimer CreatePollTimer(uint32_t flags) {
         return nullptr;
     ++t.open;
     return &t;
+}
+uint64_t MonotonicMicroseconds() {
+    return Load(Fake().nowMicroseconds);
 }
 void ClosePollTimer(PollTimer) {
     --Fake().timers.open;

@@ -108,6 +108,7 @@ struct FakeSystem {
     FakeProcess process;
     FakeTimers timers;
     std::function<void(uint32_t ms)> onSleep; // on the sleeping thread: acts between poll cycles
+    uint64_t nowMicroseconds = 0;             // MonotonicMicroseconds; every sleep moves it on
     std::vector<ShownMessage> messages;
     int answer = 1; // the button the "user" clicks in a message box: OK
     // The notification area: an add while the icon is there fails, a change while it is not.

@@ -54,6 +54,7 @@ struct EngineAllocationTest : EngineTest {
             const uint64_t before = allocations.load();
             for (int c = 0; c < 100; ++c) {
                 SetFakeJoystickSample(c % 7 < 4 ? held : idle);
+                fake.nowMicroseconds += 8000; // the pointer moves between cycles
                 PollCycle(s, sample);
             }
             counted += allocations.load() - before;
@@ -64,6 +65,9 @@ struct EngineAllocationTest : EngineTest {
 
 TEST_F(EngineAllocationTest, Cycle_AllocatesNothing_DefaultAndFullKeyMaps) {
     EXPECT_EQ(AllocationsOverCycles(0b11), 0u);
+    s.pointer = PackPointer({PointerStick::XY, 0, 50, 15, 1000, WheelSource::Hat, 10});
+    EXPECT_EQ(AllocationsOverCycles(0b11), 0u) << "the pointer and the wheel moving";
+    s.pointer = kDefaultPointerWord;
 
     for (int i = 0; i < kMaxKeys; ++i)
         SetEntry(i, (InputWord{1} << (i % 48 + 1)) - 1, static_cast<uint8_t>(i + 7));

@@ -1,7 +1,8 @@
 // The engine run by the real poll loop on random joystick input, with the edits the user makes
 // in the setup dialog and the tray made between cycles, in the order the dialog makes them, and
-// a system that now and then refuses or drops events, or locks the session. After every step the
-// injected events are checked against the key state they build up.
+// a system that now and then refuses or drops events, or locks the session; the sticks drive the
+// pointer and the wheel now and then. After every step the injected events are checked against
+// the key state they build up.
 // Reproducible: PADWRIGHT_MODEL_SEED and PADWRIGHT_MODEL_STEPS choose the run.
 #include <algorithm>
 #include <array>
@@ -17,6 +18,7 @@
 #include "engine/event_batch.h"
 #include "engine/held_keys.h"
 #include "engine/key_events.h"
+#include "engine/pointer.h"
 #include "store/slot_store.h"
 #include "tests/unit/fixture.h"
 #include "ui/grid_drag.h"
@@ -145,9 +147,13 @@ class KeyStateModel {
     bool liftRefused_[kSlots]{};
 };
 
+bool IsMotion(const InputEvent& e) {
+    return e.kind == InputEvent::Mouse && (e.flags == kMouseMove || e.flags == kMouseWheel);
+}
+
 struct EngineModelTest : EngineTest {
     Random random{0};
-    uint64_t stepsWanted = 0, steps = 0, eventsChecked = 0, quietChecks = 0;
+    uint64_t stepsWanted = 0, steps = 0, eventsChecked = 0, quietChecks = 0, motions = 0;
     KeyStateModel model;
     std::deque<std::string> log; // the last steps
     std::string failure;
@@ -188,6 +194,10 @@ struct EngineModelTest : EngineTest {
     // `lifting` when they all came from ReleaseAllKeys, a pause or a resume.
     void TakeInjected(bool lifting) {
         for (const InputEvent& e : fake.input.events) {
+            if (IsMotion(e)) {
+                ++motions;
+                continue;
+            }
             ++eventsChecked;
             Note("  %s %s", lifting ? "all-up" : "event", Describe(e).c_str());
             const std::string broken = model.Apply(e, lifting);
@@ -232,7 +242,7 @@ struct EngineModelTest : EngineTest {
             stick.buttons ^= 1u << (n - 1);
             Note("button %d %s", n, (stick.buttons >> (n - 1)) & 1 ? "down" : "up");
         } else if (what < 7) {
-            const int axis = static_cast<int>(random.Below(3));
+            const int axis = static_cast<int>(random.Below(kAxisCount));
             stick.pos[axis] = random.Percent(80) ? random.Pick(kPositions) : random.Below(65536);
             Note("axis %d at %u", axis, stick.pos[axis]);
         } else if (what < 8) {
@@ -359,6 +369,15 @@ struct EngineModelTest : EngineTest {
         s.dialogActive = !s.dialogActive;
         Note("%s", s.dialogActive ? "dialog active" : "another window active");
     }
+    // The pointer dialog: another stick, curve, dead zone or wheel; now and then a word no
+    // dialog makes.
+    void PointerChoice() {
+        const PointerSettings p{PointerStick(random.Below(4)), 0,    uint8_t(random.Below(101)),
+                                uint8_t(random.Below(91)),     1000, WheelSource(random.Below(4))};
+        s.pointer =
+            random.Percent(90) ? PackPointer(p) : uint64_t{random.Next()} << 32 | random.Next();
+        Note("pointer word %llx", static_cast<unsigned long long>(s.pointer.load()));
+    }
     void OtherJoystick() {
         Note("joystick chosen: %s", OtherCaps().c_str());
         ChooseJoystick(s, static_cast<int32_t>(random.Below(2)), kDialog);
@@ -440,8 +459,10 @@ struct EngineModelTest : EngineTest {
             other->typematicOn = random.Below(2);
             other->timing.typematicDelay = static_cast<int32_t>(random.Below(700));
             other->timing.typematicInterval = static_cast<int32_t>(random.Below(900));
+            other->pointer = PackPointer({digit == '2' ? PointerStick::XY : PointerStick::None});
             SaveSlot(*other);
             SaveTiming(*other);
+            SavePointer(*other);
         }
     }
 
@@ -463,10 +484,10 @@ struct EngineModelTest : EngineTest {
             {55, &T::OpenSetupDialog}, {57, &T::OtherSlot}, {60, &T::FollowedSlot}};
         static constexpr Choice kCapturing[] = {{60, &T::PressKeyForCapture}, {62, &T::EndCapture}};
         static constexpr Choice kOpen[] = {
-            {63, &T::CloseOkOrCancel}, {72, &T::EditChord},    {75, &T::ToggleEnable},
-            {79, &T::PlusOrMinus},     {83, &T::DragRow},      {85, &T::Scroll},
-            {86, &T::ResetToDefaults}, {89, &T::StartCapture}, {93, &T::Activate},
-            {95, &T::Typematic},       {96, &T::OtherJoystick}};
+            {63, &T::CloseOkOrCancel}, {72, &T::EditChord},     {75, &T::ToggleEnable},
+            {79, &T::PlusOrMinus},     {83, &T::DragRow},       {85, &T::Scroll},
+            {86, &T::ResetToDefaults}, {89, &T::StartCapture},  {93, &T::Activate},
+            {95, &T::Typematic},       {96, &T::OtherJoystick}, {98, &T::PointerChoice}};
         if (fake.joystick.readResult != kJoyNoError && random.Percent(25))
             return Unplug();
         const uint32_t roll = random.Below(100);
@@ -496,14 +517,18 @@ struct EngineModelTest : EngineTest {
     // One step: what the last cycle injected is checked, then one action of the user. Once every
     // input is let go and events have flowed for two cycles, nothing may be down.
     void RunStep(uint32_t sleptMs) {
-        if (!EventsProduced() && !fake.input.events.empty())
+        const std::vector<InputEvent>& events = fake.input.events;
+        if (!EventsProduced() && !std::all_of(events.begin(), events.end(), IsMotion))
             Fail("events injected while the pad is unreadable, a capture runs, a dialog is active "
                  "or the session is away");
         TakeInjected(false);
         CheckDownIsOwed();
         if (sleptMs != kInactiveRetryMilliseconds) {
             const bool flowed = EventsProduced() && fake.input.insertPerCall == UINT32_MAX;
-            quietCycles = flowed && s.engine.currentInput.load() == 0 ? quietCycles + 1 : 0;
+            // A cycle that found the pointer moving is followed by one that resolves chords.
+            const bool still = !s.engine.pointer.moving;
+            quietCycles =
+                flowed && still && s.engine.currentInput.load() == 0 ? quietCycles + 1 : 0;
             quietChecks += quietCycles >= 2 ? 1 : 0;
             if (quietCycles >= 2 && model.AnythingDown())
                 Fail("inputs let go for two cycles in which events flowed, still something down");
@@ -546,6 +571,7 @@ TEST_F(EngineModelTest, RandomUseNeverLeavesAKeyDownOrReleasesOneThatIsUp) {
                                  << "; the last steps:\n"
                                  << tail;
     EXPECT_GT(quietChecks, stepsWanted / 100) << "the run let go of everything too seldom";
+    EXPECT_GT(motions, stepsWanted / 100) << "the sticks drove the pointer too seldom";
 }
 
 } // namespace

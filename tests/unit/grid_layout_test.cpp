@@ -120,7 +120,7 @@ TEST_F(GridLayoutTest, ControlsBelowTheGridStandOnTwoPitchLinesBelowTheRows) {
         m.clientTop = kWinTop + kFrameDx + caption;
         m.keyButton = At(kClientLeft + 8, m.clientTop + 48, 240, 23); // 1.9 pitches
         const double pitches[kBelowGridCount] = {2.79, 2.79, 2.29, 2.79, 2.16, 2.16,
-                                                 2.79, 2.79, 2.79, 2.22, 2.09};
+                                                 2.79, 2.79, 2.79, 2.22, 2.09, 2.79};
         for (int i = 0; i < kBelowGridCount; ++i)
             m.belowGridTop[i] = m.clientTop + static_cast<int32_t>(pitches[i] * 25);
         const GridPlan p = PlanGrid(GridInputsOf(s, d.grid), m);

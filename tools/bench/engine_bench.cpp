@@ -53,9 +53,10 @@ void UseLargestKeyMap(ProgramState& s) {
 }
 
 // Alternates every `period` cycles between the two samples, so presses, repeats and releases
-// all occur; the fake's event list is emptied now and then outside the timing.
+// all occur; the fake's event list is emptied now and then outside the timing. Each cycle comes
+// 8 ms after the last, so a moving pointer has motion to inject.
 void RunCycles(benchmark::State& state, ProgramState& s, JoystickSample held, JoystickSample other,
-               int period) {
+               int period, bool (*cycle)(ProgramState&, JoystickSample&) = PollCycle) {
     JoystickSample sample{};
     int64_t n = 0;
     double events = 0;
@@ -67,7 +68,8 @@ void RunCycles(benchmark::State& state, ProgramState& s, JoystickSample held, Jo
             state.ResumeTiming();
         }
         SetFakeJoystickSample((n / period) % 2 ? other : held);
-        benchmark::DoNotOptimize(PollCycle(s, sample));
+        Fake().nowMicroseconds += 8000;
+        benchmark::DoNotOptimize(cycle(s, sample));
     }
     events += static_cast<double>(Fake().input.events.size());
     state.counters["events/cycle"] = n > 0 ? events / static_cast<double>(n) : 0;
@@ -101,6 +103,36 @@ void BM_Cycle_128EntriesSizes1To48_NothingHeld(benchmark::State& state) {
     RunCycles(state, *s, idle, idle, 8);
 }
 BENCHMARK(BM_Cycle_128EntriesSizes1To48_NothingHeld);
+
+// The left stick moves the pointer and the hat turns the wheel, both deflected half the time,
+// while button 1 and X keep the default key map busy.
+void UsePointerAndHatWheel(ProgramState& s, JoystickSample& deflected) {
+    PointerSettings p;
+    p.stick = PointerStick::XY;
+    p.wheel = WheelSource::Hat;
+    s.pointer = PackPointer(p);
+    deflected.pos[0] = 60000;
+    deflected.pos[1] = 9000;
+    deflected.pov = 0;
+}
+
+void BM_Cycle_DefaultKeyMap_PointerAndWheelMoving(benchmark::State& state) {
+    auto s = FreshState();
+    JoystickSample held = Fake().joystick.sample, idle = held;
+    held.buttons = 0b1;
+    UsePointerAndHatWheel(*s, held);
+    RunCycles(state, *s, held, idle, 8);
+}
+BENCHMARK(BM_Cycle_DefaultKeyMap_PointerAndWheelMoving);
+
+// An update between two chord cycles: the read, the word and the pointer only.
+void BM_PointerUpdate_Moving(benchmark::State& state) {
+    auto s = FreshState();
+    JoystickSample moving = Fake().joystick.sample;
+    UsePointerAndHatWheel(*s, moving);
+    RunCycles(state, *s, moving, moving, 8, PointerCycle);
+}
+BENCHMARK(BM_PointerUpdate_Moving);
 
 } // namespace
 

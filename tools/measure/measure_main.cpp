@@ -2,6 +2,7 @@
 //
 //   padwright_measure.exe --exe PATH --work DIR latency INTERVAL_MS CHANGES
 //   padwright_measure.exe --exe PATH --work DIR idle INTERVAL_MS SECONDS
+//   padwright_measure.exe --exe PATH --work DIR pointer INTERVAL_MS SECONDS
 //
 // latency: slot 1 maps button 1 to A (no repeat) and polls every INTERVAL_MS. The button is
 // pressed and let go CHANGES times at random moments; for each change three times are taken on
@@ -13,9 +14,15 @@
 // It prints the raw latency (arrived - written), the wait for the poll (read - written) and the
 // latency the program adds after its poll (arrived - read), p50, p99 and the largest.
 //
-// idle: the program with the default key map, polling every INTERVAL_MS, the joystick centred.
+// idle: the program with the default key map, polling every INTERVAL_MS, the joystick centred;
+// the left stick moves the pointer and the hat turns the wheel (a build before them ignores it).
 // Prints "ready" once it polls, then leaves it alone for SECONDS (the caller measures its CPU
 // use meanwhile), prints how often it read the joystick, and ends it through its Exit command.
+//
+// pointer: slot 1 gives the left stick to the pointer (linear, no dead zone, 500 pixels a second)
+// and polls every INTERVAL_MS. The stick is held at half deflection, and for SECONDS from 200 ms
+// on a low-level mouse hook times the moves the program injects (under Wine they then stop at the
+// hook: the cursor stays). Prints the updates per second and the gaps between them.
 #include <windows.h>
 
 #include <algorithm>
@@ -129,8 +136,51 @@ int MeasureLatency(const std::string& work, uint32_t intervalMs, int changes) {
     return 0;
 }
 
+std::vector<LONGLONG> moves; // when the hook saw each injected move, while `timingMoves`
+volatile bool timingMoves = false;
+
+LRESULT CALLBACK MoveHook(int code, WPARAM message, LPARAM param) {
+    const auto* m = reinterpret_cast<const MSLLHOOKSTRUCT*>(param);
+    if (code == HC_ACTION && message == WM_MOUSEMOVE && (m->flags & LLMHF_INJECTED) && timingMoves)
+        moves.push_back(Ticks());
+    return CallNextHookEx(nullptr, code, message, param);
+}
+
+DWORD WINAPI MoveHookThread(void*) {
+    MSG message;
+    HHOOK hook = SetWindowsHookExA(WH_MOUSE_LL, MoveHook, GetModuleHandleA(nullptr), 0);
+    while (hook != nullptr && GetMessageA(&message, nullptr, 0, 0) > 0)
+        DispatchMessageA(&message);
+    return 0;
+}
+
+int MeasurePointer(const std::string& work, uint32_t intervalMs, int seconds) {
+    StoreTiming(intervalMs);
+    WriteStoredValue(RegistryRoot::Machine, "", "pointer", {1, 0, 0, 0, 0xF4, 0x01, 0, 10});
+    moves.reserve(size_t(seconds) * 1000);
+    CreateThread(nullptr, 0, MoveHookThread, nullptr, 0, nullptr);
+    const Program& running = Start(work);
+    ScriptJoystick([](ScriptedJoystickScript& s) { s.pos[0] = 32767 + 16384; });
+    Sleep(200);
+    timingMoves = true;
+    Sleep(DWORD(seconds) * 1000);
+    timingMoves = false;
+    CentreJoystick();
+    End(running);
+    Require(moves.size() > 2, Format("the hook saw %zu moves", moves.size()));
+    std::vector<double> gaps;
+    for (size_t i = 1; i < moves.size(); ++i)
+        gaps.push_back(Ms(moves[i] - moves[i - 1]));
+    std::printf("pointer at %u ms polling, the stick held half way: %.1f updates a second\n",
+                intervalMs, 1000.0 * double(gaps.size()) / Ms(moves.back() - moves.front()));
+    PrintFigures("gap between two updates", gaps);
+    std::fflush(stdout);
+    return 0;
+}
+
 int MeasureIdle(const std::string& work, uint32_t intervalMs, int seconds) {
     StoreTiming(intervalMs);
+    WriteStoredValue(RegistryRoot::Machine, "", "pointer", {1, 0, 50, 15, 0xE8, 0x03, 1, 10});
     const Program& running = Start(work);
     const uint64_t readsBefore = JoystickReads();
     const LONGLONG from = Ticks();
@@ -150,7 +200,7 @@ int MeasureIdle(const std::string& work, uint32_t intervalMs, int seconds) {
 
 int Usage() {
     std::fprintf(stderr, "usage: padwright_measure.exe --exe PATH --work DIR "
-                         "(latency INTERVAL_MS CHANGES | idle INTERVAL_MS SECONDS)\n");
+                         "(latency INTERVAL_MS CHANGES | idle|pointer INTERVAL_MS SECONDS)\n");
     return 2;
 }
 
@@ -163,14 +213,16 @@ int main(int argc, char** argv) {
     const std::string mode = argv[5];
     const long interval = std::strtol(argv[6], nullptr, 10);
     const long count = std::strtol(argv[7], nullptr, 10);
-    if ((mode != "latency" && mode != "idle") || interval < 1 || interval > 1000 || count < 1 ||
-        count > 100000)
+    if ((mode != "latency" && mode != "idle" && mode != "pointer") || interval < 1 ||
+        interval > 1000 || count < 1 || count > 100000)
         return Usage();
     SetProgramPath(FullPath(argv[2]));
     const std::string work = FullPath(argv[4]);
     try {
         CreateScriptedJoystick();
         DeleteProgramRegistry();
+        if (mode == "pointer")
+            return MeasurePointer(work, uint32_t(interval), int(count));
         return mode == "latency" ? MeasureLatency(work, uint32_t(interval), int(count))
                                  : MeasureIdle(work, uint32_t(interval), int(count));
     } catch (const Failure& failure) {

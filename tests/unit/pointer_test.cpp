@@ -1,0 +1,288 @@
+// The pointer and the wheel: response, accumulation, the inputs they take from chords, what the
+// store refuses, the poll thread's wake-ups, and the pointer dialog's decisions.
+#include "engine/pointer.h"
+
+#include "engine/calibration.h"
+#include "engine/held_keys.h"
+#include "engine/poll_wait.h"
+#include "store/registry_layout.h"
+#include "store/slot_store.h"
+#include "tests/unit/fixture.h"
+#include "ui/pointer_rules.h"
+
+namespace {
+
+constexpr int32_t F = kFullDeflection;
+constexpr auto XY = PointerStick::XY, UR = PointerStick::UR, ZR = PointerStick::ZR;
+constexpr auto NoStick = PointerStick::None;
+constexpr auto NoWheel = WheelSource::None, Hat = WheelSource::Hat, Y = WheelSource::AxisY,
+               R = WheelSource::AxisR;
+
+PointerSettings Tuned(int64_t deadZone, int64_t curve, int64_t speed, int64_t invert = 0,
+                      WheelSource wheel = NoWheel) {
+    return {XY, uint8_t(invert), uint8_t(curve), uint8_t(deadZone), uint16_t(speed), wheel, 10};
+}
+
+// Dead zone %, curve %, speed, inverted, the stick's dx and dy: the velocity in milli-pixels/s.
+// A position 0..65535 centred at 32767: its deflection.
+TEST(Pointer, DeadZoneAndCurve_PositionToVelocity) {
+    const std::array<int64_t, 8> rows[] = {
+        {0, 0, 1000, 0, F, 0, 1000000, 0},      {0, 0, 1000, 0, F / 2, 0, 500000, 0},
+        {0, 100, 1000, 0, F / 2, 0, 125000, 0}, {0, 50, 1000, 0, 0, -F / 2, 0, -312500},
+        {50, 100, 1000, 0, -F, 0, -1000000, 0}, {20, 0, 1000, 0, F / 2, 0, 375000, 0},
+        {20, 0, 1000, 0, 2000, -2000, 0, 0},    {20, 0, 1000, 0, 0, 3000, 0, 0},
+        {0, 0, 1000, 0, F, F, 707121, 707121},  {0, 0, 1000, 1, 0, F / 2, 0, -500000},
+        {90, 0, 2000, 0, 14745, 0, 0, 0},       {90, 0, 2000, 0, F, 0, 2000000, 0},
+        {0, 0, 10, 0, F / 4, 0, 2500, 0},       {0, 0, 5000, 0, 0, F, 0, 5000000}};
+    for (auto [zone, curve, speed, invert, dx, dy, vx, vy] : rows) {
+        const Velocity v =
+            PointerVelocity(Tuned(zone, curve, speed, invert), int32_t(dx), int32_t(dy));
+        EXPECT_EQ(std::pair(v.x, v.y), std::pair(vx, vy)) << zone << " " << curve << " " << dx;
+    }
+    const std::array<int32_t, 4> axes[] = {{32767, 32767, 65535, 0}, {0, 32767, 65535, -F},
+                                           {65535, 32767, 65535, F}, {49151, 32767, 65535, F / 2},
+                                           {250, 500, 1000, -F / 2}, {900, 500, 1, 0}};
+    for (auto [position, center, range, deflection] : axes)
+        EXPECT_EQ(AxisDeflection(position, center, range), deflection) << position;
+}
+
+// Updates at first + k * step for k = 0..steps add up to the exact pixels and wheel data; a
+// notch goes out at once as the wheel starts turning, then at its rate; hat up turns it away.
+TEST(Pointer, Motion_AddsUpToTheExactDistance) {
+    // Settings, stick and wheel, first update and step in µs, steps: pixels x, y, wheel data.
+    const std::tuple<PointerSettings, PointerInputs, uint64_t, uint64_t, int, int64_t, int64_t,
+                     int64_t>
+        rows[] = {
+            {Tuned(0, 0, 333), {F, 0, 0, true}, 0, 8000, 125, 333, 0, 0},      // 2.664 px a step
+            {Tuned(0, 0, 10), {-F / 2, 0, 0, true}, 0, 3000, 1000, -15, 0, 0}, // 0.015 px a step
+            {Tuned(0, 0, 1000), {0, F, 0, true}, 0, 7000, 1000, 0, 7000, 0},
+            {Tuned(0, 0, 1000), {F, 0, 0, true}, 0, 250000, 4, 400, 0, 0}, // gaps count 100 ms
+            {Tuned(0, 0, 1000), {F, 0, 0, true}, 100000, 0, 0, kPointerPeriodMs, 0, 0}, // no jump
+            {Tuned(15, 0, 1000, 0, Hat), {0, 0, -F, false}, 0, 8000, 125, 0, 0, 11 * kWheelDelta},
+            {Tuned(15, 0, 1000, 0, Hat), {0, 0, F, false}, 0, 8000, 125, 0, 0, -11 * kWheelDelta},
+            {Tuned(15, 0, 1000, 0, R), {0, 0, F / 2, true}, 0, 8000, 125, 0, 0, -5 * kWheelDelta},
+            {Tuned(15, 0, 1000, 0, R), {0, 0, 1000, true}, 0, 8000, 125, 0, 0, 0},
+            {Tuned(15, 0, 1000), {0, 0, F, true}, 0, 8000, 125, 0, 0, 0}};
+    for (auto [p, in, firstUs, stepUs, steps, wantX, wantY, wantWheel] : rows) {
+        ResetFakeSystem();
+        PointerMemory m;
+        EngineMemory memory;
+        for (int k = 0; k <= steps; ++k) {
+            EventBatch b(memory);
+            MovePointer(m, p, in, b, firstUs + k * stepUs);
+            SendEvents(b);
+        }
+        int64_t x = 0, y = 0, wheel = 0;
+        for (const InputEvent& e : Fake().input.events) {
+            x += e.dx;
+            y += e.dy;
+            wheel += e.flags == kMouseWheel ? int32_t(e.data) : 0;
+        }
+        EXPECT_EQ(std::tuple(x, y, wheel), std::tuple(wantX, wantY, wantWheel)) << p.speed;
+    }
+}
+
+struct PointerEngineTest : EngineTest {
+    JoystickSample sample = fake.joystick.sample;
+    PointerEngineTest() { Calibrate(s); }
+    // X at `x`, the others where they are; with button 1 and the hat up when `pressed`.
+    void Cycle(uint32_t x, bool pressed) {
+        sample.pos[0] = x;
+        sample.buttons = pressed;
+        sample.pov = pressed ? 0 : kJoyPovCentered;
+        SetFakeJoystickSample(sample);
+        fake.nowMicroseconds += 8000;
+        PollCycle(s, sample);
+    }
+    std::string Typed() { // the key events, without the motion
+        std::string keys;
+        for (const std::string& e : TakeEvents())
+            keys += e.rfind("+m1", 0) == 0 || e.rfind("+m2048", 0) == 0 ? "" : e;
+        return keys;
+    }
+};
+
+// Every axis low (left, up), the hat up and button 1: what the pointer and the wheel take types
+// nothing and is not published; a zone key map on the pointer's axis taps nothing.
+TEST_F(PointerEngineTest, InputsTaken_SetNoChordBits) {
+    const std::vector<Entry> entries = {// X, Y, Z, R and U low, hat up, hat down, button 1
+                                        {0x1, 'A'},    {0x4, 'B'},      {0x10, 'C'},
+                                        {0x40, 'D'},   {0x100, 'E'},    {0x1000, 'F'},
+                                        {0x4000, 'G'}, {Button(1), 'H'}};
+    UseEntries(entries);
+    const std::tuple<PointerStick, WheelSource, std::string> rows[] = {
+        {NoStick, NoWheel, "+A+B+C+D+E+F+H"},
+        {XY, NoWheel, "+C+D+E+F+H"},
+        {UR, NoWheel, "+A+B+C+F+H"},
+        {ZR, Hat, "+A+B+E+H"},
+        {XY, R, "+C+E+F+H"}};
+    for (auto [stick, wheel, typed] : rows) {
+        s.pointer = PackPointer({stick, 0, 50, 15, 1000, wheel, 10});
+        std::fill(std::begin(sample.pos), std::end(sample.pos), 0u);
+        Cycle(0, true);
+        EXPECT_EQ(Typed(), typed) << int(stick) << int(wheel);
+        EXPECT_EQ(s.engine.currentInput.load() & PointerInputBits(UnpackPointer(s.pointer)), 0u);
+        ReleaseHeldAtExit(s);
+        s.engine.eventGate = 0;
+        TakeEvents();
+    }
+    UseEntries({{0x3, 'A'}, {0x1, 'B'}, {0x2, 'C'}});
+    RecomputeZoneMode(s);
+    s.pointer = PackPointer(Tuned(15, 50, 1000));
+    sample = fake.joystick.sample;
+    for (uint32_t x : {0u, 65535u, 0u, 32767u}) {
+        Cycle(x, false);
+        EXPECT_EQ(Typed(), "") << x;
+    }
+}
+
+// A dialog active or a key captured: the pointer moves, nothing types. A paused session or a
+// failed read: nothing moves.
+TEST_F(PointerEngineTest, PausesMoveThePointerOrNothing) {
+    s.pointer = PackPointer(Tuned(15, 50, 1000));
+    for (auto [dialog, capture, away, unreadable] :
+         {std::array{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}) {
+        s.dialogActive = dialog;
+        s.captureActive = capture;
+        if (away)
+            PauseForSession(s, kAwayLocked);
+        SetFakeJoystickReadResult(unreadable ? 167 : kJoyNoError);
+        for (int k = 0; k < 3; ++k)
+            Cycle(65535, true);
+        const Events events = TakeEvents();
+        EXPECT_EQ(events, Events(away || unreadable ? 0 : 3, "+m1")) << dialog << capture << away;
+        ResumeAfterSession(s, kAwayLocked);
+    }
+}
+
+// At rest the thread wakes once per polling interval; deflected at least every kPointerPeriodMs,
+// with chords still resolved once per interval: the Return of button 1 repeats as at rest, and
+// the pointer has moved for exactly the time up to its last update.
+TEST_F(PointerEngineTest, WakeUps_AtRestAndDeflected) {
+    for (int32_t interval : {3, 7, 8, 10, 20, 100, 250}) {
+        std::string typed[2];
+        int32_t counters[2];
+        for (int deflected = 0; deflected < 2; ++deflected) {
+            auto fresh = std::make_unique<ProgramState>();
+            ResetKeyMapDefaults(*fresh, ScanCodeOfKey);
+            Calibrate(*fresh);
+            fresh->timing.pollingInterval = interval;
+            fresh->pointer = PackPointer(Tuned(15, 50, 1000));
+            ResetFakeSystem();
+            sample.pos[0] = deflected ? 65535 : 32767;
+            sample.buttons = 1;
+            SetFakeJoystickSample(sample);
+            std::vector<uint32_t> sleeps;
+            std::atomic<bool> stop{false};
+            fake.onSleep = [&](uint32_t ms) {
+                sleeps.push_back(ms);
+                stop = fake.nowMicroseconds >= uint64_t(10000 * interval);
+            };
+            RunPollLoop(
+                *fresh, [](ProgramState&, bool) {}, &stop);
+            fake.onSleep = nullptr;
+            for (uint32_t ms : sleeps)
+                EXPECT_EQ(ms, deflected ? std::min(ms, kPointerPeriodMs) : interval) << interval;
+            int64_t x = 0;
+            for (const InputEvent& e : fake.input.events)
+                x += e.dx;
+            EXPECT_EQ(x, deflected ? int64_t(10 * interval - sleeps.back()) : 0) << interval;
+            typed[deflected] = Typed();
+            counters[deflected] = fresh->engine.chordCounter[4];
+        }
+        EXPECT_EQ(typed[1], typed[0]) << interval;
+        EXPECT_EQ(counters[1], counters[0]) << interval;
+    }
+    // Interval, elapsed: the next wait while moving, in equal steps of at most 8 ms.
+    const std::array<int32_t, 3> waits[] = {{100, 0, 7},   {100, 7, 8}, {100, 95, 5},
+                                            {100, 100, 0}, {10, 0, 5},  {8, 0, 8}};
+    for (auto [interval, elapsed, wait] : waits)
+        EXPECT_EQ(NextWaitMilliseconds(interval, elapsed, true, 8), uint32_t(wait)) << elapsed;
+}
+
+// The stored value: eight bytes, every field in range, or the slot has no pointer.
+TEST_F(FakeSystemTest, StoredPointer_WrongSizeOrRangeMeansNoPointer) {
+    using Bytes = std::vector<uint8_t>;
+    const Bytes valid = {1, 1, 30, 10, 0x02, 0x01, 1, 12}; // X/Y, inverted, hat wheel
+    const std::pair<Bytes, bool> rows[] = {
+        {valid, true},
+        {{3, 0, 100, 90, 0x88, 0x13, 2, 60}, true},  // the widest values
+        {{0, 0, 0, 0, 10, 0, 0, 1}, true},           // the narrowest
+        {{3, 0, 100, 90, 0x88, 0x13, 3, 60}, false}, // Z/R with the wheel on R
+        {Bytes(valid.begin(), valid.end() - 1), false},
+        {{1, 1, 30, 10, 2, 1, 1, 12, 0}, false},
+        {{4, 1, 30, 10, 2, 1, 1, 12}, false},
+        {{1, 2, 30, 10, 2, 1, 1, 12}, false},
+        {{1, 1, 101, 10, 2, 1, 1, 12}, false},
+        {{1, 1, 30, 91, 2, 1, 1, 12}, false},
+        {{1, 1, 30, 10, 9, 0, 1, 12}, false},
+        {{1, 1, 30, 10, 0x89, 0x13, 1, 12}, false},
+        {{1, 1, 30, 10, 2, 1, 4, 12}, false},
+        {{1, 1, 30, 10, 2, 1, 1, 0}, false},
+        {{1, 1, 30, 10, 2, 1, 1, 61}, false},
+        {{1, 1, 30, 10, 2, 1, 2, 12}, false},
+        {{2, 1, 30, 10, 2, 1, 3, 12}, false}};
+    for (const auto& [stored, taken] : rows) {
+        s.pointer = PackPointer(Tuned(0, 0, 77)); // what the slot loaded before
+        fake.registry.Put(RegistryHive::LocalMachine, kBaseKeyPath, kValuePointer, stored);
+        LoadSlot(s);
+        uint64_t word = 0;
+        for (size_t i = 0; i < stored.size() && i < 8; ++i)
+            word |= uint64_t{stored[i]} << (8 * i);
+        EXPECT_EQ(s.pointer.load(), taken ? word : kDefaultPointerWord) << stored.size();
+    }
+    s.pointer = 0x0C0101020A1E0101;
+    ASSERT_TRUE(SavePointer(s));
+    EXPECT_EQ(fake.registry.Get(RegistryHive::LocalMachine, kBaseKeyPath, kValuePointer), valid);
+}
+
+// A list's choice wins over the other list's clashing one; a typed number is clamped, text kept.
+TEST(PointerRules, Choices_TheLastChoiceWins_NumbersClamped) {
+    // Before, which list, the index chosen: after.
+    const std::tuple<PointerStick, WheelSource, bool, int32_t, PointerStick, WheelSource> rows[] = {
+        {NoStick, Y, true, 1, XY, NoWheel}, {XY, R, true, 2, UR, NoWheel},
+        {XY, R, true, 0, NoStick, R},       {ZR, Hat, false, 3, NoStick, R},
+        {ZR, Hat, false, 2, ZR, Y},         {XY, Hat, true, -1, XY, Hat},
+        {XY, Hat, false, 4, XY, Hat}};
+    for (auto [stick, wheel, chooseStick, index, stickAfter, wheelAfter] : rows) {
+        PointerSettings p = Tuned(5, 5, 500, 0, wheel);
+        p.stick = stick;
+        const PointerSettings after = chooseStick ? ChooseStick(p, index) : ChooseWheel(p, index);
+        EXPECT_EQ(std::pair(after.stick, after.wheel), std::pair(stickAfter, wheelAfter)) << index;
+        EXPECT_TRUE(ValidPointer(after) && after.speed == 500) << index;
+    }
+    const PointerSettings d = DefaultTuning(Tuned(40, 80, 4000, 1, Hat));
+    EXPECT_EQ(std::pair(d.stick, d.wheel), std::pair(XY, Hat));
+    EXPECT_EQ(PackPointer(ChooseWheel(ChooseStick(d, 0), 0)), kDefaultPointerWord);
+    const std::array<int64_t, 3> numbers[] = {// readable, typed: taken
+                                              {1, 0, 10},
+                                              {1, 4294967295, 5000},
+                                              {1, 1234, 1234},
+                                              {0, 1234, 700}};
+    for (auto [readable, number, want] : numbers)
+        EXPECT_EQ(TypedNumber(readable, uint32_t(number), 10, 5000, 700), want) << number;
+    EXPECT_EQ(SliderValue(-3, 90), 0);
+    EXPECT_EQ(SliderValue(95, 90), 90);
+}
+
+// The live view in a client area: the rim, the dead zone and the stick's dot, left top right
+// bottom each.
+TEST(PointerRules, StickView_RimDeadZoneAndDot) {
+    const std::array<int32_t, 17> rows[] = {
+        // width, height, dead zone, dx, dy: the circles
+        {100, 80, 25, 0, 0, 12, 2, 89, 79, 41, 31, 60, 50, 47, 37, 54, 44},
+        {100, 80, 0, F, -F, 12, 2, 89, 79, 50, 40, 51, 41, 85, -1, 92, 6},
+        {60, 100, 50, -F / 2, F, 2, 22, 59, 79, 16, 36, 45, 65, 14, 76, 19, 81},
+        {3, 3, 50, 0, 0, 1, 1, 2, 2, 1, 1, 2, 2, -1, -1, 4, 4}};
+    for (const auto& r : rows) {
+        const StickView v = StickViewGeometry(r[0], r[1], r[2], r[3], r[4]);
+        std::array<int32_t, 17> got = r;
+        int i = 5;
+        for (const ViewCircle& c : {v.rim, v.deadZone, v.dot})
+            for (int32_t edge : {c.left, c.top, c.right, c.bottom})
+                got[i++] = edge;
+        EXPECT_EQ(got, r);
+    }
+}
+
+} // namespace
