@@ -76,7 +76,7 @@ bool RunAndWait(const char* application, const char* commandLine) {
     const std::string file = command.substr(open + 1, command.find('"', open + 1) - open - 1);
     if (import)
         return p.files.count(file) != 0 && p.exitCode == 0;
-    if (p.exitCode == 0 && p.exportWritesFile)
+    if (p.exportWritesFile) // a failing export may leave a partial file
         p.files.insert(file);
     return p.exitCode == 0;
 }

@@ -77,7 +77,7 @@ struct FakeRegistry {
 };
 
 // Files and a reg.exe whose import succeeds for a file that exists and whose export writes the
-// named file. A file holds an empty export unless given other contents.
+// named file, even when it fails. A file holds an empty export unless given other contents.
 struct FakeProcess {
     std::set<std::string> files;
     std::map<std::string, std::string> contents;

@@ -142,6 +142,8 @@ TEST_F(PortableModeTest, ExportReplacesTheFileOnlyWhenTheEditorSucceededAndWrote
         files.contents["padwrt.cfg"] = "previous";
         Start(nullptr);
         s.portableOn = row.on;
+        if (row.on) // left by an export that was cut short
+            files.files.insert("padwrt.cfg.new");
         files.commands.clear();
         files.exitCode = row.exitCode;
         files.exportWritesFile = row.writes;
