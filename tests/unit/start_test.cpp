@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "app/command_line.h"
@@ -70,18 +71,17 @@ TEST(MainWindow, SessionNewsPairsEachAwayWithItsBackAndACancelledLogoffGoesOn) {
         uint32_t message;
         uint64_t away, back;
     } pairs[] = {{0x02B1, 7, 8}, {0x02B1, 2, 1}, {0x02B1, 4, 3}, {0x0218, 4, 7}, {0x0218, 4, 0x12}};
-    std::string reasons;
+    std::set<uint32_t> reasons;
     for (const auto& p : pairs) {
         const MainWindowDecision away = DecideMainWindowAction(p.message, p.away, 0);
         const MainWindowDecision back = DecideMainWindowAction(p.message, p.back, 0);
         EXPECT_EQ(away.action, MainWindowAction::SessionAway) << p.away;
         EXPECT_EQ(back.action, MainWindowAction::SessionBack) << p.back;
         EXPECT_EQ(back.awayReason, away.awayReason) << p.back;
-        if (reasons.find(static_cast<char>(away.awayReason)) == reasons.npos)
-            reasons += static_cast<char>(away.awayReason);
+        reasons.insert(away.awayReason);
     }
     EXPECT_EQ(reasons.size(), 3u) << "locked, disconnected and asleep each have their own";
-    EXPECT_EQ(reasons.find('\0'), reasons.npos);
+    EXPECT_EQ(reasons.count(0), 0u);
     for (const auto& [message, wParam] :
          {std::pair<uint32_t, uint64_t>{0x02B1, 5}, {0x0218, 0xA}, {0x0016, 0}})
         EXPECT_EQ(DecideMainWindowAction(message, wParam, 0).action, MainWindowAction::None);
