@@ -118,8 +118,10 @@ TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheS
     SaveSetup(s, dialog);
     ASSERT_EQ(fake.process.commands.size(), 1u);
     EXPECT_NE(fake.process.commands[0].find("|reg export "), std::string::npos);
-    EXPECT_FALSE(fake.registry.Get(RegistryHive::CurrentUser, kBaseKeyPath, "keymap").empty())
-        << "saved under the current user before the export";
+    EXPECT_FALSE(fake.registry.Get(RegistryHive::CurrentUser, kBaseKeyPath, "keymap").empty());
+    const std::string& exported = fake.process.contents["padwrt.cfg"];
+    EXPECT_EQ(exported.substr(exported.rfind('\n') + 1), std::to_string(fake.registry.writes.size()))
+        << "exported after the save";
 }
 
 // The defaults replace every entry beyond the ten default rows as well (high mask bits too) but
