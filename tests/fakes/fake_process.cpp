@@ -5,6 +5,8 @@
 #include "tests/fakes/fake_system.h"
 
 namespace {
+const std::string kExportHeader = "Windows Registry Editor Version 5.00\r\n";
+
 bool CopyOut(const std::string& text, char* out, size_t outSize) {
     if (text.empty() || text.size() >= outSize)
         return false;
@@ -27,8 +29,7 @@ size_t ReadFileStart(const char* name, unsigned char* bytes, size_t size) {
     if (p.files.count(name) == 0)
         return 0;
     const auto given = p.contents.find(name);
-    const std::string text =
-        given != p.contents.end() ? given->second : "Windows Registry Editor Version 5.00\r\n";
+    const std::string text = given != p.contents.end() ? given->second : kExportHeader;
     const size_t count = std::min(size, text.size());
     std::memcpy(bytes, text.data(), count);
     return count;
@@ -76,7 +77,9 @@ bool RunAndWait(const char* application, const char* commandLine) {
     const std::string file = command.substr(open + 1, command.find('"', open + 1) - open - 1);
     if (import)
         return p.files.count(file) != 0 && p.exitCode == 0;
-    if (p.exitCode == 0 && p.exportWritesFile)
+    if (p.exportWritesFile) { // a failing export may leave a partial file
         p.files.insert(file);
+        p.contents[file] = kExportHeader + std::to_string(Fake().registry.writes.size());
+    }
     return p.exitCode == 0;
 }

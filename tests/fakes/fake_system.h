@@ -77,7 +77,8 @@ struct FakeRegistry {
 };
 
 // Files and a reg.exe whose import succeeds for a file that exists and whose export writes the
-// named file. A file holds an empty export unless given other contents.
+// named file, even when it fails: an empty export, and the number of registry writes made before
+// it. A file holds an empty export unless given other contents.
 struct FakeProcess {
     std::set<std::string> files;
     std::map<std::string, std::string> contents;

@@ -67,200 +67,106 @@ TEST_F(EngineTest, CycleLongerThanOneCall_ArrivesInOrderAndStopsAtTheFirstRefusa
         EXPECT_EQ(fake.input.events[i].vk, 7 + i);
 }
 
-// What happens between cycles, written as inputs no joystick makes (the top byte names it).
-enum Act : InputWord { kReleaseAll = 1, kExit, kCrash, kAway, kBack, kEdit, kRecompute, kCount };
-constexpr InputWord Do(Act act, uint32_t argument = 0) {
-    return InputWord{act} << 56 | argument;
-}
-constexpr uint32_t kAll = UINT32_MAX;
-constexpr uint32_t kDropped = UINT32_MAX - 1; // reported inserted, never arrives
-
-struct ChordStep {
-    InputWord input;
-    Events arrived;
-    uint32_t insert = kAll; // events the system inserts per call
-};
+// Every row: the key map, what `edit` writes over its first entries, and the steps: buttons held
+// for a cycle, or what happens between cycles (lift: ReleaseAllKeys; exit; crash: the release
+// after a crash during a cycle; away and back with a reason; max: maxChordSize recomputed;
+// count: keyCount set), each with the events that arrive; "@n" lets the system insert only n
+// events per call, "@drop" drop what it inserts. At the end nothing is down.
 struct Row {
     const char* what;
-    std::vector<EngineTest::Entry> map, edited; // kEdit writes `edited` over the first entries
-    std::vector<ChordStep> steps;
+    std::vector<EngineTest::Entry> map, edited;
+    const char* steps;
     int32_t typematicOn = 0;
 };
-const InputWord b1 = Button(1), b2 = Button(2), b3 = Button(3), b12 = b1 | b2, b123 = b12 | b3;
+void PrintTo(const Row& r, std::ostream* out) { *out << r.what; }
+const InputWord b1 = Button(1), b2 = Button(2), b3 = Button(3), b4 = Button(4);
 const Row kRows[] = {
     {"a pair chord fires and releases the single in the same cycle",
-     {{b1, 'A'}, {b2, 'B'}, {b12, 'P'}},
-     {},
-     {{b1, {"+A"}}, {b12, {"+P", "-A"}}, {b12, {}}, {b1, {"-P", "+A"}}, {0, {"-A"}}}},
+     {{b1, 'A'}, {b2, 'B'}, {b1 | b2, 'P'}}, {},
+     "b1 +A; b1+b2 +P -A; b1+b2; b1 -P +A; 0 -A"},
     {"chords of equal size both fire and hide their bits from singles",
-     {{b12, 'X'}, {b2 | b3, 'Y'}, {b2, 'S'}},
-     {},
-     {{b123, {"+X", "+Y"}}, {0, {"-X", "-Y"}}}},
+     {{b1 | b2, 'X'}, {b2 | b3, 'Y'}, {b2, 'S'}}, {},
+     "b1+b2+b3 +X +Y; 0 -X -Y"},
     {"buttons 17 to 32 are hidden by larger chords like low buttons",
-     {{Button(32), 'S'}, {Button(17) | Button(32), 'P'}, {Button(17), 'T'}},
-     {},
-     {{Button(32), {"+S"}},
-      {Button(17) | Button(32), {"+P", "-S"}},
-      {Button(17), {"-P", "+T"}},
-      {0, {"-T"}}}},
+     {{Button(32), 'S'}, {Button(17) | Button(32), 'P'}, {Button(17), 'T'}}, {},
+     "b32 +S; b17+b32 +P -S; b17 -P +T; 0 -T"},
     {"mouse codes use the button table, 3 and the rest the keyboard with scan and extended flag",
-     {{b1, 1}, {b2, 2}, {b3, 4}, {Button(4), 5}, {Button(5), 6}, {Button(6), 3}, {Button(7), 45, 0xD2}},
+     {{b1, 1}, {b2, 2}, {b3, 4}, {b4, 5}, {Button(5), 6}, {Button(6), 3}, {Button(7), 45, 0xD2}},
      {},
-     {{(Button(8) - 1) & ~(b1 - 1),
-       {"+m2", "+m8", "+m32", "+m128/1", "+m128/2", "+3", "+45:52 ext"}},
-      {0, {"-m4", "-m16", "-m64", "-m256/1", "-m256/2", "-3", "-45:52 ext"}}}},
-    {"a chord larger than maxChordSize waits for its recompute",
-     {{b1, 'A'}},
-     {{b1, 'A'}, {b12, 'P'}},
-     {{Do(kEdit), {}},
-      {Do(kCount, 2), {}},
-      {b12, {"+A"}},
-      {Do(kRecompute), {}},
-      {b12, {"+P", "-A"}},
-      {0, {"-P"}}}},
+     "b1+b2+b3+b4+b5+b6+b7 +m2 +m8 +m32 +m128/1 +m128/2 +3 +45:52ext;"
+     "0 -m4 -m16 -m64 -m256/1 -m256/2 -3 -45:52ext"},
+    {"a chord larger than maxChordSize waits for its recompute", {{b1, 'A'}},
+     {{b1, 'A'}, {b1 | b2, 'P'}}, "edit; count2; b1+b2 +A; max; b1+b2 +P -A; 0 -P"},
     {"ReleaseAllKeys lifts what was pressed, not the edited key; the chords' releases follow",
-     {{b1, 45, 0xD2}, {b2, 5}},
-     {{b1, 'B'}},
-     {{Do(kReleaseAll), {}},
-      {b12, {"+45:52 ext", "+m128/1"}},
-      {Do(kEdit), {}},
-      {Do(kReleaseAll), {"-45:52 ext", "-m256/1"}},
-      {0, {"-45:52 ext", "-m256/1"}}}},
+     {{b1, 45, 0xD2}, {b2, 5}}, {{b1, 'B'}},
+     "lift; b1+b2 +45:52ext +m128/1; edit; lift -45:52ext -m256/1; 0 -45:52ext -m256/1"},
     {"a changed entry releases what it pressed before anything is pressed",
-     {{b1, 'A'}, {b2, 'B'}, {b3, 'C'}},
-     {{b2, 'B'}, {b1, 'A'}, {Button(4), 'D'}},
-     {{b123, {"+A", "+B", "+C"}},
-      {Do(kEdit), {}},
-      {b123, {"-A", "-B", "-C", "+B", "+A"}},
-      {0, {"-B", "-A"}}}},
-    {"entries taken out of play release what they hold",
-     {{b1, 'A'}, {b2, 'B'}, {b3, 'C'}},
-     {{b1, 'A'}, {b2 | Button(4), 'B'}},
-     {{b123, {"+A", "+B", "+C"}},
-      {Do(kEdit), {}},
-      {Do(kCount, 2), {}},
-      {b123, {"-B", "-C"}},
-      {0, {"-A"}}}},
+     {{b1, 'A'}, {b2, 'B'}, {b3, 'C'}}, {{b2, 'B'}, {b1, 'A'}, {b4, 'D'}},
+     "b1+b2+b3 +A +B +C; edit; b1+b2+b3 -A -B -C +B +A; 0 -B -A"},
+    {"entries taken out of play release what they hold", {{b1, 'A'}, {b2, 'B'}, {b3, 'C'}},
+     {{b1, 'A'}, {b2 | b4, 'B'}}, "b1+b2+b3 +A +B +C; edit; count2; b1+b2+b3 -B -C; 0 -A"},
     {"entries sharing a key hold it until the last ends; a lift and the exit send it once",
-     {{b1, 'A'}, {b2, 'A'}, {b3, 'A'}},
-     {},
-     {{b12, {"+A", "+A"}},
-      {b2, {}},
-      {0, {"-A"}},
-      {b12, {"+A", "+A"}},
-      {Do(kReleaseAll), {"-A"}},
-      {b2, {}},
-      {0, {"-A"}},
-      {b2 | b3, {"+A", "+A"}},
-      {Do(kExit), {"-A"}}}},
-    {"the exit lifts everything held once and stops events",
-     {{b1, 45, 0xD2}, {b2, 1}, {b3, 6}},
-     {},
-     {{b123, {"+45:52 ext", "+m2", "+m128/2"}},
-      {Do(kExit), {"-45:52 ext", "-m4", "-m256/2"}},
-      {Do(kExit), {}},
-      {b1, {}}}},
+     {{b1, 'A'}, {b2, 'A'}, {b3, 'A'}}, {},
+     "b1+b2 +A +A; b2; 0 -A; b1+b2 +A +A; lift -A; b2; 0 -A; b2+b3 +A +A; exit -A"},
+    {"the exit lifts everything held once and stops events", {{b1, 45, 0xD2}, {b2, 1}, {b3, 6}},
+     {}, "b1+b2+b3 +45:52ext +m2 +m128/2; exit -45:52ext -m4 -m256/2; exit; b1"},
     {"the crash release lifts what is held or owed during a cycle and shuts the gate",
-     {{b1, 'A'}, {b2, 1}},
-     {},
-     {{b12, {"+A", "+m2"}}, {b2, {}, 0}, {Do(kCrash), {"-m4", "-A"}}, {b1, {}}}},
-    {"a refused press presses again",
-     {{b1, 'A'}},
-     {},
-     {{b1, {}, 0}, {b1, {"+A"}}, {0, {"-A"}}}},
-    {"a refused release goes first in the next cycle",
-     {{b1, 'A'}, {b2, 'B'}},
-     {},
-     {{b1, {"+A"}}, {b2, {}, 0}, {b2, {"-A", "+B"}}, {0, {"-B"}}}},
-    {"a call stops at its first refusal",
-     {{b1, 'A'}, {b2, 'B'}},
-     {},
-     {{b12, {"+A"}, 1}, {b12, {"+B"}}, {0, {"-A", "-B"}}}},
-    {"a refused repeat is lost",
-     {{b1 | b3, 'R'}},
-     {},
-     {{b1 | b3, {"+R"}}, {b1 | b3, {}, 0}, {b1 | b3, {}}, {0, {"-R"}}},
-     1},
-    {"a refused lift is sent by the next cycle, the chord's own release after it",
-     {{b1, 'A'}},
-     {},
-     {{b1, {"+A"}}, {Do(kReleaseAll), {}, 0}, {b1, {"-A"}}, {0, {"-A"}}}},
-    {"a refused lift is sent once by the next lift",
-     {{b1, 'A'}},
-     {},
-     {{b1, {"+A"}}, {Do(kReleaseAll), {}, 0}, {Do(kReleaseAll), {"-A"}}, {b1, {}}, {0, {"-A"}}}},
+     {{b1, 'A'}, {b2, 1}}, {}, "b1+b2 +A +m2; b2 @0; crash -m4 -A; b1"},
+    {"a refused press presses again", {{b1, 'A'}}, {}, "b1 @0; b1 +A; 0 -A"},
+    {"a refused release goes first in the next cycle", {{b1, 'A'}, {b2, 'B'}}, {},
+     "b1 +A; b2 @0; b2 -A +B; 0 -B"},
+    {"a call stops at its first refusal", {{b1, 'A'}, {b2, 'B'}}, {},
+     "b1+b2 +A @1; b1+b2 +B; 0 -A -B"},
+    {"a refused repeat is lost", {{b1 | b3, 'R'}}, {}, "b1+b3 +R; b1+b3 @0; b1+b3; 0 -R", 1},
+    {"a refused lift is sent by the next cycle, the chord's own release after it", {{b1, 'A'}},
+     {}, "b1 +A; lift @0; b1 -A; 0 -A"},
+    {"a refused lift is sent once by the next lift", {{b1, 'A'}}, {},
+     "b1 +A; lift @0; lift -A; b1; 0 -A"},
     {"away releases everything and nothing fires; back sends it again and held chords press",
-     {{b1, 'A'}, {b2, 'B'}},
-     {},
-     {{b12, {"+A", "+B"}},
-      {Do(kAway, kAwayLocked), {"-A", "-B"}},
-      {Do(kAway, kAwaySuspended), {}},
-      {b1, {}},
-      {Do(kBack, kAwayLocked), {}},
-      {Do(kBack, kAwaySuspended), {"-A", "-B"}},
-      {b1, {"+A"}},
-      {0, {"-A"}}}},
-    {"the exit while away releases what was dropped",
-     {{b1, 'A'}},
-     {},
-     {{b1, {"+A"}},
-      {Do(kAway, kAwayLocked), {}, kDropped},
-      {Do(kExit), {"-A"}},
-      {Do(kBack, kAwayLocked), {}},
-      {b1, {}}}},
+     {{b1, 'A'}, {b2, 'B'}}, {},
+     "b1+b2 +A +B; away1 -A -B; away4; b1; back1; back4 -A -B; b1 +A; 0 -A"},
+    {"the exit while away releases what was dropped and events never flow again", {{b1, 'A'}},
+     {}, "b1 +A; away1 @drop; exit -A; back1; b1"},
 };
 
-void PrintTo(const Row& r, std::ostream* out) { *out << r.what; }
 struct ChordStepsTest : EngineTest, ::testing::WithParamInterface<Row> {};
 
 TEST_P(ChordStepsTest, EventsArriveAsTheRowSaysAndNothingStaysDown) {
     const Row& r = GetParam();
-    SCOPED_TRACE(r.what);
     UseEntries(r.map);
     s.typematicOn = r.typematicOn;
     s.timing.typematicDelay = 100; // repeats at the second held cycle, then every third
     s.timing.typematicInterval = 300;
-    for (size_t n = 0; n < r.steps.size(); ++n) {
-        const ChordStep& step = r.steps[n];
-        fake.input.insertPerCall = step.insert == kDropped ? kAll : step.insert;
-        fake.input.dropInserted = step.insert == kDropped;
-        const uint32_t argument = static_cast<uint32_t>(step.input);
-        switch (step.input >> 56) {
-        case kReleaseAll:
+    for (const TextStep& step : Steps(r.steps)) {
+        const std::string& in = step.input;
+        const uint32_t number = static_cast<uint32_t>(in.back() - '0');
+        const bool refused = !step.option.empty() && step.option != "@drop";
+        fake.input.insertPerCall = refused ? std::stoul(step.option.substr(1)) : UINT32_MAX;
+        fake.input.dropInserted = step.option == "@drop";
+        if (in == "lift")
             ReleaseAllKeys(s);
-            break;
-        case kExit:
+        else if (in == "exit")
             ReleaseHeldAtExit(s);
-            break;
-        case kCrash:
-            ASSERT_TRUE(BeginEvents(s));
+        else if (in == "crash" && BeginEvents(s)) {
             ReleaseHeldAfterCrash(s);
             EndEvents(s);
-            break;
-        case kAway:
-            PauseForSession(s, argument);
-            break;
-        case kBack:
-            ResumeAfterSession(s, argument);
-            break;
-        case kEdit:
+        } else if (in.rfind("away", 0) == 0)
+            PauseForSession(s, number);
+        else if (in.rfind("back", 0) == 0)
+            ResumeAfterSession(s, number);
+        else if (in == "edit")
             UseEntries(r.edited, false);
-            break;
-        case kRecompute:
+        else if (in == "max")
             RecomputeMaxChordSize(s);
-            break;
-        case kCount:
-            s.keyMap.keyCount = static_cast<int32_t>(argument);
-            break;
-        default:
-            if (BeginEvents(s)) {
-                EngineTest::Step(step.input);
-                EndEvents(s);
-            }
+        else if (in.rfind("count", 0) == 0)
+            s.keyMap.keyCount = static_cast<int32_t>(number);
+        else if (BeginEvents(s)) {
+            Step(Inputs(in));
+            EndEvents(s);
         }
-        EXPECT_EQ(TakeEvents(), step.arrived) << "step " << n + 1;
+        EXPECT_EQ(TakeEvents(), step.events) << r.what << ", at " << in;
     }
-    EXPECT_FALSE(AnythingInjectedDown());
+    EXPECT_FALSE(AnythingInjectedDown()) << r.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ChordStepsTest, ::testing::ValuesIn(kRows));

@@ -77,12 +77,10 @@ constexpr int kMouseSlot = 256, kSlots = kMouseSlot + kFakeMouseButtons;
 // The slot a press of key map code `vk` puts down: a mouse button for 1, 2, 4, 5 and 6.
 int SlotOfCode(uint8_t vk) {
     constexpr uint8_t kMouseCodes[kFakeMouseButtons] = {1, 2, 4, 5, 6};
-    for (int b = 0; b < kFakeMouseButtons; ++b)
-        if (kMouseCodes[b] == vk)
-            return kMouseSlot + b;
-    return vk;
+    const uint8_t* b = std::find(kMouseCodes, kMouseCodes + kFakeMouseButtons, vk);
+    return b != kMouseCodes + kFakeMouseButtons ? kMouseSlot + static_cast<int>(b - kMouseCodes)
+                                                : vk;
 }
-
 std::string SlotName(int slot) {
     return slot >= kMouseSlot ? "mouse button " + std::to_string(slot - kMouseSlot + 1)
                               : "key " + std::to_string(slot);
@@ -259,24 +257,22 @@ struct EngineModelTest : EngineTest {
         SetFakeJoystickReadResult(unplug ? kUnplugged : kJoyNoError);
         if (unplug)
             Note("unplugged");
-        else if (random.Percent(30))
-            Note("another pad plugged in: %s", OtherCaps().c_str());
         else
-            Note("plugged in");
+            OtherCaps(random.Percent(30) ? "another pad plugged in" : nullptr);
     }
     // Another joystick's capabilities: fewer axes, no hat, other bounds, or none to be had.
-    std::string OtherCaps() {
+    void OtherCaps(const char* what) {
+        if (what == nullptr)
+            return Note("plugged in");
         JoystickCaps& caps = fake.joystick.caps;
         caps.numAxes = random.Below(7);
         caps.caps = random.Percent(50) ? kJoyCapsHasPov : 0;
         caps.axisMin[0] = random.Percent(80) ? 0 : 40000;
         caps.axisMax[0] = random.Percent(80) ? 65535 : 1000;
         fake.joystick.capsResult = random.Percent(15) ? kUnplugged : kJoyNoError;
-        char text[96];
-        std::snprintf(text, sizeof text, "%u axes, hat %u, X from %u to %u%s", caps.numAxes,
-                      caps.caps, caps.axisMin[0], caps.axisMax[0],
-                      fake.joystick.capsResult != kJoyNoError ? ", not there" : "");
-        return text;
+        Note("%s: %u axes, hat %u, X from %u to %u%s", what, caps.numAxes, caps.caps,
+             caps.axisMin[0], caps.axisMax[0],
+             fake.joystick.capsResult != kJoyNoError ? ", not there" : "");
     }
 
     // --- the setup dialog ---
@@ -288,7 +284,8 @@ struct EngineModelTest : EngineTest {
         setupOpen = true;
         Note("setup dialog opened");
     }
-    void CloseSetupDialog(bool ok) {
+    void CloseSetupDialog() {
+        const bool ok = random.Percent(50);
         fake.answer = random.Percent(70) ? kIdOk : kIdCancel;
         if (ok && !SaveSetup(s, kDialog))
             return; // as the dialog does: it stays open with the edits
@@ -379,7 +376,7 @@ struct EngineModelTest : EngineTest {
         Note("pointer word %llx", static_cast<unsigned long long>(s.pointer.load()));
     }
     void OtherJoystick() {
-        Note("joystick chosen: %s", OtherCaps().c_str());
+        OtherCaps("joystick chosen");
         ChooseJoystick(s, static_cast<int32_t>(random.Below(2)), kDialog);
     }
     void Typematic() {
@@ -484,10 +481,10 @@ struct EngineModelTest : EngineTest {
             {55, &T::OpenSetupDialog}, {57, &T::OtherSlot}, {60, &T::FollowedSlot}};
         static constexpr Choice kCapturing[] = {{60, &T::PressKeyForCapture}, {62, &T::EndCapture}};
         static constexpr Choice kOpen[] = {
-            {63, &T::CloseOkOrCancel}, {72, &T::EditChord},     {75, &T::ToggleEnable},
-            {79, &T::PlusOrMinus},     {83, &T::DragRow},       {85, &T::Scroll},
-            {86, &T::ResetToDefaults}, {89, &T::StartCapture},  {93, &T::Activate},
-            {95, &T::Typematic},       {96, &T::OtherJoystick}, {98, &T::PointerChoice}};
+            {63, &T::CloseSetupDialog}, {72, &T::EditChord},    {75, &T::ToggleEnable},
+            {79, &T::PlusOrMinus},      {83, &T::DragRow},      {85, &T::Scroll},
+            {86, &T::ResetToDefaults},  {89, &T::StartCapture}, {93, &T::Activate},
+            {95, &T::Typematic},        {96, &T::OtherJoystick}, {98, &T::PointerChoice}};
         if (fake.joystick.readResult != kJoyNoError && random.Percent(25))
             return Unplug();
         const uint32_t roll = random.Below(100);
@@ -506,7 +503,6 @@ struct EngineModelTest : EngineTest {
         else if (!(s.captureActive && take(kCapturing)))
             take(kOpen);
     }
-    void CloseOkOrCancel() { CloseSetupDialog(random.Percent(50)); }
 
     // Between two steps nothing changes the state, so at a step it is the last cycle's.
     bool EventsProduced() const {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,7 @@ constexpr InputWord Button(int n) {
     return InputWord{1} << (15 + n);
 }
 
-// "+A" / "-A" for a letter's key-down / key-up, "+45:52 ext" for other codes with their scan
+// "+A" / "-A" for a letter's key-down / key-up, "+45:52ext" for other codes with their scan
 // code and extended flag, "+m2" / "-m4" for mouse flags (X buttons add their data: "+m128/1").
 inline std::string Describe(const InputEvent& e) {
     const bool key = e.kind == InputEvent::Key;
@@ -32,7 +33,38 @@ inline std::string Describe(const InputEvent& e) {
     char scan[8] = "";
     if (e.scan != 0)
         std::snprintf(scan, sizeof scan, ":%x", e.scan);
-    return text + std::to_string(e.vk) + scan + (e.flags & kKeyEventExtended ? " ext" : "");
+    return text + std::to_string(e.vk) + scan + (e.flags & kKeyEventExtended ? "ext" : "");
+}
+
+// Steps of a row written as text, "input events...; input events...", each step's input and
+// what arrives: "b1+b2 +P -A; 0 -P". A word starting with '@' goes with the input.
+struct TextStep {
+    std::string input, option;
+    Events events;
+};
+inline std::vector<TextStep> Steps(const std::string& text) {
+    std::vector<TextStep> steps;
+    std::istringstream all(text);
+    for (std::string step; std::getline(all, step, ';');) {
+        std::istringstream words(step);
+        TextStep s;
+        words >> s.input;
+        for (std::string word; words >> word;)
+            if (word[0] == '@')
+                s.option = word;
+            else
+                s.events.push_back(word);
+        steps.push_back(s);
+    }
+    return steps;
+}
+// "b1+b17" for buttons 1 and 17; a number for those bits of the word.
+inline InputWord Inputs(const std::string& text) {
+    InputWord word = 0;
+    std::istringstream parts(text);
+    for (std::string part; std::getline(parts, part, '+');)
+        word |= part[0] == 'b' ? Button(std::stoi(part.substr(1))) : std::stoull(part, nullptr, 0);
+    return word;
 }
 
 // The setup dialog's controls as key capture writes them: nothing shown, names counted.

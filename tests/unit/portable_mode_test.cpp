@@ -112,7 +112,7 @@ TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
     EXPECT_EQ(PortableFile(), "padwrt.cfg");
     EXPECT_TRUE(files.commands.empty());
     ExportPortableFile(s);
-    EXPECT_EQ(files.contents.count("padwrt.cfg"), 0u) << "the export took its place";
+    EXPECT_NE(files.contents["padwrt.cfg"], "") << "the export took its place";
 }
 
 TEST_F(PortableModeTest, EveryLoadImportsFirstWhilePortable) {
@@ -142,6 +142,8 @@ TEST_F(PortableModeTest, ExportReplacesTheFileOnlyWhenTheEditorSucceededAndWrote
         files.contents["padwrt.cfg"] = "previous";
         Start(nullptr);
         s.portableOn = row.on;
+        if (row.on) // left by an export that was cut short
+            files.files.insert("padwrt.cfg.new");
         files.commands.clear();
         files.exitCode = row.exitCode;
         files.exportWritesFile = row.writes;
@@ -149,7 +151,7 @@ TEST_F(PortableModeTest, ExportReplacesTheFileOnlyWhenTheEditorSucceededAndWrote
         ExportPortableFile(s);
         EXPECT_EQ(files.commands, row.on ? Commands{kExportBuiltIn} : Commands{});
         EXPECT_EQ(files.files, (std::set<std::string>{"padwrt.cfg"})) << "no fresh file left";
-        EXPECT_EQ(files.contents.count("padwrt.cfg") == 0, row.replaced) << row.exitCode;
+        EXPECT_EQ(files.contents["padwrt.cfg"] != "previous", row.replaced) << row.exitCode;
     }
 }
 

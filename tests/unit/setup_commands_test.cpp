@@ -85,27 +85,19 @@ TEST_F(SetupCommandsTest, Closing_AsksWhileAnEnabledInputIsHeldAndCancelDiscards
     EXPECT_EQ(fake.messages[0].owner, dialog);
 }
 
-TEST_F(SetupCommandsTest, Ok_StoresTheEditsAndTheReloadAfterItKeepsThem) {
-    OpenAndEdit();
-    ApplyChordEdit(s, d.grid, 10, kButton1);
-    RemoveRow(s, d.grid);
-    AddRow(s);
-    EXPECT_TRUE(SaveSetup(s, dialog));
-    ASSERT_TRUE(Close(true));
-    EXPECT_TRUE(Edited());
-    EXPECT_EQ(ChordMask(ReadEntry(s.keyMap.entries[10])), kButton1)
-        << "a row lowered out of view with \"-\" keeps its edit";
-    EXPECT_FALSE(fake.registry.Get(RegistryHive::LocalMachine, kBaseKeyPath, "keymap").empty());
-}
-
 // Without the right to write the machine's key OK stores for the user; only a save that stores
 // nowhere says so, and the dialog stays open with the edits.
 TEST_F(SetupCommandsTest, Ok_WithoutTheMachinesKeyStoresForTheUserAndOnlyStoringNowhereSaysSo) {
     fake.registry.localMachineReadOnly = true;
     OpenAndEdit();
+    AddRow(s);
+    ApplyChordEdit(s, d.grid, 11, kButton1);
+    RemoveRow(s, d.grid);
     EXPECT_TRUE(SaveSetup(s, dialog));
     ASSERT_TRUE(Close(true));
     EXPECT_TRUE(Edited()) << "the reload reads what OK stored";
+    EXPECT_EQ(ChordMask(ReadEntry(s.keyMap.entries[11])), kButton1)
+        << "a row lowered out of view with \"-\" keeps its edit";
     EXPECT_TRUE(fake.messages.empty());
     fake.registry.currentUserReadOnly = true;
     std::strcpy(s.configName, "Unsaved");
@@ -126,8 +118,10 @@ TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheS
     SaveSetup(s, dialog);
     ASSERT_EQ(fake.process.commands.size(), 1u);
     EXPECT_NE(fake.process.commands[0].find("|reg export "), std::string::npos);
-    EXPECT_FALSE(fake.registry.Get(RegistryHive::CurrentUser, kBaseKeyPath, "keymap").empty())
-        << "saved under the current user before the export";
+    EXPECT_FALSE(fake.registry.Get(RegistryHive::CurrentUser, kBaseKeyPath, "keymap").empty());
+    const std::string& exported = fake.process.contents["padwrt.cfg"];
+    EXPECT_EQ(exported.substr(exported.rfind('\n') + 1), std::to_string(fake.registry.writes.size()))
+        << "exported after the save";
 }
 
 // The defaults replace every entry beyond the ten default rows as well (high mask bits too) but

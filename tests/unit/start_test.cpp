@@ -2,9 +2,11 @@
 
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "app/command_line.h"
+#include "app/main_window.h"
 #include "app/startup.h"
 
 namespace {
@@ -50,7 +52,7 @@ TEST(StartTest, BusySlotStepsToTheNextFreeOneUpToSixAndGivesUpAbove) {
         char first, last;
         bool started;
     } rows[] = {{"", '3', '3', true},    {"12", '1', '3', true},  {"5", '5', '6', true},
-                {"56", '5', '6', false}, {"7", '7', '7', false}, {"\xE9", '\xE9', '\xE9', false},
+                {"56", '5', '6', false}, {"7", '7', '7', false},  {"\xE9", '\xE9', '\xE9', false},
                 {"0", '0', '1', true},   {"2345", '2', '6', true}};
     for (const auto& row : rows) {
         running = row.running;
@@ -60,6 +62,30 @@ TEST(StartTest, BusySlotStepsToTheNextFreeOneUpToSixAndGivesUpAbove) {
         EXPECT_EQ(s->slotDigit, row.last) << row.running;
         EXPECT_EQ(std::string(s->windowTitle), std::string("Padwright Config ") + row.last);
     }
+}
+
+// Each way the session goes away (lock, console or remote disconnect, sleep) is undone by its
+// own counterparts only; a logoff that was cancelled and other session news change nothing.
+TEST(MainWindow, SessionNewsPairsEachAwayWithItsBackAndACancelledLogoffGoesOn) {
+    const struct {
+        uint32_t message;
+        uint64_t away, back;
+    } pairs[] = {{0x02B1, 7, 8}, {0x02B1, 2, 1}, {0x02B1, 4, 3}, {0x0218, 4, 7}, {0x0218, 4, 0x12}};
+    std::set<uint32_t> reasons;
+    for (const auto& p : pairs) {
+        const MainWindowDecision away = DecideMainWindowAction(p.message, p.away, 0);
+        const MainWindowDecision back = DecideMainWindowAction(p.message, p.back, 0);
+        EXPECT_EQ(away.action, MainWindowAction::SessionAway) << p.away;
+        EXPECT_EQ(back.action, MainWindowAction::SessionBack) << p.back;
+        EXPECT_EQ(back.awayReason, away.awayReason) << p.back;
+        reasons.insert(away.awayReason);
+    }
+    EXPECT_EQ(reasons.size(), 3u) << "locked, disconnected and asleep each have their own";
+    EXPECT_EQ(reasons.count(0), 0u);
+    for (const auto& [message, wParam] :
+         {std::pair<uint32_t, uint64_t>{0x02B1, 5}, {0x0218, 0xA}, {0x0016, 0}})
+        EXPECT_EQ(DecideMainWindowAction(message, wParam, 0).action, MainWindowAction::None);
+    EXPECT_EQ(DecideMainWindowAction(0x0016, 1, 0).action, MainWindowAction::EndSession);
 }
 
 } // namespace

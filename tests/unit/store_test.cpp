@@ -190,12 +190,15 @@ TEST_F(StoreTest, SelectedSlot_AnyCharacterThatCanNameAKey) {
 
 TEST_F(StoreTest, PortableModeReadsAndWritesTheCurrentUserOnly) {
     reg.Put(kMachine, kBase, "joyid", Word(4));
+    reg.Put(kMachine, kBase, "pollingspeed", Word(70));
     s.portableOn = true;
     s.joystickId = 9;
     SaveSlot(s);
     s.joystickId = 0;
     LoadSlot(s);
     EXPECT_EQ(s.joystickId, 9u);
+    LoadTiming(s);
+    EXPECT_NE(s.timing.pollingInterval, 70) << "what the user's key lacks is not the machine's";
     EXPECT_EQ(reg.Get(kUser, kBase, "joyid"), Word(9));
     EXPECT_EQ(reg.Get(kMachine, kBase, "joyid"), Word(4)) << "the machine's values are untouched";
     s.portableOn = false;
