@@ -65,10 +65,10 @@ uint64_t Controls::Columns(int row, bool tickedOnly) const {
     return columns;
 }
 
-uint64_t Controls::ShownHeaders() const {
+uint64_t Controls::Headers(bool litOnly) const {
     uint64_t columns = 0;
     for (int j = 0; j < kColumns; ++j)
-        columns |= uint64_t{Visible(HeaderId(j))} << j;
+        columns |= uint64_t{litOnly ? Checked(HeaderId(j)) : Visible(HeaderId(j))} << j;
     return columns;
 }
 

@@ -1,7 +1,5 @@
 #pragma once
-// The program's dialogs as the cases work them: opened from the tray, controls read by their
-// ids from the program's own headers, clicked as the mouse does; the questions as a user reads
-// them.
+// The program's dialogs as the cases work them: controls by the ids of the program's headers.
 #include <map>
 #include <string>
 
@@ -24,7 +22,6 @@ constexpr int KeyButtonId(int row) {
     return IDC_KEY_BUTTON_FIRST + row;
 }
 
-// A left click on the tray icon, and the setup dialog it opens.
 HWND OpenSetup(const Program& program);
 struct Setup {
     Program& program;
@@ -32,7 +29,7 @@ struct Setup {
 };
 Setup StartWithSetup(); // on slot 1
 
-// The dialog's controls by id, read in one pass (one lookup each walks hundreds of children).
+// The dialog's controls by id, read in one pass (a lookup each walks hundreds of children).
 class Controls {
   public:
     explicit Controls(HWND dialog);
@@ -43,27 +40,21 @@ class Controls {
     std::string Text(int id) const;
     RECT Rect(int id) const; // in the dialog's client coordinates
     int KeyRows() const;
-    // Bit j for column j: the columns with check boxes in `row` (ticked ones only), or with a
-    // header shown.
+    // Bit j for column j: with check boxes in `row` (ticked ones only); headers shown (lit ones).
     uint64_t Columns(int row, bool tickedOnly = false) const;
-    uint64_t ShownHeaders() const;
+    uint64_t Headers(bool litOnly = false) const;
 
   private:
     HWND dialog_;
     std::map<int, HWND> byId_;
 };
 
-// Bit ranges as a user counts columns: "0-3 16-19".
-std::string Ranges(uint64_t bits);
-// The grid as a user reads it: per row the key's name and the ticked columns.
-std::string GridShown(HWND dialog);
-// Posted, so that a question it opens does not block the case.
-void Click(HWND dialog, int id);
-// The dialog has handled everything sent to it before.
-void Settle(HWND dialog);
+std::string Ranges(uint64_t bits);  // "0-3 16-19"
+std::string GridShown(HWND dialog); // per row the key's name and the ticked columns
+void Click(HWND dialog, int id);    // posted: a question it opens does not block the case
+void Settle(HWND dialog);           // the dialog has handled everything sent before
 void WaitUntilClosed(HWND dialog, const char* how);
-// What the platform calls the key, as the program is to show it.
 std::string PlatformKeyName(UINT vk, bool extended = false);
-// The key buttons stack without overlapping, each row's check boxes stand beside their key
-// button and under their header, the controls below the grid stay below it, nothing is cut off.
+// Key buttons stacked, each row's boxes beside its key button and under its header, the controls
+// below the grid below it, nothing cut off.
 void RequireGridLinesUp(HWND dialog);

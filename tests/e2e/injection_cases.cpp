@@ -1,7 +1,5 @@
-// Joystick input becoming keys and mouse buttons in another process, as the stored settings
-// decide them; repeat in real time; a pad that goes away and comes back; a session that locks
-// and sleeps. Every observed event carries the joystick read count of the poll cycle that
-// injected it (ObservedInput::joystickReads): every cycle reads the joystick once.
+// Joystick input injected into another process as stored; repeats in real time; a pad unplugged;
+// lock and sleep. Each observed event carries the read count of the cycle that injected it.
 #include <vector>
 
 #include "tests/e2e/case_runner.h"
@@ -21,11 +19,8 @@ Program& StartPolling(std::initializer_list<Number> numbers) {
 
 } // namespace
 
-E2E_CASE("a user's joystick types into another program what the stored settings say: Up without "
-         "the extended flag out of the box, a stored A, an extended Up, the left and second extra "
-         "mouse buttons with the pointer left alone, one Left from joystick 2 past a 10% "
-         "threshold; a broken count, an oversized key map and values of the wrong type are "
-         "passed over") {
+E2E_CASE("the stored settings decide what is injected: default Up, A, extended Up, mouse buttons "
+         "with the pointer still, joystick 2 past 10%; broken values passed over") {
     struct Value {
         const char* name;
         Bytes bytes;
@@ -45,34 +40,26 @@ E2E_CASE("a user's joystick types into another program what the stored settings 
     Bytes oversized = keyMap;
     oversized.resize(2000);
     const std::vector<Value> map = {{"numkeys", Word(4)}, {"keymap", keyMap}};
-    const Bytes oneA = KeyMapBytes({{ButtonBit(3), 'A', 0x1E}});
-    const Hold up = {0, 1, kStickUp};
+    const std::vector<Value> joystick2 = {
+        {"joyid", Word(2)}, {"threshold", Word(10)}, {"typematic", Word(0)}};
+    const std::vector<Value> count129 = {{"numkeys", Word(129)},
+                                         {"keymap", KeyMapBytes({{ButtonBit(3), 'A', 0x1E}})}};
+    const std::vector<Value> dwords = {{"numkeys", Word(5), REG_DWORD},
+                                       {"keymap", Word(0x40000), REG_DWORD}};
+    const std::string mouse = "mouse left down, mouse x2 down, mouse left up, mouse x2 up";
+    const Hold up = {0, 1, kStickUp}, left10 = {0, 0, 32767 - 8192}; // 12.5% to the left
     const Row rows[] = {
         {"nothing stored", {}, up, KeyTap(VK_UP, 0x48)},
         {"A on button 3", map, {Button(3)}, KeyTap('A', 0x1E)},
         {"an extended Up on button 4", map, {Button(4)}, KeyTap(VK_UP, 0x48, true)},
-        {"mouse buttons on button 1",
-         map,
-         {Button(1)},
-         "mouse left down, mouse x2 down, mouse left up, mouse x2 up"},
-        {"joystick 2 and a 10% threshold",
-         {{"joyid", Word(2)}, {"threshold", Word(10)}, {"typematic", Word(0)}},
-         {0, 0, 32767 - 8192},
-         KeyTap(VK_LEFT, 0x4B),
-         15,
-         2},
-        {"a count of 129",
-         {{"numkeys", Word(129)}, {"keymap", oneA}},
-         {Button(1)},
-         KeyTap(VK_RETURN, 0x1C)},
+        {"mouse buttons on button 1", map, {Button(1)}, mouse},
+        {"joystick 2 and a 10% threshold", joystick2, left10, KeyTap(VK_LEFT, 0x4B), 15, 2},
+        {"a count of 129", count129, {Button(1)}, KeyTap(VK_RETURN, 0x1C)},
         {"a key map of 2000 bytes",
          {{"numkeys", Word(1)}, {"keymap", oversized}},
          up,
          KeyTap(VK_UP, 0x48)},
-        {"a DWORD count and key map",
-         {{"numkeys", Word(5), REG_DWORD}, {"keymap", Word(0x40000), REG_DWORD}},
-         {Button(2)},
-         "nothing"},
+        {"a DWORD count and key map", dwords, {Button(2)}, "nothing"},
     };
     for (const Row& row : rows) {
         ResetWorld();
@@ -83,18 +70,16 @@ E2E_CASE("a user's joystick types into another program what the stored settings 
         GetCursorPos(&before);
         const std::string typed = TypedByHolding(row.hold, row.reads);
         GetCursorPos(&after);
-        Require(typed == row.typed && ScriptedJoystick().lastReadId == row.joystick &&
-                    after.x == before.x && after.y == before.y,
-                Format("with %s the program injected %s (expected %s) reading joystick %ld, or "
-                       "moved the pointer",
-                       row.what, typed.c_str(), row.typed.c_str(),
-                       long(ScriptedJoystick().lastReadId)));
+        RequireSame(Format("%s from joystick %ld, pointer at %ld,%ld", typed.c_str(),
+                           long(ScriptedJoystick().lastReadId), after.x, after.y),
+                    Format("%s from joystick %d, pointer at %ld,%ld", row.typed.c_str(),
+                           row.joystick, before.x, before.y),
+                    row.what);
     }
 }
 
-E2E_CASE("a user holds button 1 and Return repeats in real time at the stored pace: out of the "
-         "box in the cycles 1, 6, 7, 8...; with 20 ms polling, a 100 ms delay and a 40 ms rate in "
-         "1, 6, 8, 10..., reading every 20 ms; one release") {
+E2E_CASE("button 1 held repeats Return in real time: cycles 1, 6, 7, 8... by default, 1, 6, 8, "
+         "10... at 20 ms polling, 100 ms delay, 40 ms rate; one release") {
     struct Row {
         std::vector<Number> stored;
         std::vector<uint64_t> pressCycles; // counted from the first press
@@ -126,14 +111,13 @@ E2E_CASE("a user holds button 1 and Return repeats in real time at the stored pa
                     (presses.size() >= row.pressCycles.size() ||
                      released <= row.pressCycles[presses.size()]) &&
                     msPerRead < row.mostMsPerRead,
-                Format("with %zu values stored the program injected %s, reading every %.0f ms",
-                       row.stored.size(), Describe(seen).c_str(), msPerRead));
+                Format("with %zu values stored: %s, a read every %.0f ms", row.stored.size(),
+                       Describe(seen).c_str(), msPerRead));
     }
 }
 
-E2E_CASE("a user unplugs the pad while holding the stick up and button 1: nothing is pressed or "
-         "let go while it is away; back with the stick centred, Up alone is let go and Return "
-         "repeats on") {
+E2E_CASE("the pad unplugged with Up and button 1 held: nothing while away; back centred, Up "
+         "alone let go, Return repeats on") {
     StartPolling({{"pollingspeed", 20}, {"typematicdelay", 100}, {"typematicrate", 20}});
     ScriptHold({Button(1), 1, kStickUp});
     WaitForKey(VK_RETURN, true, 2);
@@ -154,14 +138,12 @@ E2E_CASE("a user unplugs the pad while holding the stick up and button 1: nothin
         if (i.joystickReads > away && !repeat && !(i.vk == VK_UP && i.joystickReads == back))
             wrong += Format("%s (read %llu); ", Describe(i).c_str(), i.joystickReads);
     }
-    Require(wrong.empty() && repeats > 0,
-            Format("away from read %llu to %llu; the program injected %sand repeated Return %d "
-                   "times after",
-                   away, back, wrong.c_str(), repeats));
+    Require(wrong.empty() && repeats > 0, Format("away reads %llu to %llu: %s%d repeats after",
+                                                 away, back, wrong.c_str(), repeats));
 }
 
-E2E_CASE("a user holding button 1 locks the session, which then sleeps: Return is let go and "
-         "stays quiet; awake and unlocked, it is pressed anew") {
+E2E_CASE("button 1 held over lock and sleep: Return let go, quiet; awake and unlocked, pressed "
+         "anew") {
     Program& program = StartPolling({{"pollingspeed", 20}, {"typematic", 0}});
     SetJoystickButtons(Button(1));
     WaitForKey(VK_RETURN, true);
@@ -178,7 +160,6 @@ E2E_CASE("a user holding button 1 locks the session, which then sleeps: Return i
         WaitForJoystickReads(5);
         const std::vector<ObservedInput> seen = ProgramInputs();
         Require(seen.size() == step.seen && seen.back().down == (step.seen == 4),
-                Format("after event %u the program injected %s", unsigned(step.event),
-                       Describe(seen).c_str()));
+                Format("after event %u: %s", unsigned(step.event), Describe(seen).c_str()));
     }
 }

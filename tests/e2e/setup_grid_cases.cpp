@@ -38,9 +38,9 @@ E2E_CASE("a user opens the setup dialog from the tray and sees a column per inpu
             Require(Ranges(c.Columns(r)) == row.columns,
                     Format("%s: row %d has check boxes in columns %s", row.pad, r,
                            Ranges(c.Columns(r)).c_str()));
-        Require(Ranges(c.ShownHeaders()) == row.headers && !c.Visible(IDC_GRID_SCROLL),
+        Require(Ranges(c.Headers()) == row.headers && !c.Visible(IDC_GRID_SCROLL),
                 Format("%s: headers shown over %s, or a scroll bar", row.pad,
-                       Ranges(c.ShownHeaders()).c_str()));
+                       Ranges(c.Headers()).c_str()));
         RECT client{}; // as wide as for 10 buttons at least
         GetClientRect(open.dialog, &client);
         Require(client.right > c.Rect(HeaderId(25)).right, "the dialog ends before button 10");

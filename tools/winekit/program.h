@@ -53,6 +53,9 @@ Program& StartProgram(const std::string& arguments = "", const std::string& dire
 // Starts and waits until the program serves `slotDigit` with a window of its own.
 Program& StartOnSlot(const std::string& arguments, char slotDigit,
                      const std::string& directory = "");
+// Starts any program at `path` with `commandLine`; it is ended with padwright.exe's starts.
+Program& StartProcess(const std::string& path, const std::string& commandLine,
+                      const std::string& directory = "", DWORD flags = 0);
 void EndStartedPrograms();
 // Ends any process that still owns a window of the program's class (a leftover of an earlier
 // run would take a slot).

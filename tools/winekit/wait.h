@@ -16,6 +16,12 @@ inline void Require(bool condition, const std::string& reason) {
         Fail(reason);
 }
 
+// Fails with "`what`: 'seen', expected 'expected'" when the two differ.
+inline void RequireSame(const std::string& seen, const std::string& expected,
+                        const std::string& what) {
+    Require(seen == expected, what + ": '" + seen + "', expected '" + expected + "'");
+}
+
 // With verbose on, prints the step with the time since RestartTraceClock; otherwise nothing.
 void Trace(const char* format, ...) __attribute__((format(gnu_printf, 1, 2)));
 void SetVerbose(bool verbose);
