@@ -104,14 +104,6 @@ void Settle(HWND dialog) {
     SendMessageBounded(dialog, WM_NULL, 0, 0);
 }
 
-void WaitUntilClosed(HWND dialog, const char* how) {
-    if (PollUntil(kShortTimeoutMs, [&] { return !IsWindow(dialog); }))
-        return;
-    HWND box = FindDialog(WindowProcessId(dialog), kAppTitle);
-    Fail(Format("the dialog is still open after %s%s", how,
-                box ? (", asking '" + MessageBoxText(box) + "'").c_str() : ""));
-}
-
 std::string PlatformKeyName(UINT vk, bool extended) {
     char name[32] = {};
     const LONG scan = LONG(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC) << 16 | (extended ? 1 << 24 : 0));

@@ -5,7 +5,7 @@
 
 #include "res/setup_dialog_ids.h"
 #include "res/timing_dialog_ids.h"
-#include "tools/winekit/program.h"
+#include "tests/e2e/input_helpers.h"
 
 constexpr char kNotReleasedQuestion[] = "A joystick key or axis is not released. Exit anyway?";
 constexpr char kResetQuestion[] = "Reset to default settings?";
@@ -53,7 +53,6 @@ std::string Ranges(uint64_t bits);  // "0-3 16-19"
 std::string GridShown(HWND dialog); // per row the key's name and the ticked columns
 void Click(HWND dialog, int id);    // posted: a question it opens does not block the case
 void Settle(HWND dialog);           // the dialog has handled everything sent before
-void WaitUntilClosed(HWND dialog, const char* how);
 std::string PlatformKeyName(UINT vk, bool extended = false);
 // Key buttons stacked, each row's boxes beside its key button and under its header, the controls
 // below the grid below it, nothing cut off.

@@ -3,10 +3,7 @@
 
 #include <commctrl.h> // after windows.h
 
-#include "tests/e2e/case_runner.h"
 #include "tests/e2e/dialogs.h"
-#include "tests/e2e/input_helpers.h"
-#include "tools/winekit/registry_values.h"
 #include "tools/winekit/screenshot.h"
 #include "tools/winekit/user_input.h"
 

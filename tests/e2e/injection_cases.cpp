@@ -1,11 +1,7 @@
 // Joystick input injected into another process as stored; repeats in real time; a pad unplugged;
 // lock and sleep. Each observed event carries the read count of the cycle that injected it.
-#include <vector>
 
-#include "tests/e2e/case_runner.h"
 #include "tests/e2e/input_helpers.h"
-#include "tools/winekit/program.h"
-#include "tools/winekit/registry_values.h"
 
 namespace {
 

@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/case_runner.h"
 #include "tools/winekit/input_observer.h"
+#include "tools/winekit/program.h"
+#include "tools/winekit/registry_values.h"
 #include "tools/winekit/scripted_joystick_control.h"
 
 constexpr uint32_t Button(int n) { // in the joystick's button word
@@ -15,13 +18,6 @@ constexpr uint64_t ButtonBit(int n) { // in the program's input word
     return uint64_t{1} << (15 + n);
 }
 constexpr uint32_t kStickUp = 0; // the Y axis pushed all the way
-
-// Everything observed that the driver did not type or click itself.
-std::vector<ObservedInput> ProgramInputs();
-// Waits until the program has injected `count` events of key `vk` (any key: 0) pressed (or let
-// go); returns all it injected.
-std::vector<ObservedInput> WaitForKey(uint32_t vk, bool down, size_t count = 1,
-                                      DWORD timeoutMs = kShortTimeoutMs);
 
 // What a user holds: buttons, and one axis at a position.
 struct Hold {

@@ -3,10 +3,7 @@
 #include <iterator>
 #include <optional>
 
-#include "tests/e2e/case_runner.h"
 #include "tests/e2e/dialogs.h"
-#include "tests/e2e/input_helpers.h"
-#include "tools/winekit/registry_values.h"
 
 namespace {
 
@@ -130,6 +127,7 @@ E2E_CASE("settings travel in padwrt.cfg or a named file through reg.exe (not a p
 }
 
 E2E_CASE("Portable mode ticked writes padwrt.cfg; unticked asks the dialog's Yes/No; Yes deletes") {
+    WriteStoredValue(RegistryRoot::User, "3", "configname", Text("Three", 32), REG_SZ);
     Program& program = StartOnSlot("", '1');
     HWND dialog = OpenSetup(program);
     SendMessageBounded(Controls(dialog).Get(IDC_PORTABLE), BM_CLICK, 0, 0, kRegistryToolMs);

@@ -1,14 +1,35 @@
 // The setup dialog's edits stored by OK, keys captured, and its questions.
-#include "tests/e2e/case_runner.h"
 #include "tests/e2e/dialogs.h"
-#include "tests/e2e/input_helpers.h"
-#include "tools/winekit/registry_values.h"
 #include "tools/winekit/user_input.h"
 
-E2E_CASE("row 7's X left and button 2, button 1's header off, a 40-character name, programs, "
-         "typematic off and joystick 2 of 16: OK stores them") {
+E2E_CASE("keys captured (A with button 1 held, Right extended, Enter); row 7's X left and button "
+         "2, a header off, a 40-character name, programs, typematic off, joystick 2: OK stores") {
+    struct Row {
+        int row;
+        uint32_t held;
+        UINT vk;
+        bool extended;
+    } rows[] = {{2, Button(1), 'A', false}, {0, 0, VK_RIGHT, true}, {1, 0, VK_RETURN, false}};
     const Setup open = StartWithSetup();
     const Controls c(open.dialog);
+    BringToFront(open.dialog);
+    StartInputObserver();
+    for (const Row& row : rows) {
+        Click(open.dialog, KeyButtonId(row.row));
+        WaitUntil(kShortTimeoutMs, "the key button to ask for a key",
+                  [&] { return c.Text(KeyButtonId(row.row)) == kChooseKey; });
+        SetJoystickButtons(row.held);
+        WaitUntil(kShortTimeoutMs, "the row to follow what is held",
+                  [&] { return c.Columns(row.row, true) == (row.held ? ButtonBit(1) : 0); });
+        SendUserInput({KeyStroke(row.vk, true, row.extended)}, "press the key");
+        const std::string name = PlatformKeyName(row.vk, row.extended);
+        const bool named =
+            PollUntil(kShortTimeoutMs, [&] { return c.Text(KeyButtonId(row.row)) == name; });
+        SendUserInput({KeyStroke(row.vk, false, row.extended)}, "let go of the key");
+        SetJoystickButtons(0);
+        WaitForJoystickReads(3);
+        Require(named && IsWindow(open.dialog), "not named " + name + ", or closed");
+    }
     HWND list = c.Get(IDC_JOYSTICK_LIST);
     const auto item = [&](int index) { // the list's text crosses from the program as UTF-16
         wchar_t text[16] = {};
@@ -41,11 +62,18 @@ E2E_CASE("row 7's X left and button 2, button 1's header off, a 40-character nam
     RequireGridLinesUp(open.dialog);
     Click(open.dialog, IDC_SETUP_OK); // a switched-off input held asks nothing
     WaitUntilClosed(open.dialog, "OK");
+    RequireSame(Describe(ProgramInputs()), "nothing", "typed meanwhile");
 
     const std::vector<StoredKey> keys = ReadKeyMap(RegistryRoot::Machine, '1');
     Require(keys.size() == 10 && keys[6].chord == (ButtonBit(2) | 1) &&
                 keys[5].chord == ButtonBit(2) && keys[7].chord == 0,
             "the grid is not stored as ticked");
+    for (const Row& row : rows) {
+        const StoredKey& k = keys.at(row.row);
+        Require(k.chord == (row.held ? ButtonBit(1) : 0) && k.vk == row.vk &&
+                    k.scan == (MapVirtualKeyA(row.vk, MAPVK_VK_TO_VSC) | (row.extended ? 0x80 : 0)),
+                Format("entry %d stored as vk 0x%02X scan 0x%02X", row.row, k.vk, k.scan));
+    }
     const std::pair<const char*, Bytes> values[] = {
         {"enabled", {0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
         {"configname", Text(name.substr(0, 31), 32)},
@@ -57,47 +85,6 @@ E2E_CASE("row 7's X left and button 2, button 1's header off, a 40-character nam
         Require(ReadStoredValue(RegistryRoot::Machine, "", value) == bytes, value);
 }
 
-E2E_CASE("key capture: A with button 1 held gives row 3 that chord, Right the extended key, Enter "
-         "Return with the dialog open; nothing typed; OK stores them") {
-    struct Row {
-        int row;
-        uint32_t held;
-        UINT vk;
-        bool extended;
-    } rows[] = {{2, Button(1), 'A', false}, {0, 0, VK_RIGHT, true}, {1, 0, VK_RETURN, false}};
-    const Setup open = StartWithSetup();
-    BringToFront(open.dialog);
-    StartInputObserver();
-    for (const Row& row : rows) {
-        Click(open.dialog, KeyButtonId(row.row));
-        WaitUntil(kShortTimeoutMs, "the key button to ask for a key",
-                  [&] { return Controls(open.dialog).Text(KeyButtonId(row.row)) == kChooseKey; });
-        SetJoystickButtons(row.held);
-        WaitUntil(kShortTimeoutMs, "the row to follow what is held", [&] {
-            return Controls(open.dialog).Columns(row.row, true) == (row.held ? ButtonBit(1) : 0);
-        });
-        SendUserInput({KeyStroke(row.vk, true, row.extended)}, "press the key");
-        const std::string name = PlatformKeyName(row.vk, row.extended);
-        const bool named = PollUntil(kShortTimeoutMs, [&] {
-            return Controls(open.dialog).Text(KeyButtonId(row.row)) == name;
-        });
-        SendUserInput({KeyStroke(row.vk, false, row.extended)}, "let go of the key");
-        SetJoystickButtons(0);
-        WaitForJoystickReads(3);
-        Require(named && IsWindow(open.dialog), "not named " + name + ", or closed");
-    }
-    Require(ProgramInputs().empty(), "the program typed " + Describe(ProgramInputs()));
-    Click(open.dialog, IDC_SETUP_OK);
-    WaitUntilClosed(open.dialog, "OK");
-    const std::vector<StoredKey> keys = ReadKeyMap(RegistryRoot::Machine, '1');
-    for (const Row& row : rows) {
-        const StoredKey& k = keys.at(row.row);
-        Require(k.chord == (row.held ? ButtonBit(1) : 0) && k.vk == row.vk &&
-                    k.scan == (MapVirtualKeyA(row.vk, MAPVK_VK_TO_VSC) | (row.extended ? 0x80 : 0)),
-                Format("entry %d stored as vk 0x%02X scan 0x%02X", row.row, k.vk, k.scan));
-    }
-}
-
 E2E_CASE("setup questions with button 1 held: its header lit, nothing typed; Default Cancel/OK; "
          "About; closing asks, Cancel stores nothing; then the button types") {
     const Setup open = StartWithSetup();
@@ -105,10 +92,7 @@ E2E_CASE("setup questions with button 1 held: its header lit, nothing typed; Def
     const std::string opened = GridShown(dialog);
     const auto answer = [&](int id, const char* question, int button) {
         Click(dialog, id);
-        HWND box = WaitForDialog(open.program.Id(), kAppTitle);
-        Require(MessageBoxButtons(box) == std::vector<int>({IDOK, IDCANCEL}),
-                Format("the question after control %d lacks OK and Cancel", id));
-        AnswerMessageBox(open.program.Id(), question, button);
+        AnswerMessageBox(open.program.Id(), question, button, {IDOK, IDCANCEL});
     };
     BringToFront(dialog);
     StartInputObserver();

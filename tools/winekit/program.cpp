@@ -224,11 +224,22 @@ void ClickDialogButton(HWND dialog, int buttonId) {
     Post(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }
 
-void AnswerMessageBox(DWORD processId, const std::string& expectedText, int buttonId) {
+void AnswerMessageBox(DWORD processId, const std::string& expectedText, int buttonId,
+                      const std::vector<int>& expectedButtons) {
     HWND box = WaitForDialog(processId, kAppTitle, kExitTimeoutMs);
     const std::string text = MessageBoxText(box);
     Require(text == expectedText,
             Format("message box says '%s', expected '%s'", text.c_str(), expectedText.c_str()));
+    Require(expectedButtons.empty() || MessageBoxButtons(box) == expectedButtons,
+            "the message box '" + text + "' has other buttons");
     ClickDialogButton(box, buttonId);
     WaitUntil(kExitTimeoutMs, "the message box to close", [&] { return !IsWindow(box); });
+}
+
+void WaitUntilClosed(HWND dialog, const char* how) {
+    if (PollUntil(kShortTimeoutMs, [&] { return !IsWindow(dialog); }))
+        return;
+    HWND box = FindDialog(WindowProcessId(dialog), kAppTitle);
+    Fail(Format("the dialog is still open after %s%s", how,
+                box ? (", asking '" + MessageBoxText(box) + "'").c_str() : ""));
 }

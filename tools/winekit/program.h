@@ -79,4 +79,7 @@ std::vector<int> MessageBoxButtons(HWND box); // IDOK 1, IDCANCEL 2, IDYES 6, ID
 // Presses the button as a click does (posted: what it opens does not block the caller).
 void ClickDialogButton(HWND dialog, int buttonId);
 // Waits for a message box of `processId`, checks its text, presses `buttonId`, waits it away.
-void AnswerMessageBox(DWORD processId, const std::string& expectedText, int buttonId);
+void AnswerMessageBox(DWORD processId, const std::string& expectedText, int buttonId,
+                      const std::vector<int>& expectedButtons = {});
+// Waits until `dialog` has closed after `how`; fails naming the message box it may still show.
+void WaitUntilClosed(HWND dialog, const char* how);
