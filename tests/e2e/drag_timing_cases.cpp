@@ -113,53 +113,45 @@ E2E_CASE("holding button 3 (C), row 3 dragged below row 6: line, pushed look, OK
             "OK stored " + stored + "; the program typed " + typed);
 }
 
-E2E_CASE("Timing setup: stored values, 0 to 3 on Tab, Escape, Default unsaved, Cancel, slider "
-         "lights a header, spin stops at 1000 and 3, Enter stores") {
+E2E_CASE("Timing setup: stored values, spin stops at 1000 and 3, Escape, Default unsaved, Cancel; "
+         "the slider lights a header, 0 becomes 3, OK stores; Enter stores") {
     StoreNumbers(
-        {{"pollingspeed", 20}, {"typematicdelay", 250}, {"typematicrate", 40}, {"threshold", 70}});
+        {{"pollingspeed", 998}, {"typematicdelay", 5}, {"typematicrate", 40}, {"threshold", 70}});
     const Setup open = StartWithSetup();
     ScriptHold({0, 0, 32767 - 13107}); // 40% to the left
     WaitForJoystickReads(5);
     Require(!Controls(open.dialog).Checked(HeaderId(0)), "a 40% push counts under 70%");
     HWND timing = OpenTiming(open.dialog);
-    RequireTiming(timing, "20 250 40 70 slider 70", "20 250 40 70");
+    RequireTiming(timing, "998 5 40 70 slider 70", "998 5 40 70");
     SaveScreenshot("timing-dialog", timing);
     TypeAndWaitForFocus(timing, {}, IDC_POLLING_EDIT);
-    TypeAndWaitForFocus(timing, {'0', VK_TAB}, IDC_DELAY_EDIT);
-    RequireTiming(timing, "3 250 40 70 slider 70", "20 250 40 70");
-    TypeAndWaitForFocus(timing, {VK_ESCAPE, VK_TAB}, IDC_INTERVAL_EDIT); // Escape closes nothing
+    TypeAndWaitForFocus(timing, {VK_UP, VK_UP, VK_UP, VK_UP, VK_TAB}, IDC_DELAY_EDIT);
+    TypeAndWaitForFocus(timing, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_ESCAPE, VK_TAB},
+                        IDC_INTERVAL_EDIT); // Escape closes nothing
+    RequireTiming(timing, "1000 3 40 70 slider 70", "998 5 40 70");
     Click(timing, IDC_TIMING_DEFAULT);
     AnswerMessageBox(open.program.Id(), kResetQuestion, IDOK);
-    RequireTiming(timing, "100 500 100 50 slider 50", "20 250 40 70");
+    RequireTiming(timing, "100 500 100 50 slider 50", "998 5 40 70");
     Click(timing, IDC_TIMING_CANCEL);
     WaitUntilClosed(timing, "Cancel");
 
     timing = OpenTiming(open.dialog);
-    RequireTiming(timing, "20 250 40 70 slider 70", "20 250 40 70");
+    RequireTiming(timing, "998 5 40 70 slider 70", "998 5 40 70");
     HWND slider = GetDlgItem(timing, IDC_THRESHOLD_SLIDER);
     SendMessageBounded(slider, TBM_SETPOS, TRUE, 30);
     SendMessageBounded(timing, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 30), LPARAM(slider));
-    RequireTiming(timing, "20 250 40 30 slider 30", "20 250 40 70");
     WaitUntil(kShortTimeoutMs, "X left's header to light up in the setup dialog",
               [&] { return Controls(open.dialog).Checked(HeaderId(0)); });
-    Click(timing, IDC_TIMING_OK);
-    WaitUntilClosed(timing, "OK");
-    RequireTiming(OpenTiming(open.dialog), "20 250 40 30 slider 30", "20 250 40 30");
-
-    ResetWorld();
-    StoreNumbers({{"pollingspeed", 998}, {"typematicdelay", 5}});
-    HWND setup = StartWithSetup().dialog;
-    timing = OpenTiming(setup);
     TypeAndWaitForFocus(timing, {}, IDC_POLLING_EDIT);
-    TypeAndWaitForFocus(timing, {VK_UP, VK_UP, VK_UP, VK_UP, VK_TAB}, IDC_DELAY_EDIT);
-    TypeAndWaitForFocus(timing, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_TAB}, IDC_INTERVAL_EDIT);
+    TypeAndWaitForFocus(timing, {'0', VK_TAB}, IDC_DELAY_EDIT);
+    RequireTiming(timing, "3 5 40 30 slider 30", "998 5 40 70");
     Click(timing, IDC_TIMING_OK);
     WaitUntilClosed(timing, "OK");
-    timing = OpenTiming(setup);
-    RequireTiming(timing, "1000 3 100 50 slider 50", "1000 3 100 50");
+    timing = OpenTiming(open.dialog);
+    RequireTiming(timing, "3 5 40 30 slider 30", "3 5 40 30");
     TypeAndWaitForFocus(timing, {}, IDC_POLLING_EDIT);
     TapKey('7');
     TapKey(VK_RETURN);
     WaitUntilClosed(timing, "Enter");
-    RequireTiming(OpenTiming(setup), "7 3 100 50 slider 50", "7 3 100 50");
+    RequireTiming(OpenTiming(open.dialog), "7 5 40 30 slider 30", "7 5 40 30");
 }

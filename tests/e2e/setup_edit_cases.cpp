@@ -117,13 +117,9 @@ E2E_CASE("setup questions with button 1 held: its header lit, nothing typed; Def
             "after Default the grid shows " + GridShown(dialog));
 
     Click(dialog, IDC_ABOUT);
-    HWND about = WaitForDialog(open.program.Id(), kAppTitle);
-    const std::string text = MessageBoxText(about);
-    Require(text.find("Orvanelk") < text.find('\n') &&
-                text.ends_with("\nSee infofile for details") &&
-                MessageBoxButtons(about) == std::vector<int>{IDOK},
-            "About says " + text);
-    AnswerMessageBox(open.program.Id(), text, IDOK);
+    AnswerMessageBox(open.program.Id(),
+                     kAppTitle + std::string(" (c) 2026 Orvanelk\nSee infofile for details"), IDOK,
+                     {IDOK});
 
     Click(dialog, IDC_ADD_ROW);
     PostMessageA(dialog, WM_CLOSE, 0, 0);

@@ -1,9 +1,5 @@
 // Slots: the tray menu of them, one picked with a button held, the icon back with a new taskbar;
 // slots that follow the program in front (the slot that lists it, else the user's own).
-#include <windows.h>
-
-#include <shellapi.h> // after windows.h
-
 #include <cstring>
 
 #include "tests/e2e/input_helpers.h"
@@ -25,9 +21,9 @@ std::string SlotMenu(const std::string (&names)[9], char current) {
         text += Format("%u '%s'%s | ", kCommandSlotFirst + slot - '0', name.c_str(),
                        slot == current ? " checked" : "");
     }
-    return text + Format("separator | %u 'Follow the program in front' | %u 'Setup dialog' | %u "
-                         "'Exit'",
-                         kCommandFollow, kCommandSetup, kCommandExit);
+    return text +
+           Format("separator | %u 'Follow the program in front' | %u 'Setup dialog' | %u 'Exit'",
+                  kCommandFollow, kCommandSetup, kCommandExit);
 }
 
 std::string TrayMenuText(HWND mainWindow, const char* picture = nullptr) {
@@ -36,14 +32,6 @@ std::string TrayMenuText(HWND mainWindow, const char* picture = nullptr) {
         SaveScreenshot(picture, menu.popup);
     DismissMenuWithEscape(menu);
     return DescribeMenu(menu);
-}
-
-// Asks the shell `what` of the program's icon; NIM_MODIFY succeeds only for an icon it holds.
-bool TrayIcon(HWND window, DWORD what) {
-    NOTIFYICONDATAA icon{};
-    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    icon.hWnd = window;
-    return Shell_NotifyIconA(what, &icon) != FALSE;
 }
 
 // The receiver copied to `path` in the case directory and started: a window of a process whose
@@ -138,12 +126,13 @@ E2E_CASE("the tray menu: slots by stored name, the current one checked; Escape p
                 "the tray menu after a change");
 
     WaitUntil(kShortTimeoutMs, "the tray icon",
-              [&] { return TrayIcon(program.window, NIM_MODIFY); });
-    Require(TrayIcon(program.window, NIM_DELETE) && !TrayIcon(program.window, NIM_MODIFY),
+              [&] { return AskShellOfTrayIcon(program.window, NIM_MODIFY); });
+    Require(AskShellOfTrayIcon(program.window, NIM_DELETE) &&
+                !AskShellOfTrayIcon(program.window, NIM_MODIFY),
             "the tray icon could not be taken away as a restart of the shell does");
     PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     WaitUntil(kShortTimeoutMs, "the tray icon to come back",
-              [&] { return TrayIcon(program.window, NIM_MODIFY); });
+              [&] { return AskShellOfTrayIcon(program.window, NIM_MODIFY); });
 }
 
 E2E_CASE("game.exe in front: slot 2 listing it types B, the menu checks it; race.exe elsewhere: "
