@@ -1,18 +1,12 @@
 // The end-to-end driver: padwright_e2e.exe --exe PATH --work DIR [--artifacts DIR]
 // [--case NAME]... [--match TEXT] [--verbose]. Prints "PASS  name" or "FAIL  name: reason" per
 // case, then "summary: N passed, N failed".
-#include "tests/e2e/case_runner.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
-#include "tools/winekit/input_observer.h"
-#include "tools/winekit/program.h"
-#include "tools/winekit/registry_values.h"
+#include "tests/e2e/input_helpers.h"
 #include "tools/winekit/screenshot.h"
-#include "tools/winekit/scripted_joystick_control.h"
 
 namespace {
 

@@ -31,11 +31,7 @@ void WriteTextFile(const std::string& name, const std::string& text) {
 }
 
 void RunRegistryTool(const std::string& arguments) {
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, MAX_PATH);
-    StartProcess(std::string(system) + "\\reg.exe", "reg " + arguments, CaseDirectory(),
-                 CREATE_NO_WINDOW)
-        .WaitForExit(kRegistryToolMs);
+    RunRegExe(arguments, CaseDirectory(), kRegistryToolMs);
 }
 
 // A program cut off while it runs reg.exe leaves the child waiting for ever under Wine.

@@ -1,6 +1,6 @@
-#include "tests/e2e/input_helpers.h"
+#include "tools/winekit/joystick_hold.h"
 
-#include "tools/winekit/user_input.h"
+#include "tools/winekit/input_observer.h"
 
 namespace {
 
