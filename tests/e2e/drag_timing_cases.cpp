@@ -60,8 +60,7 @@ void TypeAndWaitForFocus(HWND dialog, std::initializer_list<UINT> keys, int id) 
 
 } // namespace
 
-E2E_CASE("holding button 3 (C), row 3 dragged below row 6: line, pushed look, OK stores the "
-         "order, C alone let go and pressed again") {
+E2E_CASE("a row dragged with button 3 held: line, look, order stored, C again") {
     std::vector<StoredKey> keys; // row i: button i % 8 + 1 types 'A' + i
     for (int i = 0; i < 10; ++i)
         keys.push_back(
@@ -109,8 +108,7 @@ E2E_CASE("holding button 3 (C), row 3 dragged below row 6: line, pushed look, OK
     RequireSame(stored + " " + typed, "ABDEFCGHIJ CvC^CvC^", "OK stored and the program typed");
 }
 
-E2E_CASE("Timing setup: stored values, spin stops at 1000 and 3, Escape, Default unsaved, Cancel; "
-         "the slider lights a header, 0 becomes 3, OK stores; Enter stores") {
+E2E_CASE("Timing setup: values, spin limits, Default, Cancel, slider, 0 to 3, OK, Enter") {
     StoreNumbers(
         {{"pollingspeed", 998}, {"typematicdelay", 5}, {"typematicrate", 40}, {"threshold", 70}});
     const Setup open = StartWithSetup();
@@ -130,7 +128,6 @@ E2E_CASE("Timing setup: stored values, spin stops at 1000 and 3, Escape, Default
     RequireTiming(timing, "100 500 100 50 slider 50", "998 5 40 70");
     Click(timing, IDC_TIMING_CANCEL);
     WaitUntilClosed(timing, "Cancel");
-
     timing = OpenTiming(open.dialog);
     RequireTiming(timing, "998 5 40 70 slider 70", "998 5 40 70");
     HWND slider = GetDlgItem(timing, IDC_THRESHOLD_SLIDER);

@@ -30,8 +30,7 @@ Program& StartPolling(std::initializer_list<Number> numbers) {
 
 } // namespace
 
-E2E_CASE("starts: hidden on slot 1 with the stand-in joystick; two at once take 1 and 2; id=3 "
-         "over a stored 5; a stored 5; id=7 twice: one gives up with 0xFFFFFFFF, no window") {
+E2E_CASE("starts: slot 1 hidden, two at once, id=3, stored 5, id=7 twice gives up") {
     const struct {
         char storedSlot;
         std::vector<std::string> arguments; // started at once
@@ -58,8 +57,7 @@ E2E_CASE("starts: hidden on slot 1 with the stand-in joystick; two at once take 
     }
 }
 
-E2E_CASE("no pad at start: \"Selected joystick not installed\" over the main window; the pad "
-         "plugged meanwhile types; after OK the program runs on") {
+E2E_CASE("no pad at start: its box over the main window; plugged meanwhile, it types") {
     StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(1), 'A', 0x1E}});
     SetJoystickPlugged(false);
     Program& program = StartOnSlot("", '1');
@@ -84,8 +82,7 @@ E2E_CASE("no pad at start: \"Selected joystick not installed\" over the main win
             "after OK the program ended or asked again");
 }
 
-E2E_CASE("Exit, close, a tray double-click, logging off, Exit with a mouse button held: code 0, "
-         "what was held let go once, nothing stored") {
+E2E_CASE("exits: code 0, what was held let go once, nothing stored") {
     struct Row {
         const char* how;
         UINT message;
@@ -119,16 +116,10 @@ E2E_CASE("Exit, close, a tray double-click, logging off, Exit with a mouse butto
     }
 }
 
-E2E_CASE("the stored settings decide what is injected: default Up, A, extended Up, mouse buttons "
-         "with the pointer still, joystick 2 past 10%; broken values passed over") {
-    struct Value {
-        const char* name;
-        Bytes bytes;
-        DWORD type = REG_BINARY;
-    };
+E2E_CASE("injection as stored: Up, A, extended, mouse, joystick 2; broken values") {
     struct Row {
         const char* what;
-        std::vector<Value> stored;
+        std::vector<StoredValue> stored;
         Hold hold;
         std::string typed;
         int reads = 3, joystick = 0;
@@ -139,13 +130,13 @@ E2E_CASE("the stored settings decide what is injected: default Up, A, extended U
                                       {ButtonBit(1), VK_XBUTTON2, 0}});
     Bytes oversized = keyMap;
     oversized.resize(2000);
-    const std::vector<Value> map = {{"numkeys", Word(4)}, {"keymap", keyMap}};
-    const std::vector<Value> joystick2 = {
+    const std::vector<StoredValue> map = {{"numkeys", Word(4)}, {"keymap", keyMap}};
+    const std::vector<StoredValue> joystick2 = {
         {"joyid", Word(2)}, {"threshold", Word(10)}, {"typematic", Word(0)}};
-    const std::vector<Value> count129 = {{"numkeys", Word(129)},
-                                         {"keymap", KeyMapBytes({{ButtonBit(3), 'A', 0x1E}})}};
-    const std::vector<Value> dwords = {{"numkeys", Word(5), REG_DWORD},
-                                       {"keymap", Word(0x40000), REG_DWORD}};
+    const std::vector<StoredValue> count129 = {
+        {"numkeys", Word(129)}, {"keymap", KeyMapBytes({{ButtonBit(3), 'A', 0x1E}})}};
+    const std::vector<StoredValue> dwords = {{"numkeys", Word(5), REG_DWORD},
+                                             {"keymap", Word(0x40000), REG_DWORD}};
     const std::string mouse = "mouse left down, mouse x2 down, mouse left up, mouse x2 up";
     const Hold up = {0, 1, kStickUp}, left10 = {0, 0, 32767 - 8192}; // 12.5% to the left
     const Row rows[] = {
@@ -163,8 +154,7 @@ E2E_CASE("the stored settings decide what is injected: default Up, A, extended U
     };
     for (const Row& row : rows) {
         ResetWorld();
-        for (const Value& v : row.stored)
-            WriteStoredValue(RegistryRoot::Machine, "", v.name, v.bytes, v.type);
+        WriteStoredValues(RegistryRoot::Machine, "", row.stored);
         StartPolling({});
         POINT before{}, after{};
         GetCursorPos(&before);
@@ -178,8 +168,7 @@ E2E_CASE("the stored settings decide what is injected: default Up, A, extended U
     }
 }
 
-E2E_CASE("button 1 held repeats Return in real time: cycles 1, 6, 7, 8... by default, 1, 6, 8, "
-         "10... at 20 ms polling, 100 ms delay, 40 ms rate; one release") {
+E2E_CASE("Return repeats in real time at the default and a stored pace") {
     const struct {
         std::vector<Number> stored;
         const char* cycles; // of the first four presses, from the first
@@ -210,8 +199,7 @@ E2E_CASE("button 1 held repeats Return in real time: cycles 1, 6, 7, 8... by def
     }
 }
 
-E2E_CASE("the pad unplugged with Up and button 1 held: nothing while away; back centred, Up "
-         "alone let go, Return repeats on") {
+E2E_CASE("the pad unplugged while held: quiet while away; back, Up let go, repeats") {
     StartPolling({{"pollingspeed", 20}, {"typematicdelay", 100}, {"typematicrate", 20}});
     ScriptHold({Button(1), 1, kStickUp});
     WaitForKey(VK_RETURN, true, 2);
@@ -236,8 +224,7 @@ E2E_CASE("the pad unplugged with Up and button 1 held: nothing while away; back 
                                                  away, back, wrong.c_str(), repeats));
 }
 
-E2E_CASE("button 1 held over lock and sleep: Return let go, quiet; awake and unlocked, pressed "
-         "anew") {
+E2E_CASE("button 1 held over lock and sleep: let go, quiet, pressed anew") {
     Program& program = StartPolling({{"pollingspeed", 20}, {"typematic", 0}});
     SetJoystickButtons(Button(1));
     WaitForKey(VK_RETURN, true);

@@ -1,13 +1,10 @@
 // The setup dialog: its grid per joystick, rows as stored, scrolling, rows added and removed;
 // edits stored by OK, keys captured, and its questions.
-#include <tuple>
-
 #include "tests/e2e/dialogs.h"
 #include "tools/winekit/screenshot.h"
 #include "tools/winekit/user_input.h"
 
-E2E_CASE("the setup dialog has a column per input of the pad under headers, rows named and ticked "
-         "as OK stores them, lined up; a second tray click opens no second one") {
+E2E_CASE("the grid per pad: columns, headers, names, lined up; OK stores it; one dialog") {
     struct Row {
         const char* pad;
         uint32_t axes, buttons;
@@ -42,7 +39,6 @@ E2E_CASE("the setup dialog has a column per input of the pad under headers, rows
         Settle(open.program.window);
         Require(TopLevelWindows(kDialogClass, open.program.Id()).size() == 1,
                 "a second click on the tray icon opened a second dialog");
-
         const std::string shown = GridShown(open.dialog);
         Click(open.dialog, IDC_SETUP_OK);
         WaitUntilClosed(open.dialog, "OK");
@@ -55,8 +51,7 @@ E2E_CASE("the setup dialog has a column per input of the pad under headers, rows
     }
 }
 
-E2E_CASE("40 stored rows: a scroll bar beside the grid scrolls a line; with the default rows + "
-         "and - move OK and the dialog's bottom by a row") {
+E2E_CASE("40 stored rows scroll a line; + and - move OK and the bottom by a row") {
     std::vector<StoredKey> keys;
     for (int i = 0; i < 40; ++i)
         keys.push_back({1, uint8_t('A' + i % 26), uint8_t(MapVirtualKeyA('A' + i % 26, 0))});
@@ -72,32 +67,31 @@ E2E_CASE("40 stored rows: a scroll bar beside the grid scrolls a line; with the 
                 "a line down shows");
     ResetWorld();
     HWND dialog = StartWithSetup().dialog;
-    const Controls before(dialog);
-    const LONG pitch = before.Rect(KeyButtonId(1)).top - before.Rect(KeyButtonId(0)).top;
-    RECT window{};
-    GetWindowRect(dialog, &window);
-    const LONG heightBefore = window.bottom - window.top, okBefore = before.Rect(IDC_SETUP_OK).top;
-    for (const auto& [button, count, moved] :
-         {std::tuple{IDC_ADD_ROW, 1, pitch}, std::tuple{IDC_REMOVE_ROW, 2, -pitch}}) {
-        for (int i = 0; i < count; ++i)
-            Click(dialog, button);
-        WaitUntil(kShortTimeoutMs, "the rows to change",
-                  [&] { return Controls(dialog).KeyRows() == 10 + moved / pitch; });
+    const auto layout = [&](int rows) { // OK's top and the dialog's height once it has `rows`
+        WaitUntil(kShortTimeoutMs, "the rows", [&] { return Controls(dialog).KeyRows() == rows; });
         Settle(dialog);
-        const Controls after(dialog);
-        GetWindowRect(dialog, &window);
-        RequireSame(Format("%ld %ld", after.Rect(IDC_SETUP_OK).top - okBefore,
-                           window.bottom - window.top - heightBefore),
-                    Format("%ld %ld", moved, moved), "OK and the bottom moved");
-        Require(after.Columns(after.KeyRows() - 1, false) == after.Columns(0, false) &&
-                    !after.Has(RowCheckId(after.KeyRows(), 0)),
-                "the last row lacks its check boxes, or a removed row left them");
         RequireGridLinesUp(dialog);
-    }
+        const Controls c(dialog);
+        Require(c.Columns(rows - 1) == c.Columns(0) && !c.Has(RowCheckId(rows, 0)),
+                "the last row lacks its check boxes, or a removed row left them");
+        RECT window{};
+        GetWindowRect(dialog, &window);
+        return std::pair{c.Rect(IDC_SETUP_OK).top, window.bottom - window.top};
+    };
+    const Controls ten(dialog);
+    const LONG pitch = ten.Rect(KeyButtonId(1)).top - ten.Rect(KeyButtonId(0)).top;
+    const auto [ok10, height10] = layout(10);
+    Click(dialog, IDC_ADD_ROW);
+    const auto [ok11, height11] = layout(11);
+    Click(dialog, IDC_REMOVE_ROW);
+    Click(dialog, IDC_REMOVE_ROW);
+    const auto [ok9, height9] = layout(9);
+    RequireSame(
+        Format("%ld %ld %ld %ld", ok11 - ok10, height11 - height10, ok10 - ok9, height10 - height9),
+        Format("%ld %ld %ld %ld", pitch, pitch, pitch, pitch), "OK and the bottom moved");
 }
 
-E2E_CASE("keys captured (A with button 1 held, Right extended, Enter); row 7's X left and button "
-         "2, a header off, a 40-character name, programs, typematic off, joystick 2: OK stores") {
+E2E_CASE("keys captured and the setup edits: OK stores them, nothing typed") {
     struct Row {
         int row;
         uint32_t held;
@@ -157,7 +151,6 @@ E2E_CASE("keys captured (A with button 1 held, Right extended, Enter); row 7's X
     Click(open.dialog, IDC_SETUP_OK); // a switched-off input held asks nothing
     WaitUntilClosed(open.dialog, "OK");
     RequireSame(Describe(ProgramInputs()), "nothing", "typed meanwhile");
-
     const std::vector<StoredKey> keys = ReadKeyMap(RegistryRoot::Machine, '1');
     Require(keys.size() == 10 && keys[6].chord == (ButtonBit(2) | 1) &&
                 keys[5].chord == ButtonBit(2) && keys[7].chord == 0,
@@ -179,8 +172,7 @@ E2E_CASE("keys captured (A with button 1 held, Right extended, Enter); row 7's X
         Require(ReadStoredValue(RegistryRoot::Machine, "", value) == bytes, value);
 }
 
-E2E_CASE("setup questions with button 1 held: its header lit, nothing typed; Default Cancel/OK; "
-         "About; closing asks, Cancel stores nothing; then the button types") {
+E2E_CASE("setup questions with button 1 held: nothing typed, Default, About, Cancel") {
     const Setup open = StartWithSetup();
     HWND dialog = open.dialog;
     const std::string opened = GridShown(dialog);
@@ -196,7 +188,6 @@ E2E_CASE("setup questions with button 1 held: its header lit, nothing typed; Def
     WaitForJoystickReads(5);
     RequireSame(Ranges(Controls(dialog).Headers(true)) + Describe(ProgramInputs()), "16-16nothing",
                 "lit headers and typed");
-
     Click(dialog, KeyButtonId(2));
     WaitUntil(kShortTimeoutMs, "row 3 to follow button 1",
               [&] { return Controls(dialog).Columns(2, true) == ButtonBit(1); });
@@ -209,12 +200,10 @@ E2E_CASE("setup questions with button 1 held: its header lit, nothing typed; Def
     Settle(dialog);
     Require(GridShown(dialog) == opened && Controls(dialog).Text(HeaderId(0)).empty(),
             "after Default the grid shows " + GridShown(dialog));
-
     Click(dialog, IDC_ABOUT);
     AnswerMessageBox(open.program.Id(),
                      kAppTitle + std::string(" (c) 2026 Orvanelk\nSee infofile for details"), IDOK,
                      {IDOK});
-
     Click(dialog, IDC_ADD_ROW);
     PostMessageA(dialog, WM_CLOSE, 0, 0);
     HWND question = WaitForDialog(open.program.Id(), kAppTitle);

@@ -65,8 +65,7 @@ Program& StartWithListedSlots(const std::string& arguments) {
 
 } // namespace
 
-E2E_CASE("the tray menu: slots by stored name, the current one checked; Escape picks nothing; "
-         "Config 5 picked with button 1 held: A up, B down, choice stored; icon back") {
+E2E_CASE("the tray menu: names, check, Escape; a pick with button 1 held; icon back") {
     const struct {
         const char* subKey;
         Bytes name;
@@ -87,7 +86,6 @@ E2E_CASE("the tray menu: slots by stored name, the current one checked; Escape p
     Require(WindowTitle(program.window) == MainWindowTitle('1') &&
                 !ReadStoredValue(RegistryRoot::Machine, "", "config"),
             "Escape on the tray menu changed the slot or stored a choice");
-
     StartInputObserver(); // the click must reach the menu
     SetJoystickButtons(Button(1));
     WaitForKey('A', true);
@@ -102,7 +100,6 @@ E2E_CASE("the tray menu: slots by stored name, the current one checked; Escape p
                 "button 1 held over the change to slot 5");
     RequireSame(TrayMenuText(program.window, "tray-menu-after-a-change"), SlotMenu(shown, '5'),
                 "the tray menu after a change");
-
     WaitUntil(kShortTimeoutMs, "the tray icon",
               [&] { return AskShellOfTrayIcon(program.window, NIM_MODIFY); });
     Require(AskShellOfTrayIcon(program.window, NIM_DELETE) &&
@@ -113,8 +110,7 @@ E2E_CASE("the tray menu: slots by stored name, the current one checked; Escape p
               [&] { return AskShellOfTrayIcon(program.window, NIM_MODIFY); });
 }
 
-E2E_CASE("game.exe in front: slot 2 listing it types B, the menu checks it; race.exe elsewhere: "
-         "slot 3; a held chord follows; others: slot 1; quick switches; no choice stored") {
+E2E_CASE("the slot follows the program in front: game.exe, race.exe, others, quickly") {
     Program& program = StartWithListedSlots("");
     HWND game = StartReceiverAs(CaseDirectory(), "game.exe"),
          race = StartReceiverAs(CaseDirectory(), "bin\\race.exe");
@@ -126,7 +122,6 @@ E2E_CASE("game.exe in front: slot 2 listing it types B, the menu checks it; race
     Require(items.find(Format("4002 'Config 2%25s' checked", "")) != items.npos &&
                 items.find("'Follow the program in front' checked") != items.npos,
             "with game.exe in front the tray menu reads " + items);
-
     ToFront(race);
     RequireSlotInUse(program, '3', "for race.exe");
     StartInputObserver(true);
@@ -140,7 +135,6 @@ E2E_CASE("game.exe in front: slot 2 listing it types B, the menu checks it; race
     StopInputObserver();
     RequireSame(typed, KeyTap('C', 0x2E) + ", " + KeyTap('B', 0x30),
                 "button 1 held over the change");
-
     ToFront(other.Window());
     RequireSlotInUse(program, '1', "for a program no slot lists");
     RequireSame(TypedByHolding({Button(1)}), KeyTap('A', 0x1E), "slot 1's button 1");

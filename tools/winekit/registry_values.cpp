@@ -169,3 +169,9 @@ void RunRegExe(const std::string& arguments, const std::string& directory, DWORD
     StartProcess(std::string(system) + "\\reg.exe", "reg " + arguments, directory, CREATE_NO_WINDOW)
         .WaitForExit(timeoutMs);
 }
+
+void WriteStoredValues(RegistryRoot root, const std::string& subKey,
+                       const std::vector<StoredValue>& values) {
+    for (const StoredValue& v : values)
+        WriteStoredValue(root, subKey, v.name, v.bytes, v.type);
+}
