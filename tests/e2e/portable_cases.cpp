@@ -60,18 +60,17 @@ E2E_CASE("padwrt.cfg or a named file through reg.exe: imported, exported, junk r
         {"a padwrt.cfg removed while running", "padwrt.cfg", nullptr, true, true},
         {"a padwrt.cfg.new directory", "padwrt.cfg", nullptr, true, false, true},
         {"a named notes.cfg", "notes.cfg", kNotes, false},
-        {"a named run.cfg writing a Run value", "run.cfg", kPlantedRun.c_str(), false},
-    };
+        {"a named run.cfg writing a Run value", "run.cfg", kPlantedRun.c_str(), false}};
+    for (const char* planted : {"reg.exe", "regedit.exe"})
+        WriteTextFile(planted, kNotes);
+    WriteTextFile("other.cfg",
+                  "REGEDIT4\r\n\r\n[" + std::string(kBaseKey) + "]\r\n\"config\"=hex:37\r\n");
     for (const Row& row : rows) {
         ResetWorld();
         const bool portable = std::string(row.file) == "padwrt.cfg";
         for (const char* name : {"padwrt.cfg", "travel.cfg", "notes.cfg", "run.cfg"})
             DeleteFileA(InCase(name).c_str());
         RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "planted"); // a failed row's
-        for (const char* planted : {"reg.exe", "regedit.exe"})
-            WriteTextFile(planted, kNotes);
-        WriteTextFile("other.cfg",
-                      "REGEDIT4\r\n\r\n[" + std::string(kBaseKey) + "]\r\n\"config\"=hex:37\r\n");
         WriteStoredValue(RegistryRoot::User, "", "config", {'2'});
         StoreKeyMap(RegistryRoot::User, '2', {{ButtonBit(1), 'A', 0x1E}});
         if (row.content == nullptr) { // only the file holds the user's settings then

@@ -94,8 +94,7 @@ E2E_CASE("exits: code 0, what was held let go once, nothing stored") {
         {"closing the window", WM_CLOSE, 0, 0, false},
         {"a double-click on the tray icon", kTrayCallbackMessage, 0, WM_LBUTTONDBLCLK, false},
         {"the session ending", WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, false},
-        {"Exit with the left button held", WM_COMMAND, kCommandExit, 0, true},
-    };
+        {"Exit with the left button held", WM_COMMAND, kCommandExit, 0, true}};
     for (const Row& row : rows) {
         ResetWorld();
         StoreNumbers({{"typematic", 0}});
@@ -150,8 +149,7 @@ E2E_CASE("injection as stored: Up, A, extended, mouse, joystick 2; broken values
          {{"numkeys", Word(1)}, {"keymap", oversized}},
          up,
          KeyTap(VK_UP, 0x48)},
-        {"a DWORD count and key map", dwords, {Button(2)}, "nothing"},
-    };
+        {"a DWORD count and key map", dwords, {Button(2)}, "nothing"}};
     for (const Row& row : rows) {
         ResetWorld();
         WriteStoredValues(RegistryRoot::Machine, "", row.stored);

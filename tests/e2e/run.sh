@@ -22,26 +22,20 @@ done
 broken() { echo "FAIL  e2e run: $*"; echo "0 passed, 1 failed"; exit 1; }
 session_find_wine || broken "$session_error"
 
-prepare() { # a display, a fresh prefix, the built files and the screenshot watcher in $1
-    export WINEPREFIX="$1/prefix" WINEDEBUG=-all HOME="$1/home" # wineboot writes under HOME
-    mkdir -p "$HOME" "$1/app" "$1/driver" "$build/../artifacts"
+prepare() { # the built files and a session in directory $1
+    mkdir -p "$1/app" "$1/driver"
     cp "$build"/{padwright.exe,tools/winmm.dll} "$1/app/" && cp "$build"/{tests/e2e/padwright_e2e.exe,tools/padwright_menu_reader.dll,tools/padwright_receiver.exe} "$1/driver/" ||
         broken "build the win tree first"
-    { session_start_display "$1" && session_make_prefix "$1/wineboot.log"; } || broken "$session_error"
-    artifacts=$(cd "$build/../artifacts" && pwd)
-    session_watch_screenshots "$artifacts"
-    declare -p DISPLAY WINEPREFIX HOME WINEDEBUG session_xvfb_pid session_watcher_pid artifacts |
-        sed 's/^declare -x/export/' >"$1/session.env"
+    session_begin "$1" "$build/../artifacts" || broken "$session_error"
 }
 
 run_cases() { # the selected cases in the session of directory $1
-    # shellcheck disable=SC1091
-    source "$1/session.env" || broken "no session in $1"
+    session_resume "$1" || broken "$session_error"
     local cases start=$SECONDS
     cases=$(mktemp -d "$1/cases.XXXXXX")
     session_run_followed "$1/driver.log" $((600 + ${PADWRIGHT_SOAK_SECONDS:-20})) "$1/driver" \
-        padwright_e2e.exe --exe "$(session_winpath "$1/app/padwright.exe")" \
-        --work "$(session_winpath "$cases")" --artifacts "$(session_winpath "$artifacts")" "${args[@]}"
+        padwright_e2e.exe --exe "$(session_winpath "$1/app/padwright.exe")" --work \
+        "$(session_winpath "$cases")" --artifacts "$(session_winpath "$session_pictures")" "${args[@]}"
     grep -q '^summary: ' "$1/driver.log" || broken "no summary: $(tail -n 5 "$1/driver.log.stderr")"
     echo "cases ran in $((SECONDS - start)) s"
     echo "$(grep -c '^PASS ' "$1/driver.log") passed, $(grep -c '^FAIL ' "$1/driver.log") failed"
@@ -49,11 +43,10 @@ run_cases() { # the selected cases in the session of directory $1
 }
 
 if [ "$step" = end ]; then
-    # shellcheck disable=SC1091
-    source "$session/session.env" && session_end
+    session_resume "$session" && session_end
     rm -rf "$session"
 elif [ "$step" = start ]; then
-    (source "$session/session.env" 2>/dev/null && session_end) # an earlier one left running
+    (session_resume "$session" 2>/dev/null && session_end) # an earlier one left running
     rm -rf "${session:?}"/* && trap session_end EXIT && prepare "$session" && trap - EXIT
     timeout 20 "$wineserver" -p </dev/null >/dev/null 2>&1 # the server stays up between runs
 elif [ -n "$session" ]; then

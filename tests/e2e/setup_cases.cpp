@@ -11,11 +11,9 @@ E2E_CASE("the grid per pad: columns, headers, names, lined up; OK stores it; one
         bool hat;
         const char* columns; // with check boxes in every row
         const char* headers; // shown
-    } rows[] = {
-        {"setup-dialog-6-axes-hat-12-buttons", 6, 12, true, "0-27", "0-27"},
-        {"setup-dialog-2-axes-4-buttons", 2, 4, false, "0-3 16-19", "0-19"},
-        {"setup-dialog", 6, 32, true, "0-47", "0-47"},
-    };
+    } rows[] = {{"setup-dialog-6-axes-hat-12-buttons", 6, 12, true, "0-27", "0-27"},
+                {"setup-dialog-2-axes-4-buttons", 2, 4, false, "0-3 16-19", "0-19"},
+                {"setup-dialog", 6, 32, true, "0-47", "0-47"}};
     for (const Row& row : rows) {
         ResetWorld();
         ScriptJoystick([&](ScriptedJoystickScript& s) {
@@ -166,8 +164,7 @@ E2E_CASE("keys captured and the setup edits: OK stores them, nothing typed") {
         {"configname", Text(name.substr(0, 31), 32)},
         {"programs", Text("game.exe; race", 15)},
         {"typematic", Word(0)},
-        {"joyid", Word(1)},
-    };
+        {"joyid", Word(1)}};
     for (const auto& [value, bytes] : values)
         Require(ReadStoredValue(RegistryRoot::Machine, "", value) == bytes, value);
 }

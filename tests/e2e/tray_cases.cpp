@@ -56,11 +56,11 @@ void StoreButton1(char slot, uint8_t vk, uint8_t scan, const char* programs = nu
 }
 
 // Button 1 types A in slot 1, B in slot 2 (for game.exe), C in slot 3 (for RACE: race.exe).
-Program& StartWithListedSlots(const std::string& arguments) {
+Program& StartWithListedSlots() {
     StoreButton1('1', 'A', 0x1E);
     StoreButton1('2', 'B', 0x30, "game.exe");
     StoreButton1('3', 'C', 0x2E, "RACE");
-    return StartOnSlot(arguments, '1');
+    return StartOnSlot("", '1');
 }
 
 } // namespace
@@ -70,11 +70,9 @@ E2E_CASE("the tray menu: names, check, Escape; a pick with button 1 held; icon b
         const char* subKey;
         Bytes name;
         RegistryRoot root;
-    } names[] = {
-        {"", Bytes(40, 'L'), RegistryRoot::Machine}, // no end within 32 bytes: not a name
-        {"2", Text("Racing wheel", 32), RegistryRoot::Machine},
-        {"4", Text("Other root", 32), RegistryRoot::User},
-    };
+    } names[] = {{"", Bytes(40, 'L'), RegistryRoot::Machine}, // no end within 32 bytes: not a name
+                 {"2", Text("Racing wheel", 32), RegistryRoot::Machine},
+                 {"4", Text("Other root", 32), RegistryRoot::User}};
     for (const auto& n : names)
         WriteStoredValue(n.root, n.subKey, "configname", n.name);
     StoreButton1('1', 'A', 0x1E);
@@ -110,8 +108,8 @@ E2E_CASE("the tray menu: names, check, Escape; a pick with button 1 held; icon b
               [&] { return AskShellOfTrayIcon(program.window, NIM_MODIFY); });
 }
 
-E2E_CASE("the slot follows the program in front: game.exe, race.exe, others, quickly") {
-    Program& program = StartWithListedSlots("");
+E2E_CASE("the slot follows the program in front: game.exe, race.exe, others; id=4 stays") {
+    Program& program = StartWithListedSlots();
     HWND game = StartReceiverAs(CaseDirectory(), "game.exe"),
          race = StartReceiverAs(CaseDirectory(), "bin\\race.exe");
     const TextReceiver other("another program");
@@ -144,16 +142,11 @@ E2E_CASE("the slot follows the program in front: game.exe, race.exe, others, qui
     Require(!ReadStoredValue(RegistryRoot::Machine, "", "config") &&
                 !ReadStoredValue(RegistryRoot::User, "", "config"),
             "a change for the program in front stored a slot choice");
-}
-
-E2E_CASE("id=1 stays on slot 1 with game.exe in front; its menu grays following") {
-    Program& program = StartWithListedSlots("id=1");
-    HWND game = StartReceiverAs(CaseDirectory(), "game.exe");
+    Program& pinned = StartOnSlot("id=4", '4'); // an instance started on a slot stays on it
     ToFront(game);
-    const std::string typed = TypedByHolding({Button(1)});
-    RequireSame(typed + WindowTitle(program.window), KeyTap('A', 0x1E) + MainWindowTitle('1'),
-                "with game.exe in front the pinned instance typed");
-    const std::string items = TrayMenuText(program.window);
-    Require(items.find("'Follow the program in front' grayed") != items.npos,
-            "the pinned instance's tray menu reads " + items);
+    RequireSlotInUse(program, '2', "for game.exe with a pinned instance");
+    const std::string items = TrayMenuText(pinned.window);
+    Require(WindowTitle(pinned.window) == MainWindowTitle('4') &&
+                items.find("'Follow the program in front' grayed") != items.npos,
+            "the pinned instance left slot 4, or its tray menu reads " + items);
 }
