@@ -145,8 +145,8 @@ E2E_CASE("the slot follows the program in front: game.exe, race.exe, others; id=
     Program& pinned = StartOnSlot("id=4", '4'); // an instance started on a slot stays on it
     ToFront(game);
     RequireSlotInUse(program, '2', "for game.exe with a pinned instance");
-    const std::string items = TrayMenuText(pinned.window);
+    const std::string pinnedItems = TrayMenuText(pinned.window);
     Require(WindowTitle(pinned.window) == MainWindowTitle('4') &&
-                items.find("'Follow the program in front' grayed") != items.npos,
-            "the pinned instance left slot 4, or its tray menu reads " + items);
+                pinnedItems.find("'Follow the program in front' grayed") != pinnedItems.npos,
+            "the pinned instance left slot 4, or its tray menu reads " + pinnedItems);
 }
