@@ -5,6 +5,7 @@
 
 #include "tests/e2e/dialogs.h"
 #include "tools/winekit/screenshot.h"
+#include "tools/winekit/text_receiver.h"
 #include "tools/winekit/user_input.h"
 
 namespace {
@@ -101,7 +102,8 @@ E2E_CASE("a row dragged with button 3 held: line, look, order stored, C again") 
     RequireSame(stored + " " + typed, "ABDEFCGHIJ CvC^CvC^", "OK stored and the program typed");
 }
 
-E2E_CASE("Timing setup: values, spin limits, Default, Cancel, slider, 0 to 3, OK, Enter") {
+E2E_CASE("Timing setup: values, spin limits, Default asked with button 1 held, Cancel, slider, "
+         "0 to 3, OK, Enter") {
     StoreNumbers(
         {{"pollingspeed", 998}, {"typematicdelay", 5}, {"typematicrate", 40}, {"threshold", 70}});
     const Setup open = StartWithSetup();
@@ -117,6 +119,22 @@ E2E_CASE("Timing setup: values, spin limits, Default, Cancel, slider, 0 to 3, OK
                         IDC_INTERVAL_EDIT); // Escape closes nothing
     RequireTiming(timing, "1000 3 40 70 slider 70", "998 5 40 70");
     Click(timing, IDC_TIMING_DEFAULT);
+    HWND box = WaitForDialog(open.program.Id(), kAppTitle);
+    StartInputObserver(true); // button 1 (Return) types nothing at the question, Return elsewhere
+    for (int visit = 0; visit < 2; ++visit) {
+        BringToFront(box);
+        ClearObservedInputs();
+        SetJoystickButtons(Button(1));
+        WaitForJoystickReads(5);
+        RequireSame(Describe(ProgramInputs()), "nothing",
+                    "button 1 at the timing dialog's question");
+        const TextReceiver other("another program");
+        WaitForKey(VK_RETURN, true);
+        SetJoystickButtons(0);
+        WaitForKey(VK_RETURN, false);
+    }
+    StopInputObserver();
+    BringToFront(box);
     AnswerMessageBox(open.program.Id(), kResetQuestion, IDOK);
     RequireTiming(timing, "100 500 100 50 slider 50", "998 5 40 70");
     Click(timing, IDC_TIMING_CANCEL);
