@@ -10,13 +10,6 @@
 
 namespace {
 
-void MouseInDialog(HWND dialog, LONG x, LONG y, DWORD flags) {
-    POINT at{x, y};
-    ClientToScreen(dialog, &at);
-    SendUserInput({MouseAt(flags | MOUSEEVENTF_MOVE, at)}, "move or press the mouse");
-    Sleep(10);
-}
-
 HWND OpenTiming(HWND setup) {
     Click(setup, IDC_TIMING_SETUP);
     HWND timing = WaitForDialog(WindowProcessId(setup), kTimingCaption);
@@ -43,12 +36,7 @@ void RequireTiming(HWND timing, const char* shown, const char* stored) {
 void TypeAndWaitForFocus(HWND dialog, std::initializer_list<UINT> keys, int id) {
     for (const UINT key : keys)
         TapKey(key);
-    WaitUntil(kShortTimeoutMs, Format("control %d to have the focus", id), [&] {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) &&
-               info.hwndFocus == GetDlgItem(dialog, id);
-    });
+    WaitForFocus(dialog, id);
 }
 
 } // namespace
@@ -74,15 +62,15 @@ E2E_CASE("a row dragged with button 3 held: line, look, order stored, C again") 
     while (ChildWindowFromPointEx(setup, {x, pressY}, CWP_SKIPINVISIBLE) != setup ||
            ChildWindowFromPointEx(setup, {x, dropY}, CWP_SKIPINVISIBLE) != setup)
         Require(++x < row0.left, "no free surface beside the rows");
-    MouseInDialog(setup, x, pressY, 0);
-    MouseInDialog(setup, x, pressY, MOUSEEVENTF_LEFTDOWN);
+    MouseInClient(setup, x, pressY);
+    MouseInClient(setup, x, pressY, MOUSEEVENTF_LEFTDOWN);
     for (LONG y = pressY; y <= dropY; y += 3)
-        MouseInDialog(setup, x, y, 0);
+        MouseInClient(setup, x, y);
     WaitUntil(kShortTimeoutMs, "the drop line", [&] { return c.Visible(IDC_DROP_MARKER); });
     Require(SendMessageBounded(c.Get(KeyButtonId(2)), BM_GETSTATE, 0, 0) & BST_PUSHED,
             "row 3's key button does not look pushed while it is dragged");
     SaveScreenshot("setup-dialog-dragging", setup);
-    MouseInDialog(setup, x, dropY, MOUSEEVENTF_LEFTUP);
+    MouseInClient(setup, x, dropY, MOUSEEVENTF_LEFTUP);
     WaitUntil(kShortTimeoutMs, "C in row 6, D in row 3",
               [&] { return c.Text(KeyButtonId(5)) == "C" && c.Text(KeyButtonId(2)) == "D"; });
     Require(!c.Visible(IDC_DROP_MARKER) &&

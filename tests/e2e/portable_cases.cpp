@@ -1,6 +1,4 @@
 // Portable mode through the system's own reg.exe: imports at start, exports, the check box.
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 #include "tests/e2e/dialogs.h"
@@ -21,12 +19,7 @@ std::string InCase(const std::string& name) {
 }
 
 std::optional<std::string> FileText(const std::string& name) {
-    std::ifstream in(InCase(name), std::ios::binary);
-    return in ? std::optional(std::string(std::istreambuf_iterator<char>(in), {})) : std::nullopt;
-}
-
-void WriteTextFile(const std::string& name, const std::string& text) {
-    Require(bool(std::ofstream(InCase(name), std::ios::binary) << text), "cannot write " + name);
+    return ReadWholeFile(InCase(name));
 }
 
 // A program cut off while it runs reg.exe leaves the child waiting for ever under Wine.
@@ -62,9 +55,9 @@ E2E_CASE("padwrt.cfg or a named file through reg.exe: imported, exported, junk r
         {"a named notes.cfg", "notes.cfg", kNotes, false},
         {"a named run.cfg writing a Run value", "run.cfg", kPlantedRun.c_str(), false}};
     for (const char* planted : {"reg.exe", "regedit.exe"})
-        WriteTextFile(planted, kNotes);
-    WriteTextFile("other.cfg",
-                  "REGEDIT4\r\n\r\n[" + std::string(kBaseKey) + "]\r\n\"config\"=hex:37\r\n");
+        WriteWholeFile(InCase(planted), kNotes);
+    WriteWholeFile(InCase("other.cfg"),
+                   "REGEDIT4\r\n\r\n[" + std::string(kBaseKey) + "]\r\n\"config\"=hex:37\r\n");
     for (const Row& row : rows) {
         ResetWorld();
         const bool portable = std::string(row.file) == "padwrt.cfg";
@@ -78,7 +71,7 @@ E2E_CASE("padwrt.cfg or a named file through reg.exe: imported, exported, junk r
                       kRegistryToolMs);
             DeleteProgramRegistry();
         } else {
-            WriteTextFile(row.file, row.content);
+            WriteWholeFile(InCase(row.file), row.content);
         }
         StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(1), 'B', 0x30}});
         const std::vector<std::string> machine = StoredTree({RegistryRoot::Machine});

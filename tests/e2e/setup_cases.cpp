@@ -117,18 +117,12 @@ E2E_CASE("keys captured and the setup edits: OK stores them, nothing typed") {
         Require(named && IsWindow(open.dialog), "not named " + name + ", or closed");
     }
     HWND list = c.Get(IDC_JOYSTICK_LIST);
-    const auto item = [&](int index) { // the list's text crosses from the program as UTF-16
-        wchar_t text[16] = {};
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(list, CB_GETLBTEXT, index, LPARAM(text), SMTO_NORMAL, kShortTimeoutMs,
-                            &ignored);
-        return std::string(text, text + wcslen(text));
-    };
     RequireSame(Format("%d '%s' '%s' %d of %d '%s'..'%s'", c.Checked(IDC_TYPEMATIC),
                        c.Text(IDC_CONFIG_NAME).c_str(), c.Text(IDC_JOYSTICK_LABEL).c_str(),
                        int(SendMessageBounded(list, CB_GETCURSEL, 0, 0)),
-                       int(SendMessageBounded(list, CB_GETCOUNT, 0, 0)), item(0).c_str(),
-                       item(15).c_str()),
+                       int(SendMessageBounded(list, CB_GETCOUNT, 0, 0)),
+                       c.ItemText(IDC_JOYSTICK_LIST, 0).c_str(),
+                       c.ItemText(IDC_JOYSTICK_LIST, 15).c_str()),
                 "1 'Config 1' 'Joystick Nr.:' 0 of 16 ' 1'..'16'", "the dialog opens on");
     const std::string name = "Racing wheel with a very long name!!!!!!";
     for (int id : {RowCheckId(6, 17), RowCheckId(6, 0), HeaderId(16), IDC_TYPEMATIC})

@@ -34,13 +34,6 @@ std::string TrayMenuText(HWND mainWindow, const char* picture = nullptr) {
     return DescribeMenu(menu);
 }
 
-// Brings `window` to the front; Wine 8 raises no foreground notice of its own, so the driver
-// raises the one Windows raises.
-void ToFront(HWND window) {
-    BringToFront(window);
-    NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, window, OBJID_WINDOW, CHILDID_SELF);
-}
-
 void RequireSlotInUse(const Program& program, char slot, const char* when) {
     WaitUntil(kShortTimeoutMs, Format("slot %c in use %s", slot, when),
               [&] { return WindowTitle(program.window) == MainWindowTitle(slot); });
@@ -113,19 +106,19 @@ E2E_CASE("the slot follows the program in front: game.exe, race.exe, others; id=
     HWND game = StartReceiverAs(CaseDirectory(), "game.exe"),
          race = StartReceiverAs(CaseDirectory(), "bin\\race.exe");
     const TextReceiver other("another program");
-    ToFront(game);
+    BringToFrontNoticed(game);
     RequireSlotInUse(program, '2', "for game.exe");
     RequireSame(TypedByHolding({Button(1)}), KeyTap('B', 0x30), "slot 2's button 1");
     const std::string items = TrayMenuText(program.window);
     Require(items.find(Format("4002 'Config 2%25s' checked", "")) != items.npos &&
                 items.find("'Follow the program in front' checked") != items.npos,
             "with game.exe in front the tray menu reads " + items);
-    ToFront(race);
+    BringToFrontNoticed(race);
     RequireSlotInUse(program, '3', "for race.exe");
     StartInputObserver(true);
     SetJoystickButtons(Button(1));
     WaitForKey('C', true);
-    ToFront(game);
+    BringToFrontNoticed(game);
     RequireSlotInUse(program, '2', "for game.exe again");
     WaitForKey('B', true);
     SetJoystickButtons(0);
@@ -133,17 +126,17 @@ E2E_CASE("the slot follows the program in front: game.exe, race.exe, others; id=
     StopInputObserver();
     RequireSame(typed, KeyTap('C', 0x2E) + ", " + KeyTap('B', 0x30),
                 "button 1 held over the change");
-    ToFront(other.Window());
+    BringToFrontNoticed(other.Window());
     RequireSlotInUse(program, '1', "for a program no slot lists");
     RequireSame(TypedByHolding({Button(1)}), KeyTap('A', 0x1E), "slot 1's button 1");
     for (HWND w : {race, other.Window(), game, other.Window(), race})
-        ToFront(w);
+        BringToFrontNoticed(w);
     RequireSlotInUse(program, '3', "after quick switches ending on race.exe");
     Require(!ReadStoredValue(RegistryRoot::Machine, "", "config") &&
                 !ReadStoredValue(RegistryRoot::User, "", "config"),
             "a change for the program in front stored a slot choice");
     Program& pinned = StartOnSlot("id=4", '4'); // an instance started on a slot stays on it
-    ToFront(game);
+    BringToFrontNoticed(game);
     RequireSlotInUse(program, '2', "for game.exe with a pinned instance");
     const std::string pinnedItems = TrayMenuText(pinned.window);
     Require(WindowTitle(pinned.window) == MainWindowTitle('4') &&

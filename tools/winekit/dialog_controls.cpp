@@ -37,6 +37,14 @@ RECT DialogControls::Rect(int id) const {
     return r;
 }
 
+std::string DialogControls::ItemText(int id, int index) const {
+    wchar_t text[64] = {};
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(Get(id), CB_GETLBTEXT, index, LPARAM(text), SMTO_NORMAL, kShortTimeoutMs,
+                        &ignored);
+    return std::string(text, text + wcslen(text));
+}
+
 void Click(HWND dialog, int id) {
     Require(PostMessageA(DialogControls(dialog).Get(id), BM_CLICK, 0, 0) != FALSE,
             Format("cannot click control %d", id));
@@ -52,4 +60,13 @@ std::string PlatformKeyName(UINT vk, bool extended) {
     const LONG scan = LONG(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC) << 16 | (extended ? 1 << 24 : 0));
     GetKeyNameTextA(scan, name, sizeof(name));
     return name;
+}
+
+void WaitForFocus(HWND dialog, int id) {
+    WaitUntil(kShortTimeoutMs, Format("control %d to have the focus", id), [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) &&
+               info.hwndFocus == GetDlgItem(dialog, id);
+    });
 }

@@ -14,7 +14,8 @@ class DialogControls {
     bool Checked(int id) const;
     bool Visible(int id) const { return (GetWindowLongA(Get(id), GWL_STYLE) & WS_VISIBLE) != 0; }
     std::string Text(int id) const;
-    RECT Rect(int id) const; // in the dialog's client coordinates
+    RECT Rect(int id) const;                       // in the dialog's client coordinates
+    std::string ItemText(int id, int index) const; // of a combo box, read as UTF-16
 
   private:
     HWND dialog_;
@@ -25,3 +26,5 @@ void Click(HWND dialog, int id); // posted: a question it opens does not block t
 void Settle(HWND dialog);        // the dialog has handled everything sent to it before
 // What the platform calls the key, as the program is to show it.
 std::string PlatformKeyName(UINT vk, bool extended = false);
+// Waits until control `id` of `dialog` has the keyboard focus.
+void WaitForFocus(HWND dialog, int id);
