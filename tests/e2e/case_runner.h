@@ -1,7 +1,7 @@
 #pragma once
-// A case does what a user does and checks what they see; the first broken expectation (Require,
-// a timed-out wait) ends it with its reason. Each starts from a clean world: the default scripted
-// joystick, no program registry, no program running, an empty current directory of its own.
+// A case does what a user does and checks what they see; the first broken expectation ends it.
+// Each starts from a clean world: the default scripted joystick, no program registry, no program
+// running, an empty current directory of its own.
 #include <string>
 
 #include "tools/winekit/wait.h"
