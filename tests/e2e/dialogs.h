@@ -1,7 +1,5 @@
 #pragma once
 // The program's dialogs as the cases work them: controls by the ids of the program's headers.
-#include <string>
-
 #include "res/setup_dialog_ids.h"
 #include "res/timing_dialog_ids.h"
 #include "tests/e2e/input_helpers.h"
@@ -33,6 +31,7 @@ class Controls : public DialogControls {
     // Bit j for column j: with check boxes in `row` (ticked ones only); headers shown (lit ones).
     uint64_t Columns(int row, bool tickedOnly = false) const;
     uint64_t Headers(bool litOnly = false) const;
+    uint64_t ShownHeaders() const { return Headers(); }
 };
 
 std::string Ranges(uint64_t bits);  // "0-3 16-19"

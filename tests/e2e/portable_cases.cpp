@@ -1,6 +1,4 @@
 // Portable mode through the system's own reg.exe: imports at start, exports at slot changes.
-#include <optional>
-
 #include "tests/e2e/dialogs.h"
 
 namespace {

@@ -150,6 +150,7 @@ E2E_CASE("keys captured and the setup edits: OK stores them, nothing typed") {
 }
 
 E2E_CASE("setup questions with button 1 held: nothing typed, Default, About, Cancel") {
+    WriteStoredValue(RegistryRoot::User, "3", "configname", Text("Three", 32), REG_SZ); // to export
     const Setup open = StartWithSetup();
     HWND dialog = open.dialog;
     const std::string opened = GridShown(dialog);
@@ -188,12 +189,15 @@ E2E_CASE("setup questions with button 1 held: nothing typed, Default, About, Can
     Require(IsWindow(question) && ProgramInputs().empty(), "the held button answered the question");
     AnswerMessageBox(open.program.Id(), kNotReleasedQuestion, IDCANCEL);
     Settle(dialog);
+    Click(dialog, IDC_PORTABLE); // padwrt.cfg written at once, and Cancel keeps it
     answer(IDC_SETUP_CANCEL, kNotReleasedQuestion, IDOK);
     WaitUntilClosed(dialog, "OK to the question");
     WaitForKey(VK_RETURN, true); // nothing in front of the program's own: the button types
     SetJoystickButtons(0);
     WaitForJoystickReads(2);
-    Require(!ReadStoredValue(RegistryRoot::Machine, "", "keymap"), "Cancel stored a key map");
+    Require(!ReadStoredValue(RegistryRoot::Machine, "", "keymap") &&
+                ReadWholeFile(CaseDirectory() + "\\padwrt.cfg"),
+            "Cancel stored a key map, or ticking Portable mode wrote no padwrt.cfg");
     dialog = OpenSetup(open.program);
     RequireSame(GridShown(dialog), opened, "the grid reopened after Cancel");
     PostMessageA(dialog, WM_CLOSE, 0, 0);
