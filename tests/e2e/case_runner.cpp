@@ -1,21 +1,12 @@
-// The end-to-end driver: runs the cases against padwright.exe on the scripted joystick.
-//
-//   padwright_e2e.exe --exe PATH --work DIR [--artifacts DIR] [--case NAME]... [--match TEXT]
-//                     [--verbose]
-//
-// Prints "PASS  name" or "FAIL  name: reason" per case, then "summary: N passed, N failed".
-#include "tests/e2e/case_runner.h"
-
+// The end-to-end driver: padwright_e2e.exe --exe PATH --work DIR [--artifacts DIR]
+// [--case NAME]... [--match TEXT] [--verbose]. Prints "PASS  name" or "FAIL  name: reason" per
+// case, then "summary: N passed, N failed".
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
-#include "tools/winekit/input_observer.h"
-#include "tools/winekit/program.h"
-#include "tools/winekit/registry_values.h"
+#include "tests/e2e/input_helpers.h"
 #include "tools/winekit/screenshot.h"
-#include "tools/winekit/scripted_joystick_control.h"
 
 namespace {
 
@@ -26,8 +17,6 @@ std::vector<std::pair<const char*, CaseBody>>& Cases() {
 
 std::string caseDirectory;
 int passed = 0, failed = 0;
-const char* volatile running = nullptr; // the case in progress, since `runningSince`
-volatile ULONGLONG runningSince = 0;
 
 void Report(const char* name, const std::string& reason, ULONGLONG ms) {
     std::printf(reason.empty() ? "PASS  %s%s (%.1f s)\n" : "FAIL  %s: %s (%.1f s)\n", name,
@@ -36,26 +25,11 @@ void Report(const char* name, const std::string& reason, ULONGLONG ms) {
     std::fflush(stdout);
 }
 
-// A case stuck in a call nobody can interrupt safely costs one bounded wait, not the run.
-DWORD WINAPI Watchdog(void*) {
-    const ULONGLONG limitMs = (90 + SoakSeconds()) * 1000ull;
-    while (running == nullptr || GetTickCount64() - runningSince < limitMs)
-        Sleep(1000);
-    Report(running, "hung: still running after its time", limitMs);
-    try {
-        EndStartedPrograms();
-    } catch (const Failure&) {
-    }
-    std::printf("summary: %d passed, %d failed\n", passed, failed);
-    ExitProcess(1);
-}
-
 void Run(const char* name, CaseBody body, const std::string& directory) {
     CreateDirectoryA((caseDirectory = directory).c_str(), nullptr);
     SetStartDirectory(caseDirectory);
     RestartTraceClock();
-    runningSince = GetTickCount64();
-    running = name;
+    const ULONGLONG start = GetTickCount64();
     std::string reason;
     try {
         ResetWorld();
@@ -63,13 +37,12 @@ void Run(const char* name, CaseBody body, const std::string& directory) {
     } catch (const Failure& failure) {
         reason = failure.reason;
     }
-    running = nullptr;
     try {
         ResetWorld();
     } catch (const Failure& failure) {
-        reason = reason.empty() ? "cleaning up: " + failure.reason : reason;
+        reason += reason.empty() ? "cleaning up: " + failure.reason : "";
     }
-    Report(name, reason, GetTickCount64() - runningSince);
+    Report(name, reason, GetTickCount64() - start);
 }
 
 } // namespace
@@ -118,7 +91,6 @@ int main(int argc, char** argv) {
     work = FullPath(work);
     CreateDirectoryA(work.c_str(), nullptr);
     CreateScriptedJoystick();
-    CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);
     const bool byName = !names.empty();
     for (const auto& [name, body] : Cases()) {
         if (byName ? std::erase(names, name) > 0

@@ -1,19 +1,5 @@
 #include "tests/e2e/dialogs.h"
 
-namespace {
-
-BOOL CALLBACK Collect(HWND child, LPARAM map) {
-    (*reinterpret_cast<std::map<int, HWND>*>(map))[GetDlgCtrlID(child)] = child;
-    return TRUE;
-}
-
-bool Overlap(const RECT& a, const RECT& b) {
-    RECT both{};
-    return IntersectRect(&both, &a, &b) != FALSE;
-}
-
-} // namespace
-
 HWND OpenSetup(const Program& program) {
     PostTrayCallback(program.window, WM_LBUTTONDOWN);
     return WaitForDialog(program.Id(), kSetupCaption);
@@ -22,32 +8,6 @@ HWND OpenSetup(const Program& program) {
 Setup StartWithSetup() {
     Program& program = StartOnSlot("", '1');
     return {program, OpenSetup(program)};
-}
-
-Controls::Controls(HWND dialog) : dialog_(dialog) {
-    EnumChildWindows(dialog, Collect, reinterpret_cast<LPARAM>(&byId_));
-}
-
-HWND Controls::Get(int id) const {
-    Require(Has(id), Format("the dialog has no control %d", id));
-    return byId_.at(id);
-}
-
-bool Controls::Checked(int id) const {
-    return SendMessageBounded(Get(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-std::string Controls::Text(int id) const {
-    char text[64] = {};
-    SendMessageBounded(Get(id), WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-RECT Controls::Rect(int id) const {
-    RECT r{};
-    GetWindowRect(Get(id), &r);
-    MapWindowPoints(HWND_DESKTOP, dialog_, reinterpret_cast<POINT*>(&r), 2);
-    return r;
 }
 
 int Controls::KeyRows() const {
@@ -65,10 +25,10 @@ uint64_t Controls::Columns(int row, bool tickedOnly) const {
     return columns;
 }
 
-uint64_t Controls::ShownHeaders() const {
+uint64_t Controls::Headers(bool litOnly) const {
     uint64_t columns = 0;
     for (int j = 0; j < kColumns; ++j)
-        columns |= uint64_t{Visible(HeaderId(j))} << j;
+        columns |= uint64_t{litOnly ? Checked(HeaderId(j)) : Visible(HeaderId(j))} << j;
     return columns;
 }
 
@@ -94,31 +54,6 @@ std::string GridShown(HWND dialog) {
     return text;
 }
 
-void Click(HWND dialog, int id) {
-    Require(PostMessageA(Controls(dialog).Get(id), BM_CLICK, 0, 0) != FALSE,
-            Format("cannot click control %d", id));
-}
-
-void Settle(HWND dialog) {
-    Require(IsWindow(dialog), "the dialog has closed");
-    SendMessageBounded(dialog, WM_NULL, 0, 0);
-}
-
-void WaitUntilClosed(HWND dialog, const char* how) {
-    if (PollUntil(kShortTimeoutMs, [&] { return !IsWindow(dialog); }))
-        return;
-    HWND box = FindDialog(WindowProcessId(dialog), kAppTitle);
-    Fail(Format("the dialog is still open after %s%s", how,
-                box ? (", asking '" + MessageBoxText(box) + "'").c_str() : ""));
-}
-
-std::string PlatformKeyName(UINT vk, bool extended) {
-    char name[32] = {};
-    const LONG scan = LONG(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC) << 16 | (extended ? 1 << 24 : 0));
-    GetKeyNameTextA(scan, name, sizeof(name));
-    return name;
-}
-
 void RequireGridLinesUp(HWND dialog) {
     const Controls c(dialog);
     RECT client{};
@@ -142,14 +77,7 @@ void RequireGridLinesUp(HWND dialog) {
         }
         above = key;
     }
-    const int below[] = {IDC_TYPEMATIC,      IDC_PORTABLE,     IDC_JOYSTICK_LIST,
-                         IDC_JOYSTICK_LABEL, IDC_TIMING_SETUP, IDC_ABOUT,
-                         IDC_SETUP_DEFAULTS, IDC_SETUP_OK,     IDC_SETUP_CANCEL};
-    for (int id : below) {
-        bool alone = true;
-        for (int other : below)
-            alone = alone && (other == id || !Overlap(c.Rect(id), c.Rect(other)));
-        require(c.Rect(id).top >= above.bottom && alone, c.Rect(id), id,
-                "overlaps the grid or another control");
-    }
+    for (int id : {IDC_TYPEMATIC, IDC_PORTABLE, IDC_JOYSTICK_LIST, IDC_JOYSTICK_LABEL,
+                   IDC_TIMING_SETUP, IDC_ABOUT, IDC_SETUP_DEFAULTS, IDC_SETUP_OK, IDC_SETUP_CANCEL})
+        require(c.Rect(id).top >= above.bottom, c.Rect(id), id, "overlaps the grid");
 }

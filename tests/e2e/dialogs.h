@@ -1,30 +1,21 @@
 #pragma once
-// The program's dialogs as the cases work them: opened from the tray, controls read by their
-// ids from the program's own headers, clicked as the mouse does; the questions as a user reads
-// them.
-#include <map>
-#include <string>
-
+// The program's dialogs as the cases work them: controls by the ids of the program's headers.
 #include "res/setup_dialog_ids.h"
 #include "res/timing_dialog_ids.h"
-#include "tools/winekit/program.h"
+#include "tests/e2e/input_helpers.h"
+#include "tools/winekit/dialog_controls.h"
 
 constexpr char kNotReleasedQuestion[] = "A joystick key or axis is not released. Exit anyway?";
 constexpr char kResetQuestion[] = "Reset to default settings?";
 constexpr char kChooseKey[] = "-- Choose key --";
 
 constexpr int kColumns = 48;
-constexpr int HeaderId(int column) {
-    return IDC_HEADER_FIRST + column;
-}
+constexpr auto HeaderId = [](int column) { return IDC_HEADER_FIRST + column; };
 constexpr int RowCheckId(int row, int column) {
     return IDC_ROW_CHECK_FIRST + IDC_ROW_BLOCK * row + column;
 }
-constexpr int KeyButtonId(int row) {
-    return IDC_KEY_BUTTON_FIRST + row;
-}
+constexpr auto KeyButtonId = [](int row) { return IDC_KEY_BUTTON_FIRST + row; };
 
-// A left click on the tray icon, and the setup dialog it opens.
 HWND OpenSetup(const Program& program);
 struct Setup {
     Program& program;
@@ -32,38 +23,19 @@ struct Setup {
 };
 Setup StartWithSetup(); // on slot 1
 
-// The dialog's controls by id, read in one pass (one lookup each walks hundreds of children).
-class Controls {
+// The setup dialog's grid as well.
+class Controls : public DialogControls {
   public:
-    explicit Controls(HWND dialog);
-    HWND Get(int id) const;
-    bool Has(int id) const { return byId_.count(id) != 0; }
-    bool Checked(int id) const;
-    bool Visible(int id) const { return (GetWindowLongA(Get(id), GWL_STYLE) & WS_VISIBLE) != 0; }
-    std::string Text(int id) const;
-    RECT Rect(int id) const; // in the dialog's client coordinates
+    using DialogControls::DialogControls;
     int KeyRows() const;
-    // Bit j for column j: the columns with check boxes in `row` (ticked ones only), or with a
-    // header shown.
+    // Bit j for column j: with check boxes in `row` (ticked ones only); headers shown (lit ones).
     uint64_t Columns(int row, bool tickedOnly = false) const;
-    uint64_t ShownHeaders() const;
-
-  private:
-    HWND dialog_;
-    std::map<int, HWND> byId_;
+    uint64_t Headers(bool litOnly = false) const;
+    uint64_t ShownHeaders() const { return Headers(); }
 };
 
-// Bit ranges as a user counts columns: "0-3 16-19".
-std::string Ranges(uint64_t bits);
-// The grid as a user reads it: per row the key's name and the ticked columns.
-std::string GridShown(HWND dialog);
-// Posted, so that a question it opens does not block the case.
-void Click(HWND dialog, int id);
-// The dialog has handled everything sent to it before.
-void Settle(HWND dialog);
-void WaitUntilClosed(HWND dialog, const char* how);
-// What the platform calls the key, as the program is to show it.
-std::string PlatformKeyName(UINT vk, bool extended = false);
-// The key buttons stack without overlapping, each row's check boxes stand beside their key
-// button and under their header, the controls below the grid stay below it, nothing is cut off.
+std::string Ranges(uint64_t bits);  // "0-3 16-19"
+std::string GridShown(HWND dialog); // per row the key's name and the ticked columns
+// Key buttons stacked, each row's boxes beside its key button and under its header, the controls
+// below the grid below it, nothing cut off.
 void RequireGridLinesUp(HWND dialog);

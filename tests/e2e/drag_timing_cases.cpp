@@ -1,34 +1,14 @@
-// A row of the setup grid dragged to another place with the mouse, and the timing dialog opened
-// from the setup dialog's "Timing setup" button.
+// A grid row dragged with the mouse; the timing dialog of the setup dialog.
 #include <windows.h>
-// after windows.h, which it needs
-#include <commctrl.h>
 
-#include "tests/e2e/case_runner.h"
+#include <commctrl.h> // after windows.h
+
 #include "tests/e2e/dialogs.h"
-#include "tests/e2e/input_helpers.h"
-#include "tools/winekit/registry_values.h"
 #include "tools/winekit/screenshot.h"
 #include "tools/winekit/text_receiver.h"
 #include "tools/winekit/user_input.h"
 
 namespace {
-
-void MouseInDialog(HWND dialog, LONG x, LONG y, DWORD flags) {
-    POINT at{x, y};
-    ClientToScreen(dialog, &at);
-    SendUserInput({MouseAt(flags | MOUSEEVENTF_MOVE, at)}, "move or press the mouse");
-    Sleep(10);
-}
-
-// The rows' keys as the dialog names them: one letter each.
-std::string RowLetters(HWND dialog) {
-    const Controls c(dialog);
-    std::string letters;
-    for (int r = 0; r < c.KeyRows(); ++r)
-        letters += c.Text(KeyButtonId(r));
-    return letters;
-}
 
 HWND OpenTiming(HWND setup) {
     Click(setup, IDC_TIMING_SETUP);
@@ -37,46 +17,37 @@ HWND OpenTiming(HWND setup) {
     return timing;
 }
 
-// The three boxes, the threshold's number and the slider as a user reads them, once they show
-// `expected`; and what is stored.
-void RequireTiming(HWND timing, const char* expected, const char* stored) {
-    std::string shown;
-    const bool as = PollUntil(kShortTimeoutMs, [&] {
+// The boxes, the threshold's number and the slider once they show `shown`; then what is stored.
+void RequireTiming(HWND timing, const char* shown, const char* stored) {
+    std::string seen;
+    PollUntil(kShortTimeoutMs, [&] {
         const Controls c(timing);
-        shown = Format("%s %s %s %s slider %d", c.Text(IDC_POLLING_EDIT).c_str(),
-                       c.Text(IDC_DELAY_EDIT).c_str(), c.Text(IDC_INTERVAL_EDIT).c_str(),
-                       c.Text(IDC_THRESHOLD_TEXT).c_str(),
-                       int(SendMessageBounded(c.Get(IDC_THRESHOLD_SLIDER), TBM_GETPOS, 0, 0)));
-        return shown == expected;
+        seen = Format("%s %s %s %s slider %d", c.Text(IDC_POLLING_EDIT).c_str(),
+                      c.Text(IDC_DELAY_EDIT).c_str(), c.Text(IDC_INTERVAL_EDIT).c_str(),
+                      c.Text(IDC_THRESHOLD_TEXT).c_str(),
+                      int(SendMessageBounded(c.Get(IDC_THRESHOLD_SLIDER), TBM_GETPOS, 0, 0)));
+        return seen == shown;
     });
-    const std::string values =
-        StoredNumbers({"pollingspeed", "typematicdelay", "typematicrate", "threshold"});
-    Require(as && values == stored, Format("the timing dialog shows '%s' (expected '%s'), the "
-                                           "registry holds '%s' (expected '%s')",
-                                           shown.c_str(), expected, values.c_str(), stored));
+    RequireSame(seen, shown, "the timing dialog");
+    RequireSame(StoredNumbers({"pollingspeed", "typematicdelay", "typematicrate", "threshold"}),
+                stored, "the stored timing");
 }
 
 void TypeAndWaitForFocus(HWND dialog, std::initializer_list<UINT> keys, int id) {
     for (const UINT key : keys)
         TapKey(key);
-    WaitUntil(kShortTimeoutMs, Format("control %d to have the focus", id), [&] {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) &&
-               info.hwndFocus == GetDlgItem(dialog, id);
-    });
+    WaitForFocus(dialog, id);
 }
 
 } // namespace
 
-E2E_CASE("a user holding joystick button 3 (key C) drags row 3 with the mouse below row 6: the "
-         "line shows, the row looks pushed, rows 4 to 6 move up; OK stores the new order, and C "
-         "alone is let go and pressed again from its new row") {
-    std::vector<StoredKey> keys; // row i: button i % 8 + 1 types the letter 'A' + i
+E2E_CASE("a row dragged with button 3 held: line, look, order stored, C again") {
+    std::vector<StoredKey> keys; // row i: button i % 8 + 1 types 'A' + i
     for (int i = 0; i < 10; ++i)
         keys.push_back(
             {ButtonBit(i % 8 + 1), uint8_t('A' + i), uint8_t(MapVirtualKeyA('A' + i, 0))});
     StoreKeyMap(RegistryRoot::Machine, '1', keys);
+    StoreNumbers({{"typematic", 0}});
     Program& program = StartOnSlot("", '1');
     StartInputObserver(); // the drag's own mouse input must reach the dialog
     SetJoystickButtons(Button(3));
@@ -91,16 +62,17 @@ E2E_CASE("a user holding joystick button 3 (key C) drags row 3 with the mouse be
     while (ChildWindowFromPointEx(setup, {x, pressY}, CWP_SKIPINVISIBLE) != setup ||
            ChildWindowFromPointEx(setup, {x, dropY}, CWP_SKIPINVISIBLE) != setup)
         Require(++x < row0.left, "no free surface beside the rows");
-    MouseInDialog(setup, x, pressY, 0);
-    MouseInDialog(setup, x, pressY, MOUSEEVENTF_LEFTDOWN);
+    MouseInClient(setup, x, pressY);
+    MouseInClient(setup, x, pressY, MOUSEEVENTF_LEFTDOWN);
     for (LONG y = pressY; y <= dropY; y += 3)
-        MouseInDialog(setup, x, y, 0);
+        MouseInClient(setup, x, y);
     WaitUntil(kShortTimeoutMs, "the drop line", [&] { return c.Visible(IDC_DROP_MARKER); });
     Require(SendMessageBounded(c.Get(KeyButtonId(2)), BM_GETSTATE, 0, 0) & BST_PUSHED,
             "row 3's key button does not look pushed while it is dragged");
     SaveScreenshot("setup-dialog-dragging", setup);
-    MouseInDialog(setup, x, dropY, MOUSEEVENTF_LEFTUP);
-    WaitUntil(kShortTimeoutMs, "the new order", [&] { return RowLetters(setup) == "ABDEFCGHIJ"; });
+    MouseInClient(setup, x, dropY, MOUSEEVENTF_LEFTUP);
+    WaitUntil(kShortTimeoutMs, "C in row 6, D in row 3",
+              [&] { return c.Text(KeyButtonId(5)) == "C" && c.Text(KeyButtonId(2)) == "D"; });
     Require(!c.Visible(IDC_DROP_MARKER) &&
                 !(SendMessageBounded(c.Get(KeyButtonId(2)), BM_GETSTATE, 0, 0) & BST_PUSHED),
             "the drop line or the pushed look stayed");
@@ -110,95 +82,68 @@ E2E_CASE("a user holding joystick button 3 (key C) drags row 3 with the mouse be
     WaitForJoystickReads(5);
     SetJoystickButtons(0);
     WaitForJoystickReads(5);
-    std::string typed;
+    std::string typed, stored;
     for (const ObservedInput& i : ProgramInputs())
         typed += i.isKey ? Format("%c%c", char(i.vk), i.down ? 'v' : '^') : "mouse";
-    // Repeated presses are the held chord's typematic repeat.
-    const size_t letGo = typed.find("C^Cv");
-    std::string stored;
     for (const StoredKey& k : ReadKeyMap(RegistryRoot::Machine, '1'))
         stored += char(k.vk);
-    Require(stored == "ABDEFCGHIJ" && typed.find_first_not_of("Cv^") == std::string::npos &&
-                letGo != std::string::npos && typed.find("C^C^") == std::string::npos &&
-                typed.ends_with("C^"),
-            "OK stored " + stored + "; the program typed " + typed);
+    RequireSame(stored + " " + typed, "ABDEFCGHIJ CvC^CvC^", "OK stored and the program typed");
 }
 
-E2E_CASE("a user opens Timing setup and sees the stored values; a typed 0 becomes 3 on Tab; "
-         "Escape closes nothing; Default (OK) shows 100, 500, 100 and 50 unsaved; Cancel; the "
-         "slider at 30 lights a small push's header and OK stores it; 998 and 5 spun up and down "
-         "stop at 1000 and 3 and OK stores them; 7 and Enter store 7") {
+E2E_CASE("Timing setup: values, spin limits, Default asked with button 1 held, Cancel, slider, "
+         "0 to 3, OK, Enter") {
     StoreNumbers(
-        {{"pollingspeed", 20}, {"typematicdelay", 250}, {"typematicrate", 40}, {"threshold", 70}});
+        {{"pollingspeed", 998}, {"typematicdelay", 5}, {"typematicrate", 40}, {"threshold", 70}});
     const Setup open = StartWithSetup();
     ScriptHold({0, 0, 32767 - 13107}); // 40% to the left
     WaitForJoystickReads(5);
     Require(!Controls(open.dialog).Checked(HeaderId(0)), "a 40% push counts under 70%");
     HWND timing = OpenTiming(open.dialog);
-    RequireTiming(timing, "20 250 40 70 slider 70", "20 250 40 70");
+    RequireTiming(timing, "998 5 40 70 slider 70", "998 5 40 70");
     SaveScreenshot("timing-dialog", timing);
     TypeAndWaitForFocus(timing, {}, IDC_POLLING_EDIT);
-    TypeAndWaitForFocus(timing, {'0', VK_TAB}, IDC_DELAY_EDIT);
-    RequireTiming(timing, "3 250 40 70 slider 70", "20 250 40 70");
-    TypeAndWaitForFocus(timing, {VK_ESCAPE, VK_TAB}, IDC_INTERVAL_EDIT); // Escape closes nothing
-    Click(timing, IDC_TIMING_DEFAULT);
-    AnswerMessageBox(open.program.Id(), kResetQuestion, IDOK);
-    RequireTiming(timing, "100 500 100 50 slider 50", "20 250 40 70");
-    Click(timing, IDC_TIMING_CANCEL);
-    WaitUntilClosed(timing, "Cancel");
-
-    timing = OpenTiming(open.dialog);
-    RequireTiming(timing, "20 250 40 70 slider 70", "20 250 40 70");
-    HWND slider = GetDlgItem(timing, IDC_THRESHOLD_SLIDER);
-    SendMessageBounded(slider, TBM_SETPOS, TRUE, 30);
-    SendMessageBounded(timing, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 30), LPARAM(slider));
-    RequireTiming(timing, "20 250 40 30 slider 30", "20 250 40 70");
-    WaitUntil(kShortTimeoutMs, "X left's header to light up in the setup dialog",
-              [&] { return Controls(open.dialog).Checked(HeaderId(0)); });
-    Click(timing, IDC_TIMING_OK);
-    WaitUntilClosed(timing, "OK");
-    RequireTiming(OpenTiming(open.dialog), "20 250 40 30 slider 30", "20 250 40 30");
-
-    ResetWorld();
-    StoreNumbers({{"pollingspeed", 998}, {"typematicdelay", 5}});
-    HWND setup = StartWithSetup().dialog;
-    timing = OpenTiming(setup);
-    TypeAndWaitForFocus(timing, {}, IDC_POLLING_EDIT);
     TypeAndWaitForFocus(timing, {VK_UP, VK_UP, VK_UP, VK_UP, VK_TAB}, IDC_DELAY_EDIT);
-    TypeAndWaitForFocus(timing, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_TAB}, IDC_INTERVAL_EDIT);
-    Click(timing, IDC_TIMING_OK);
-    WaitUntilClosed(timing, "OK");
-    timing = OpenTiming(setup);
-    RequireTiming(timing, "1000 3 100 50 slider 50", "1000 3 100 50");
-    TypeAndWaitForFocus(timing, {}, IDC_POLLING_EDIT);
-    TapKey('7');
-    TapKey(VK_RETURN);
-    WaitUntilClosed(timing, "Enter");
-    RequireTiming(OpenTiming(setup), "7 3 100 50 slider 50", "7 3 100 50");
-}
-
-E2E_CASE("a user holding joystick button 1 clicks Default in Timing setup: Return does not answer "
-         "\"Reset to default settings?\"; in another program's window the button types Return, "
-         "and back at the question it types nothing") {
-    const Setup open = StartWithSetup();
-    HWND timing = OpenTiming(open.dialog);
-    StartInputObserver(true);
-    SetJoystickButtons(Button(1));
-    WaitForJoystickReads(3);
+    TypeAndWaitForFocus(timing, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_ESCAPE, VK_TAB},
+                        IDC_INTERVAL_EDIT); // Escape closes nothing
+    RequireTiming(timing, "1000 3 40 70 slider 70", "998 5 40 70");
     Click(timing, IDC_TIMING_DEFAULT);
     HWND box = WaitForDialog(open.program.Id(), kAppTitle);
+    StartInputObserver(true); // button 1 (Return) types nothing at the question, Return elsewhere
     for (int visit = 0; visit < 2; ++visit) {
         BringToFront(box);
         ClearObservedInputs();
         SetJoystickButtons(Button(1));
         WaitForJoystickReads(5);
-        Require(IsWindow(box) && ProgramInputs().empty(),
-                "with the question in front the program typed " + Describe(ProgramInputs()));
+        RequireSame(Describe(ProgramInputs()), "nothing",
+                    "button 1 at the timing dialog's question");
         const TextReceiver other("another program");
         WaitForKey(VK_RETURN, true);
         SetJoystickButtons(0);
         WaitForKey(VK_RETURN, false);
     }
+    StopInputObserver();
     BringToFront(box);
-    AnswerMessageBox(open.program.Id(), kResetQuestion, IDCANCEL);
+    AnswerMessageBox(open.program.Id(), kResetQuestion, IDOK);
+    RequireTiming(timing, "100 500 100 50 slider 50", "998 5 40 70");
+    Click(timing, IDC_TIMING_CANCEL);
+    WaitUntilClosed(timing, "Cancel");
+    timing = OpenTiming(open.dialog);
+    RequireTiming(timing, "998 5 40 70 slider 70", "998 5 40 70");
+    HWND slider = GetDlgItem(timing, IDC_THRESHOLD_SLIDER);
+    SendMessageBounded(slider, TBM_SETPOS, TRUE, 30);
+    SendMessageBounded(timing, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 30), LPARAM(slider));
+    WaitUntil(kShortTimeoutMs, "X left's header to light up in the setup dialog",
+              [&] { return Controls(open.dialog).Checked(HeaderId(0)); });
+    TypeAndWaitForFocus(timing, {}, IDC_POLLING_EDIT);
+    TypeAndWaitForFocus(timing, {'0', VK_TAB}, IDC_DELAY_EDIT);
+    RequireTiming(timing, "3 5 40 30 slider 30", "998 5 40 70");
+    Click(timing, IDC_TIMING_OK);
+    WaitUntilClosed(timing, "OK");
+    timing = OpenTiming(open.dialog);
+    RequireTiming(timing, "3 5 40 30 slider 30", "3 5 40 30");
+    TypeAndWaitForFocus(timing, {}, IDC_POLLING_EDIT);
+    TapKey('7');
+    TapKey(VK_RETURN);
+    WaitUntilClosed(timing, "Enter");
+    RequireTiming(OpenTiming(open.dialog), "7 5 40 30 slider 30", "7 5 40 30");
 }

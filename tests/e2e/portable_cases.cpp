@@ -1,15 +1,5 @@
-// Portable mode with the system's own reg.exe: "padwrt.cfg" in the current directory, or a file
-// named on the command line, carries the settings; the program imports it into HKEY_CURRENT_USER
-// before it reads them and exports the base key back into it after a slot change and after OK
-// in the setup dialog, whose check box turns the mode on and off.
-#include <fstream>
-#include <iterator>
-#include <optional>
-
-#include "tests/e2e/case_runner.h"
+// Portable mode through the system's own reg.exe: imports at start, exports at slot changes.
 #include "tests/e2e/dialogs.h"
-#include "tests/e2e/input_helpers.h"
-#include "tools/winekit/registry_values.h"
 
 namespace {
 
@@ -20,7 +10,6 @@ constexpr char kNotes[] = "These are my notes, not a registry file.\r\n";
 const std::string kPlantedRun = Format("REGEDIT4\r\n\r\n[%s]\r\n\"config\"=hex:33\r\n\r\n"
                                        "[HKEY_CURRENT_USER\\%s]\r\n\"planted\"=\"C:\\\\p.exe\"\r\n",
                                        kBaseKey, kRunKey);
-const char* const kExport = nullptr; // the file as reg.exe's export of the user's settings
 const Bytes kKeyA = KeyMapBytes({{ButtonBit(1), 'A', 0x1E}});
 
 std::string InCase(const std::string& name) {
@@ -28,42 +17,7 @@ std::string InCase(const std::string& name) {
 }
 
 std::optional<std::string> FileText(const std::string& name) {
-    std::ifstream in(InCase(name), std::ios::binary);
-    return in ? std::optional(std::string(std::istreambuf_iterator<char>(in), {})) : std::nullopt;
-}
-
-void WriteTextFile(const std::string& name, const std::string& text) {
-    Require(bool(std::ofstream(InCase(name), std::ios::binary) << text), "cannot write " + name);
-}
-
-void RunRegistryTool(const std::string& arguments) {
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, MAX_PATH);
-    std::string line = "reg " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION child{};
-    Require(CreateProcessA((std::string(system) + "\\reg.exe").c_str(), line.data(), nullptr,
-                           nullptr, FALSE, CREATE_NO_WINDOW, nullptr, CaseDirectory().c_str(),
-                           &startup, &child),
-            "cannot start " + line);
-    const bool ended = WaitForSingleObject(child.hProcess, kRegistryToolMs) == WAIT_OBJECT_0;
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
-    Require(ended, line + " did not end");
-}
-
-// Empties the registry of the program's settings and imports `file` with reg.exe.
-void ImportOnly(const std::string& file) {
-    DeleteProgramRegistry();
-    RunRegistryTool("import \"" + file + "\"");
-}
-
-// Exits through the tray's Exit and waits: a program cut off while it runs reg.exe leaves the
-// child waiting for ever under Wine.
-void Exit(const Program& program) {
-    PostCommand(program.window, kCommandExit);
-    Require(program.WaitForExit(kRegistryToolMs) == 0, "Exit ended with an error code");
+    return ReadWholeFile(InCase(name));
 }
 
 void ChangeSlot(const Program& program, char slot) { // returns once the export is done
@@ -74,62 +28,54 @@ void ChangeSlot(const Program& program, char slot) { // returns once the export 
 
 } // namespace
 
-E2E_CASE("a user's settings travel in padwrt.cfg, or in a file named on the command line, through "
-         "reg.exe (a planted reg.exe or regedit.exe beside them is not run): imported at start, "
-         "exported at a slot change; notes or a Run value in the file are not imported, a named "
-         "one is then left alone; a removed padwrt.cfg or a directory in the export's way loses "
-         "nothing") {
+E2E_CASE("padwrt.cfg or a named file through reg.exe: imported, exported, junk refused") {
     struct Row {
         const char* what;
         const char* file;     // padwrt.cfg, or the file named on the command line
-        const char* content;  // kExport: as reg.exe's export of the user's settings writes it
-        char slot, typed;     // the user's settings (slot 2, A), else the machine's (1, B)
-        bool exported;        // the slot change writes the file; else leaves it as it was
+        const char* content;  // nullptr: reg.exe's export of the user's settings
+        bool imported;        // the user's settings (slot 2, A), else the machine's (slot 1, B)
         bool removed = false; // padwrt.cfg removed once the program runs
         bool blocked = false; // padwrt.cfg.new a directory at the first slot change
     };
     const Row rows[] = {
-        {"padwrt.cfg beside a named other.cfg", "padwrt.cfg", kExport, '2', 'A', true},
-        {"a named travel.cfg", "travel.cfg", kExport, '2', 'A', true},
-        {"a padwrt.cfg of notes", "padwrt.cfg", kNotes, '2', 'A', true},
-        {"a padwrt.cfg writing a Run value", "padwrt.cfg", kPlantedRun.c_str(), '2', 'A', true},
-        {"a padwrt.cfg removed while running", "padwrt.cfg", kExport, '2', 'A', true, true},
-        {"a padwrt.cfg.new directory", "padwrt.cfg", kExport, '2', 'A', true, false, true},
-        {"a named notes.cfg", "notes.cfg", kNotes, '1', 'B', false},
-        {"a named run.cfg writing a Run value", "run.cfg", kPlantedRun.c_str(), '1', 'B', false},
-    };
+        {"padwrt.cfg beside a named other.cfg", "padwrt.cfg", nullptr, true},
+        {"a named travel.cfg", "travel.cfg", nullptr, true},
+        {"a padwrt.cfg of notes", "padwrt.cfg", kNotes, true},
+        {"a padwrt.cfg writing a Run value", "padwrt.cfg", kPlantedRun.c_str(), true},
+        {"a padwrt.cfg removed while running", "padwrt.cfg", nullptr, true, true},
+        {"a padwrt.cfg.new directory", "padwrt.cfg", nullptr, true, false, true},
+        {"a named notes.cfg", "notes.cfg", kNotes, false},
+        {"a named run.cfg writing a Run value", "run.cfg", kPlantedRun.c_str(), false}};
+    for (const char* planted : {"reg.exe", "regedit.exe"})
+        WriteWholeFile(InCase(planted), kNotes);
+    WriteWholeFile(InCase("other.cfg"),
+                   "REGEDIT4\r\n\r\n[" + std::string(kBaseKey) + "]\r\n\"config\"=hex:37\r\n");
     for (const Row& row : rows) {
         ResetWorld();
         const bool portable = std::string(row.file) == "padwrt.cfg";
-        for (const Row& earlier : rows)
-            DeleteFileA(InCase(earlier.file).c_str());
+        for (const char* name : {"padwrt.cfg", "travel.cfg", "notes.cfg", "run.cfg"})
+            DeleteFileA(InCase(name).c_str());
         RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "planted"); // a failed row's
-        for (const char* planted : {"reg.exe", "regedit.exe"})
-            WriteTextFile(planted, kNotes);
-        WriteTextFile("other.cfg",
-                      Format("REGEDIT4\r\n\r\n[%s]\r\n\"config\"=hex:37\r\n", kBaseKey));
         WriteStoredValue(RegistryRoot::User, "", "config", {'2'});
         StoreKeyMap(RegistryRoot::User, '2', {{ButtonBit(1), 'A', 0x1E}});
-        if (row.content == kExport) { // only the file holds the user's settings then
-            RunRegistryTool(Format("export \"%s\" \"%s\" /y", kBaseKey, row.file));
+        if (row.content == nullptr) { // only the file holds the user's settings then
+            RunRegExe(Format("export \"%s\" \"%s\" /y", kBaseKey, row.file), CaseDirectory(),
+                      kRegistryToolMs);
             DeleteProgramRegistry();
         } else {
-            WriteTextFile(row.file, row.content);
+            WriteWholeFile(InCase(row.file), row.content);
         }
         StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(1), 'B', 0x30}});
         const std::vector<std::string> machine = StoredTree({RegistryRoot::Machine});
         const std::optional<std::string> file = FileText(row.file);
-
-        Program& program = StartOnSlot(portable ? "other.cfg" : row.file, row.slot);
+        Program& program = StartOnSlot(portable ? "other.cfg" : row.file, row.imported ? '2' : '1');
         WaitForJoystickReads(1, kRegistryToolMs);
         if (row.removed)
             DeleteFileA(InCase(row.file).c_str());
-        const std::string typed = TypedByHolding({Button(1)});
-        Require(typed == (row.typed == 'A' ? KeyTap('A', 0x1E) : KeyTap('B', 0x30)) &&
-                    RegGetValueA(HKEY_CURRENT_USER, kRunKey, "planted", RRF_RT_ANY, nullptr,
-                                 nullptr, nullptr) != ERROR_SUCCESS,
-                Format("with %s button 1 typed %s, or a Run value was imported", row.what,
-                       typed.c_str()));
+        const bool run = RegGetValueA(HKEY_CURRENT_USER, kRunKey, "planted", RRF_RT_ANY, nullptr,
+                                      nullptr, nullptr) == ERROR_SUCCESS;
+        RequireSame(TypedByHolding({Button(1)}) + (run ? ", a Run value" : ""),
+                    KeyTap(row.imported ? 'A' : 'B', row.imported ? 0x1E : 0x30), row.what);
         if (row.blocked) {
             Require(CreateDirectoryA(InCase("padwrt.cfg.new").c_str(), nullptr), "no directory");
             ChangeSlot(program, '5');
@@ -137,61 +83,19 @@ E2E_CASE("a user's settings travel in padwrt.cfg, or in a file named on the comm
             RemoveDirectoryA(InCase("padwrt.cfg.new").c_str());
         }
         ChangeSlot(program, '6');
-        const bool machineKept = StoredTree({RegistryRoot::Machine}) == machine;
-        Require(FileText("padwrt.cfg").has_value() == portable && machineKept == row.exported &&
-                    (row.exported || FileText(row.file) == file),
-                Format("with %s the program wrote padwrt.cfg, the file or the machine's choice",
-                       row.what));
-        Exit(program);
-        if (row.exported)
-            ImportOnly(row.file);
-        Require(ReadStoredValue(row.exported ? RegistryRoot::User : RegistryRoot::Machine, "",
-                                "config") == Bytes{'6'} &&
-                    (!row.exported || ReadStoredValue(RegistryRoot::User, "2", "keymap") == kKeyA),
-                Format("with %s the slot change stored no choice, or the file lacks slot 2's keys",
-                       row.what));
+        Require(FileText("padwrt.cfg").has_value() == portable &&
+                    (StoredTree({RegistryRoot::Machine}) == machine) == row.imported &&
+                    (row.imported || FileText(row.file) == file),
+                Format("with %s: padwrt.cfg, the file or the machine's choice written", row.what));
+        PostCommand(program.window, kCommandExit); // not cut off while reg.exe runs: under Wine
+        Require(program.WaitForExit(kRegistryToolMs) == 0, "Exit ended with an error code");
+        if (row.imported) { // the file, imported alone, holds the choice and slot 2's keys
+            DeleteProgramRegistry();
+            RunRegExe(Format("import \"%s\"", row.file), CaseDirectory(), kRegistryToolMs);
+        }
+        const RegistryRoot root = row.imported ? RegistryRoot::User : RegistryRoot::Machine;
+        Require(ReadStoredValue(root, "", "config") == Bytes{'6'} &&
+                    (!row.imported || ReadStoredValue(root, "2", "keymap") == kKeyA),
+                Format("with %s the slot change stored no choice, or slot 2's keys", row.what));
     }
-}
-
-E2E_CASE("a user ticks Portable mode in the setup dialog and padwrt.cfg is written at once; OK "
-         "leaves it holding the settings with their slots; unticking asks whether to remove it, "
-         "and No keeps it while Yes deletes it") {
-    StoreKeyMap(RegistryRoot::Machine, '1', {{ButtonBit(1), 'A', 0x1E}});
-    WriteStoredValue(RegistryRoot::User, "3", "configname", Text("Three", 32), REG_SZ);
-    Program& program = StartOnSlot("", '1');
-    HWND dialog = OpenSetup(program);
-    const auto clickAndWait = [&](int id) { // returns once the click is handled, export included
-        SendMessageBounded(Controls(dialog).Get(id), BM_CLICK, 0, 0, kRegistryToolMs);
-    };
-    Require(!Controls(dialog).Checked(IDC_PORTABLE), "Portable mode is ticked in normal mode");
-    clickAndWait(IDC_PORTABLE);
-    Require(Controls(dialog).Checked(IDC_PORTABLE) && FileText("padwrt.cfg"),
-            "ticking Portable mode wrote no padwrt.cfg");
-    clickAndWait(IDC_SETUP_OK);
-    WaitUntilClosed(dialog, "OK");
-    ImportOnly("padwrt.cfg");
-    Require(ReadStoredValue(RegistryRoot::User, "", "keymap") == kKeyA &&
-                ReadStoredValue(RegistryRoot::User, "3", "configname") == Text("Three", 6),
-            "after OK padwrt.cfg lacks the key map or slot 3's name");
-    dialog = OpenSetup(program);
-    for (const int answer : {IDNO, IDYES}) {
-        Require(Controls(dialog).Checked(IDC_PORTABLE), "Portable mode is not ticked");
-        Click(dialog, IDC_PORTABLE);
-        HWND box = WaitForDialog(program.Id(), kAppTitle);
-        Require(GetWindow(box, GW_OWNER) == dialog &&
-                    MessageBoxButtons(box) == std::vector<int>{IDYES, IDNO},
-                "the question is not the setup dialog's, or lacks Yes and No");
-        AnswerMessageBox(program.Id(),
-                         "Remove config file permanently?\n(Note: having padwrt.cfg activates "
-                         "portable mode as startup default)",
-                         answer);
-        SendMessageBounded(dialog, WM_NULL, 0, 0, kRegistryToolMs);
-        Require(!Controls(dialog).Checked(IDC_PORTABLE) &&
-                    FileText("padwrt.cfg").has_value() == (answer == IDNO),
-                Format("after %s the box is ticked, or padwrt.cfg is %s",
-                       answer == IDNO ? "No" : "Yes", FileText("padwrt.cfg") ? "there" : "gone"));
-        if (answer == IDNO)
-            clickAndWait(IDC_PORTABLE); // ticked again: the file is there, nothing is written
-    }
-    Exit(program);
 }

@@ -1,6 +1,7 @@
 #include "tools/winekit/input_observer.h"
 
 #include "tools/winekit/scripted_joystick_control.h"
+#include "tools/winekit/user_input.h"
 
 namespace {
 
@@ -172,5 +173,26 @@ std::vector<ObservedInput> WaitForObservedInputs(size_t count, DWORD timeoutMs) 
     if (!PollUntil(timeoutMs, [&] { return (seen = ObservedInputs()).size() >= count; }))
         Fail(Format("timed out after %lu ms waiting for %zu input events; saw %s", timeoutMs, count,
                     Describe(seen).c_str()));
+    return seen;
+}
+
+std::vector<ObservedInput> ProgramInputs() {
+    std::vector<ObservedInput> inputs = ObservedInputs();
+    std::erase_if(inputs, [](const ObservedInput& i) { return i.extraInfo == kDriverInputMark; });
+    return inputs;
+}
+
+std::vector<ObservedInput> WaitForKey(uint32_t vk, bool down, size_t count, DWORD timeoutMs) {
+    std::vector<ObservedInput> seen;
+    const auto found = [&] {
+        size_t n = 0;
+        for (const ObservedInput& i : seen = ProgramInputs())
+            n += i.isKey && (vk == 0 || i.vk == vk) && i.down == down;
+        return n >= count;
+    };
+    if (!PollUntil(timeoutMs, found))
+        Fail(Format("timed out after %lu ms waiting for key 0x%02X %s %zu times; the program "
+                    "injected %s",
+                    timeoutMs, vk, down ? "down" : "up", count, Describe(seen).c_str()));
     return seen;
 }

@@ -42,3 +42,9 @@ std::vector<ObservedInput> ObservedInputs();
 void ClearObservedInputs();
 // Waits until at least `count` events have been observed; fails with what was seen.
 std::vector<ObservedInput> WaitForObservedInputs(size_t count, DWORD timeoutMs = 5000);
+// What was observed but not sent by the tool itself (kDriverInputMark): the program's input.
+std::vector<ObservedInput> ProgramInputs();
+// Waits until the program has injected `count` presses (or releases) of key `vk` (any key: 0);
+// returns all it injected.
+std::vector<ObservedInput> WaitForKey(uint32_t vk, bool down, size_t count = 1,
+                                      DWORD timeoutMs = 5000);

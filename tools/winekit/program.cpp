@@ -96,22 +96,26 @@ void SetStartDirectory(const std::string& windowsPath) {
     startDirectory = windowsPath;
 }
 
-Program& StartProgram(const std::string& arguments, const std::string& directory) {
-    const std::string commandLine = "padwright.exe" + (arguments.empty() ? "" : " " + arguments);
-    const std::string& cwd = directory.empty() ? startDirectory : directory;
+Program& StartProcess(const std::string& path, const std::string& commandLine,
+                      const std::string& directory, DWORD flags) {
     std::string line = commandLine;
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(programPath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        cwd.empty() ? nullptr : cwd.c_str(), &startup, &info))
-        Fail(Format("cannot start '%s' in '%s' (error %lu)", commandLine.c_str(), cwd.c_str(),
+    if (!CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &info))
+        Fail(Format("cannot start '%s' in '%s' (error %lu)", commandLine.c_str(), directory.c_str(),
                     GetLastError()));
     CloseHandle(info.hThread);
     Trace("started '%s' as process %lu", commandLine.c_str(), info.dwProcessId);
     startedPrograms.push_back(
         std::make_unique<Program>(info.hProcess, info.dwProcessId, commandLine));
     return *startedPrograms.back();
+}
+
+Program& StartProgram(const std::string& arguments, const std::string& directory) {
+    return StartProcess(programPath, "padwright.exe" + (arguments.empty() ? "" : " " + arguments),
+                        directory.empty() ? startDirectory : directory);
 }
 
 Program& StartOnSlot(const std::string& arguments, char slotDigit, const std::string& directory) {
@@ -220,11 +224,22 @@ void ClickDialogButton(HWND dialog, int buttonId) {
     Post(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }
 
-void AnswerMessageBox(DWORD processId, const std::string& expectedText, int buttonId) {
+void AnswerMessageBox(DWORD processId, const std::string& expectedText, int buttonId,
+                      const std::vector<int>& expectedButtons) {
     HWND box = WaitForDialog(processId, kAppTitle, kExitTimeoutMs);
     const std::string text = MessageBoxText(box);
     Require(text == expectedText,
             Format("message box says '%s', expected '%s'", text.c_str(), expectedText.c_str()));
+    Require(expectedButtons.empty() || MessageBoxButtons(box) == expectedButtons,
+            "the message box '" + text + "' has other buttons");
     ClickDialogButton(box, buttonId);
     WaitUntil(kExitTimeoutMs, "the message box to close", [&] { return !IsWindow(box); });
+}
+
+void WaitUntilClosed(HWND dialog, const char* how) {
+    if (PollUntil(kShortTimeoutMs, [&] { return !IsWindow(dialog); }))
+        return;
+    HWND box = FindDialog(WindowProcessId(dialog), kAppTitle);
+    Fail(Format("the dialog is still open after %s%s", how,
+                box ? (", asking '" + MessageBoxText(box) + "'").c_str() : ""));
 }

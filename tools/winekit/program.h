@@ -53,6 +53,9 @@ Program& StartProgram(const std::string& arguments = "", const std::string& dire
 // Starts and waits until the program serves `slotDigit` with a window of its own.
 Program& StartOnSlot(const std::string& arguments, char slotDigit,
                      const std::string& directory = "");
+// Starts any program at `path` with `commandLine`; it is ended with padwright.exe's starts.
+Program& StartProcess(const std::string& path, const std::string& commandLine,
+                      const std::string& directory = "", DWORD flags = 0);
 void EndStartedPrograms();
 // Ends any process that still owns a window of the program's class (a leftover of an earlier
 // run would take a slot).
@@ -76,4 +79,7 @@ std::vector<int> MessageBoxButtons(HWND box); // IDOK 1, IDCANCEL 2, IDYES 6, ID
 // Presses the button as a click does (posted: what it opens does not block the caller).
 void ClickDialogButton(HWND dialog, int buttonId);
 // Waits for a message box of `processId`, checks its text, presses `buttonId`, waits it away.
-void AnswerMessageBox(DWORD processId, const std::string& expectedText, int buttonId);
+void AnswerMessageBox(DWORD processId, const std::string& expectedText, int buttonId,
+                      const std::vector<int>& expectedButtons = {});
+// Waits until `dialog` has closed after `how`; fails naming the message box it may still show.
+void WaitUntilClosed(HWND dialog, const char* how);

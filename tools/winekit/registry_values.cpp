@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "tools/winekit/program.h"
 #include "tools/winekit/wait.h"
 
 namespace {
@@ -160,4 +161,17 @@ std::vector<std::string> StoredTree(std::initializer_list<RegistryRoot> roots) {
         ListTree(root, kCompanyKey, lines);
     std::sort(lines.begin(), lines.end());
     return lines;
+}
+
+void RunRegExe(const std::string& arguments, const std::string& directory, DWORD timeoutMs) {
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    StartProcess(std::string(system) + "\\reg.exe", "reg " + arguments, directory, CREATE_NO_WINDOW)
+        .WaitForExit(timeoutMs);
+}
+
+void WriteStoredValues(RegistryRoot root, const std::string& subKey,
+                       const std::vector<StoredValue>& values) {
+    for (const StoredValue& v : values)
+        WriteStoredValue(root, subKey, v.name, v.bytes, v.type);
 }

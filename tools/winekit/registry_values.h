@@ -49,3 +49,15 @@ std::vector<StoredKey> ReadKeyMap(RegistryRoot root, char digit);
 
 // Every key and value under SOFTWARE\Orvanelk of `roots`, one line each, sorted.
 std::vector<std::string> StoredTree(std::initializer_list<RegistryRoot> roots);
+
+// Runs the system's reg.exe with `arguments` in `directory`; fails when it runs over `timeoutMs`.
+void RunRegExe(const std::string& arguments, const std::string& directory, DWORD timeoutMs);
+
+// Values as they are to stand under `subKey` of `root`, of any type.
+struct StoredValue {
+    const char* name;
+    Bytes bytes;
+    DWORD type = REG_BINARY;
+};
+void WriteStoredValues(RegistryRoot root, const std::string& subKey,
+                       const std::vector<StoredValue>& values);

@@ -1,5 +1,6 @@
 #include "tools/winekit/text_receiver.h"
 
+#include "tools/winekit/program.h"
 #include "tools/winekit/user_input.h"
 #include "tools/winekit/wait.h"
 
@@ -75,4 +76,19 @@ std::string TextReceiver::Text() const {
     SendMessageTimeoutA(run_->edit, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
                         SMTO_NORMAL, kShortTimeoutMs, &ignored);
     return text;
+}
+
+HWND StartReceiverAs(const std::string& directory, const std::string& path) {
+    char tool[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, tool, sizeof tool);
+    std::string receiver = tool;
+    receiver.replace(receiver.find_last_of('\\') + 1, std::string::npos, "padwright_receiver.exe");
+    const std::string copy = directory + "\\" + path;
+    CreateDirectoryA(copy.substr(0, copy.find_last_of('\\')).c_str(), nullptr);
+    Require(CopyFileA(receiver.c_str(), copy.c_str(), FALSE), "cannot copy to " + copy);
+    const DWORD id = StartProcess(copy, "receiver " + path).Id();
+    std::vector<HWND> windows;
+    WaitUntil(kShortTimeoutMs, path + "'s window",
+              [&] { return !(windows = TopLevelWindows(kDialogClass, id)).empty(); });
+    return windows[0];
 }

@@ -25,3 +25,7 @@ class TextReceiver {
     Run* run_;
     HANDLE thread_;
 };
+
+// padwright_receiver.exe (beside the tool) copied to `directory`\`path` and started: the window
+// of another process whose image has that file name. It ends with EndStartedPrograms.
+HWND StartReceiverAs(const std::string& directory, const std::string& path);

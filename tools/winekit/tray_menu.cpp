@@ -1,5 +1,7 @@
 #include "tools/winekit/tray_menu.h"
 
+#include <shellapi.h>
+
 #include "tools/winekit/menu_reader/popup_menu_snapshot.h"
 #include "tools/winekit/program.h"
 #include "tools/winekit/user_input.h"
@@ -137,4 +139,11 @@ std::string DescribeMenu(const TrayMenu& menu) {
                        item.grayed ? " grayed" : "", item.lit ? " lit" : "");
     }
     return text.empty() ? "no items" : text;
+}
+
+bool AskShellOfTrayIcon(HWND mainWindow, DWORD what) {
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = mainWindow;
+    return Shell_NotifyIconA(what, &icon) != FALSE;
 }

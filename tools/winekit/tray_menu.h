@@ -31,3 +31,6 @@ void ClickMenuItem(const TrayMenu& menu, UINT id);
 void DismissMenuWithEscape(const TrayMenu& menu);
 // "4001 'Config 1' checked | separator | ..." for failure messages.
 std::string DescribeMenu(const TrayMenu& menu);
+// Asks the shell `what` (NIM_MODIFY, NIM_DELETE) of `mainWindow`'s tray icon; NIM_MODIFY succeeds
+// only for an icon the shell holds.
+bool AskShellOfTrayIcon(HWND mainWindow, DWORD what);

@@ -41,3 +41,15 @@ void BringToFront(HWND window) {
     WaitUntil(kShortTimeoutMs, "the window to come to the front",
               [&] { return GetForegroundWindow() == window; });
 }
+
+void MouseInClient(HWND window, LONG x, LONG y, DWORD flags) {
+    POINT at{x, y};
+    ClientToScreen(window, &at);
+    SendUserInput({MouseAt(flags | MOUSEEVENTF_MOVE, at)}, "move or press the mouse");
+    Sleep(10);
+}
+
+void BringToFrontNoticed(HWND window) {
+    BringToFront(window);
+    NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, window, OBJID_WINDOW, CHILDID_SELF);
+}

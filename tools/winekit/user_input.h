@@ -15,3 +15,7 @@ void SendUserInput(std::vector<INPUT> inputs, const char* what);
 void TapKey(UINT vk, bool extended = false); // down and up into the foreground window
 // Makes the window the foreground window, or fails within the short timeout.
 void BringToFront(HWND window);
+// Moves (and with `flags` presses or lets go) the mouse at a point of `window`'s client area.
+void MouseInClient(HWND window, LONG x, LONG y, DWORD flags = 0);
+// BringToFront with the foreground notice Windows raises and Wine 8 does not raise itself.
+void BringToFrontNoticed(HWND window);

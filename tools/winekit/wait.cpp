@@ -2,6 +2,8 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 namespace {
 bool verbose = false;
@@ -45,4 +47,13 @@ std::string FullPath(const std::string& path) {
     char full[MAX_PATH] = {};
     const DWORD length = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
     return length > 0 && length < sizeof(full) ? std::string(full) : path;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return in ? std::optional(std::string(std::istreambuf_iterator<char>(in), {})) : std::nullopt;
+}
+
+void WriteWholeFile(const std::string& path, const std::string& text) {
+    Require(bool(std::ofstream(path, std::ios::binary) << text), "cannot write " + path);
 }

@@ -3,6 +3,7 @@
 // Failure with its reason, and every wait is bounded.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 struct Failure {
@@ -14,6 +15,12 @@ std::string Format(const char* format, ...) __attribute__((format(gnu_printf, 1,
 inline void Require(bool condition, const std::string& reason) {
     if (!condition)
         Fail(reason);
+}
+
+// Fails with "`what`: 'seen', expected 'expected'" when the two differ.
+inline void RequireSame(const std::string& seen, const std::string& expected,
+                        const std::string& what) {
+    Require(seen == expected, what + ": '" + seen + "', expected '" + expected + "'");
 }
 
 // With verbose on, prints the step with the time since RestartTraceClock; otherwise nothing.
@@ -44,5 +51,8 @@ template <typename Ready> void WaitUntil(DWORD timeoutMs, const std::string& wha
         Fail(Format("timed out after %lu ms waiting for %s", timeoutMs, what.c_str()));
 }
 
+// A file's whole content, or nullopt when it cannot be read; a file written whole or a failure.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& text);
 // The full path of `path`, or `path` itself when it has none.
 std::string FullPath(const std::string& path);

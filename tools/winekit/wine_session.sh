@@ -115,6 +115,23 @@ session_run_followed() {
     return "$status"
 }
 
+# A whole session in directory $1: a private display, a fresh prefix in $1/prefix and the
+# screenshot watcher for directory $2 (session_pictures); session_resume "$1" takes it up again
+# in another process.
+session_begin() {
+    export WINEPREFIX="$1/prefix" WINEDEBUG=-all HOME="$1/home" # wineboot writes under HOME
+    session_pictures=$(mkdir -p "$HOME" "$2" && cd "$2" && pwd)
+    session_start_display "$1" && session_make_prefix "$1/wineboot.log" || return 1
+    session_watch_screenshots "$session_pictures"
+    declare -p DISPLAY WINEPREFIX HOME WINEDEBUG session_xvfb_pid session_watcher_pid \
+        session_pictures | sed 's/^declare -x/export/; s/^declare --/declare -g/' >"$1/session.env"
+}
+
+session_resume() {
+    # shellcheck disable=SC1091
+    source "$1/session.env" 2>/dev/null || { session_error="no session in $1"; return 1; }
+}
+
 # Ends what the session started: the watcher, the prefix's Wine processes, the private display.
 session_end() {
     if [ -n "$session_watcher_pid" ]; then

@@ -1,27 +1,6 @@
-#include "tests/e2e/input_helpers.h"
+#include "tools/winekit/joystick_hold.h"
 
-#include "tools/winekit/user_input.h"
-
-std::vector<ObservedInput> ProgramInputs() {
-    std::vector<ObservedInput> inputs = ObservedInputs();
-    std::erase_if(inputs, [](const ObservedInput& i) { return i.extraInfo == kDriverInputMark; });
-    return inputs;
-}
-
-std::vector<ObservedInput> WaitForKey(uint32_t vk, bool down, size_t count, DWORD timeoutMs) {
-    std::vector<ObservedInput> seen;
-    const auto found = [&] {
-        size_t n = 0;
-        for (const ObservedInput& i : seen = ProgramInputs())
-            n += i.isKey && (vk == 0 || i.vk == vk) && i.down == down;
-        return n >= count;
-    };
-    if (!PollUntil(timeoutMs, found))
-        Fail(Format("timed out after %lu ms waiting for key 0x%02X %s %zu times; the program "
-                    "injected %s",
-                    timeoutMs, vk, down ? "down" : "up", count, Describe(seen).c_str()));
-    return seen;
-}
+#include "tools/winekit/input_observer.h"
 
 namespace {
 
