@@ -162,9 +162,10 @@ E2E_CASE("a user holds button 1 with 20 ms polling, a 100 ms delay and a 40 ms r
         const double rate = Seconds(presses[6].observedTicks - presses[1].observedTicks) / 5;
         rates[x == 65535u] = rate;
         // At rest each cycle lasts the interval and what it does (under Wine with the hook about
-        // 3 ms); while the pointer moves the interval counts from the cycle's start.
+        // 3 ms); while the pointer moves the interval counts from the cycle's start. 5 ms of slack
+        // for a loaded machine: counting from the cycle's end adds all of each cycle's injecting.
         Require(delay > 0.08 && delay < 0.14 && rate > 0.034 && rate < 0.055 &&
-                    rates[1] <= rates[0] + 0.003,
+                    rates[1] <= rates[0] + 0.005,
                 Format("with X at %u Return repeated after %.0f ms, then every %.1f ms", x,
                        delay * 1e3, rate * 1e3));
         const uint64_t reads = presses[6].joystickReads - presses[1].joystickReads; // 10 cycles
