@@ -30,9 +30,8 @@ size_t ReadFileStart(const char* name, unsigned char* bytes, size_t size) {
         return 0;
     const auto given = p.contents.find(name);
     const std::string text = given != p.contents.end() ? given->second : kExportHeader;
-    const size_t count = std::min(size, text.size());
-    std::memcpy(bytes, text.data(), count);
-    return count;
+    std::memcpy(bytes, text.data(), std::min(size, text.size()));
+    return std::min(size, text.size());
 }
 
 bool ReplaceFileWith(const char* from, const char* to) {
@@ -40,10 +39,10 @@ bool ReplaceFileWith(const char* from, const char* to) {
     if (p.files.erase(from) == 0)
         return false;
     p.files.insert(to);
+    const auto moved = p.contents.extract(from);
     p.contents.erase(to);
-    if (p.contents.count(from) != 0)
-        p.contents[to] = p.contents[from];
-    p.contents.erase(from);
+    if (!moved.empty())
+        p.contents[to] = moved.mapped();
     return true;
 }
 

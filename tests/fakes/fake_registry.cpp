@@ -34,9 +34,10 @@ std::string CreateKey(FakeRegistry& r, RegistryHive hive, const std::string& pat
     return name;
 }
 
-RegistryKey NewHandle(RegistryHive hive, const std::string& path, const char* given,
-                      bool writable) {
-    handles.push_back({hive, path, given, writable, true});
+RegistryKey NewHandle(RegistryHive hive, const std::string& path, const char* given, bool write) {
+    if (path.empty())
+        return nullptr;
+    handles.push_back({hive, path, given, write, true});
     ++Fake().registry.openKeys;
     return &handles.back();
 }
@@ -70,17 +71,15 @@ bool FakeRegistry::Has(RegistryHive hive, const std::string& path, const std::st
 }
 
 RegistryKey RegistryOpenForRead(RegistryHive hive, const char* path) {
-    const std::string key = KeyName(path);
-    return key.empty() || !Fake().registry.Has(hive, key) ? nullptr
-                                                          : NewHandle(hive, key, path, false);
+    const bool exists = Fake().registry.Has(hive, path);
+    return NewHandle(hive, exists ? KeyName(path) : "", path, false);
 }
 
 RegistryKey RegistryCreateForWrite(RegistryHive hive, const char* path) {
     FakeRegistry& r = Fake().registry;
     if (hive == RegistryHive::LocalMachine ? r.localMachineReadOnly : r.currentUserReadOnly)
         return nullptr;
-    const std::string key = CreateKey(r, hive, path);
-    return key.empty() ? nullptr : NewHandle(hive, key, path, true);
+    return NewHandle(hive, CreateKey(r, hive, path), path, true);
 }
 
 bool RegistryQuery(RegistryKey key, const char* name, void* buffer, uint32_t capacity,
@@ -91,11 +90,10 @@ bool RegistryQuery(RegistryKey key, const char* name, void* buffer, uint32_t cap
         return false;
     const std::vector<uint8_t> bytes = r.Get(k->hive, k->path, name);
     *size = static_cast<uint32_t>(bytes.size()); // reported also when refused
-    if (bytes.size() > capacity) {
-        if (r.scribbleOnRefusal)
-            std::memset(buffer, 0xEE, capacity);
+    if (bytes.size() > capacity && r.scribbleOnRefusal)
+        std::memset(buffer, 0xEE, capacity);
+    if (bytes.size() > capacity)
         return false;
-    }
     std::copy(bytes.begin(), bytes.end(), static_cast<uint8_t*>(buffer));
     return true;
 }
@@ -106,19 +104,15 @@ bool RegistrySet(RegistryKey key, const char* name, uint32_t type, const void* d
     const FakeKey* k = OpenKey(key);
     if (k == nullptr || !k->writable)
         return false;
-    const std::vector<uint8_t> bytes(static_cast<const uint8_t*>(data),
-                                     static_cast<const uint8_t*>(data) + size);
-    r.keys[{k->hive, k->path}][KeyName(name)] = {type, bytes};
-    r.writes.push_back({k->hive, k->given, name, type, bytes});
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    r.keys[{k->hive, k->path}][KeyName(name)] = {type, {bytes, bytes + size}};
+    r.writes.push_back({k->hive, k->given, name, type, {bytes, bytes + size}});
     return true;
 }
 
 void RegistryClose(RegistryKey key) {
     FakeKey* k = OpenKey(key);
-    if (k == nullptr) {
-        ++Fake().registry.badCloses;
-        return;
-    }
-    k->open = false;
-    --Fake().registry.openKeys;
+    if (k != nullptr)
+        k->open = false;
+    k == nullptr ? ++Fake().registry.badCloses : --Fake().registry.openKeys;
 }
