@@ -18,12 +18,10 @@ bool CopyOut(const std::string& text, char* out, size_t outSize) {
 bool FileExists(const char* name) {
     return name != nullptr && Fake().process.files.count(name) != 0;
 }
-
 void DeleteFileNamed(const char* name) {
     Fake().process.files.erase(name);
     Fake().process.contents.erase(name);
 }
-
 size_t ReadFileStart(const char* name, unsigned char* bytes, size_t size) {
     const FakeProcess& p = Fake().process;
     if (p.files.count(name) == 0)
@@ -33,7 +31,6 @@ size_t ReadFileStart(const char* name, unsigned char* bytes, size_t size) {
     std::memcpy(bytes, text.data(), std::min(size, text.size()));
     return std::min(size, text.size());
 }
-
 bool ReplaceFileWith(const char* from, const char* to) {
     FakeProcess& p = Fake().process;
     if (p.files.erase(from) == 0)
@@ -45,7 +42,6 @@ bool ReplaceFileWith(const char* from, const char* to) {
         p.contents[to] = moved.mapped();
     return true;
 }
-
 bool FormatCommandLine(const char* templateText, const char* first, const char* second, char* out,
                        size_t outSize) {
     std::string built;
@@ -56,7 +52,6 @@ bool FormatCommandLine(const char* templateText, const char* first, const char* 
     }
     return CopyOut(built, out, outSize);
 }
-
 bool SystemDirectory(char* out, size_t outSize) {
     return CopyOut(Fake().process.systemDirectory, out, outSize);
 }

@@ -33,7 +33,6 @@ std::string CreateKey(FakeRegistry& r, RegistryHive hive, const std::string& pat
     }
     return name;
 }
-
 RegistryKey NewHandle(RegistryHive hive, const std::string& path, const char* given, bool write) {
     if (path.empty())
         return nullptr;
@@ -41,7 +40,6 @@ RegistryKey NewHandle(RegistryHive hive, const std::string& path, const char* gi
     ++Fake().registry.openKeys;
     return &handles.back();
 }
-
 FakeKey* OpenKey(RegistryKey key) {
     auto* k = static_cast<FakeKey*>(key);
     return k != nullptr && k->open ? k : nullptr;
@@ -51,37 +49,31 @@ FakeKey* OpenKey(RegistryKey key) {
 void ResetFakeRegistryHandles() {
     handles.clear();
 }
-
 void FakeRegistry::Put(RegistryHive hive, const std::string& path, const std::string& name,
                        std::vector<uint8_t> bytes, uint32_t type) {
     const std::string key = CreateKey(*this, hive, path);
     if (!key.empty())
         keys[{hive, key}][KeyName(name)] = {type, std::move(bytes)};
 }
-
 std::vector<uint8_t> FakeRegistry::Get(RegistryHive hive, const std::string& path,
                                        const std::string& name) const {
     return Has(hive, path, name) ? keys.at({hive, KeyName(path)}).at(KeyName(name)).second
                                  : std::vector<uint8_t>{};
 }
-
 bool FakeRegistry::Has(RegistryHive hive, const std::string& path, const std::string& name) const {
     const auto key = keys.find({hive, KeyName(path)});
     return key != keys.end() && (name.empty() || key->second.count(KeyName(name)) != 0);
 }
-
 RegistryKey RegistryOpenForRead(RegistryHive hive, const char* path) {
     const bool exists = Fake().registry.Has(hive, path);
     return NewHandle(hive, exists ? KeyName(path) : "", path, false);
 }
-
 RegistryKey RegistryCreateForWrite(RegistryHive hive, const char* path) {
     FakeRegistry& r = Fake().registry;
     if (hive == RegistryHive::LocalMachine ? r.localMachineReadOnly : r.currentUserReadOnly)
         return nullptr;
     return NewHandle(hive, CreateKey(r, hive, path), path, true);
 }
-
 bool RegistryQuery(RegistryKey key, const char* name, void* buffer, uint32_t capacity,
                    uint32_t* size) {
     FakeRegistry& r = Fake().registry;
@@ -97,7 +89,6 @@ bool RegistryQuery(RegistryKey key, const char* name, void* buffer, uint32_t cap
     std::copy(bytes.begin(), bytes.end(), static_cast<uint8_t*>(buffer));
     return true;
 }
-
 bool RegistrySet(RegistryKey key, const char* name, uint32_t type, const void* data,
                  uint32_t size) {
     FakeRegistry& r = Fake().registry;
@@ -109,7 +100,6 @@ bool RegistrySet(RegistryKey key, const char* name, uint32_t type, const void* d
     r.writes.push_back({k->hive, k->given, name, type, {bytes, bytes + size}});
     return true;
 }
-
 void RegistryClose(RegistryKey key) {
     FakeKey* k = OpenKey(key);
     if (k != nullptr)

@@ -28,14 +28,12 @@ FakeSystem& Fake() {
     static FakeSystem system;
     return system;
 }
-
 void ResetFakeSystem() {
     Fake() = FakeSystem{};
     Fake().input.events.reserve(1 << 16); // no allocation while an engine cycle injects
     Fake().input.refused.reserve(1 << 12);
     ResetFakeRegistryHandles();
 }
-
 uint32_t SendInputEvents(const InputEvent* events, uint32_t count) {
     const std::lock_guard<std::mutex> lock(injecting);
     FakeInput& f = Fake().input;
@@ -58,7 +56,6 @@ uint32_t SendInputEvents(const InputEvent* events, uint32_t count) {
     }
     return inserted;
 }
-
 bool AnythingInjectedDown() {
     const FakeInput& f = Fake().input;
     return std::count(f.injectedDown, f.injectedDown + 256, true) +
@@ -74,11 +71,9 @@ uint32_t ScanCodeOfKey(uint32_t vk) {
     const auto scan = kScans.find(vk);
     return scan == kScans.end() ? 0 : scan->second;
 }
-
 bool IsKeyDownNow(uint32_t vk) {
     return vk < 256 && Fake().input.physicalDown[vk];
 }
-
 void SleepMilliseconds(uint32_t ms) {
     std::atomic_ref<uint64_t>(Fake().nowMicroseconds).fetch_add(uint64_t{ms} * 1000);
     if (Fake().onSleep)
@@ -87,7 +82,6 @@ void SleepMilliseconds(uint32_t ms) {
 uint64_t MonotonicMicroseconds() {
     return Load(Fake().nowMicroseconds);
 }
-
 PollTimer CreatePollTimer(uint32_t flags) {
     FakeTimers& t = Fake().timers;
     const bool known = flags == 0 || (flags == kTimerHighResolution && t.knowsHighResolution);
@@ -106,7 +100,6 @@ bool WaitOnPollTimer(PollTimer, uint32_t ms) {
 void BeginFineTimerPeriod() {
     ++Fake().timers.periodsBegun;
 }
-
 int ShowMessageBox(WindowHandle owner, const char* text, uint32_t buttons) {
     Fake().messages.push_back({owner, text, buttons});
     return Fake().answer;
@@ -115,7 +108,6 @@ void SetWindowTitle(WindowHandle window, const char* title) {
     Fake().titledWindow = window;
     Fake().title = title;
 }
-
 void TraySetUp(WindowHandle, TrayIconIds) {}
 void TrayAdd(const char* tip, bool) {
     const std::lock_guard<std::mutex> lock(notifying);
@@ -155,7 +147,6 @@ template <class From, class To, class Copy> void CopySample(From& from, To& to, 
     copy(from.buttons, to.buttons);
     copy(from.pov, to.pov);
 }
-
 uint32_t ReadJoystick(uint32_t joystickId, JoystickSample& sample) {
     FakeJoystick& j = Fake().joystick;
     Store(j.lastReadId, joystickId);

@@ -20,15 +20,17 @@ struct FakeMouseButton {
     uint32_t down, up, data;
 };
 constexpr FakeMouseButton kFakeMouseButtonEvents[kFakeMouseButtons] = {
-    {kMouseLeftDown, kMouseLeftUp, 0},     {kMouseRightDown, kMouseRightUp, 0},
-    {kMouseMiddleDown, kMouseMiddleUp, 0}, {kMouseXDown, kMouseXUp, kXButton1},
+    {kMouseLeftDown, kMouseLeftUp, 0},
+    {kMouseRightDown, kMouseRightUp, 0},
+    {kMouseMiddleDown, kMouseMiddleUp, 0},
+    {kMouseXDown, kMouseXUp, kXButton1},
     {kMouseXDown, kMouseXUp, kXButton2}};
 
 struct FakeInput {
     std::vector<InputEvent> events, refused; // arrived, not inserted
     bool physicalDown[256] = {}, injectedDown[256] = {}, mouseDown[kFakeMouseButtons] = {};
     uint32_t insertPerCall = UINT32_MAX, calls = 0; // at most this many per call (0: locked)
-    bool dropInserted = false; // inserted events never arrive (secure desktop)
+    bool dropInserted = false;                      // inserted events never arrive (secure desktop)
 };
 
 // Six centred axes 0..65535, a hat, 12 buttons. A poll thread may read `sample` and `readResult`
@@ -70,8 +72,8 @@ struct FakeRegistry {
 // named file even when it fails: the export header and the number of registry writes before it.
 struct FakeProcess {
     std::set<std::string> files;
-    std::map<std::string, std::string> contents; // a file without holds an empty export
-    std::vector<std::string> commands;           // "program|command line" of every run
+    std::map<std::string, std::string> contents;           // a file without holds an empty export
+    std::vector<std::string> commands;                     // "program|command line" of every run
     std::string systemDirectory = "C:\\Windows\\system32"; // none when empty
     int exitCode = 0;
     bool exportWritesFile = true, startFails = false;

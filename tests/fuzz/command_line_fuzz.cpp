@@ -16,7 +16,6 @@ bool IsSlotTaken(const char* title) {
     const unsigned char digit = title[std::strlen(title) - 1];
     return digit >= '1' && digit <= '7';
 }
-
 void StartWith(const CommandLine& line) {
     // Any name exists but one with a quote, which no file system takes (a file argument holds
     // one only when "id=" and a quote as its digit cut it short).
@@ -33,7 +32,6 @@ void StartWith(const CommandLine& line) {
     FUZZ_CHECK(s.portableOn == fits);
     FUZZ_CHECK(std::memchr(s.portableFile, '\0', sizeof(s.portableFile)) != nullptr);
     FUZZ_CHECK(!fits || std::strcmp(s.portableFile, name) == 0);
-
     if (line.hasSlot)
         s.slotDigit = line.slotDigit;
     const bool started = StepToFreeSlot(s, IsSlotTaken);
@@ -51,7 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto text = std::make_unique<char[]>(length + 1);
     std::memcpy(text.get(), original.c_str(), length + 1);
     const CommandLine line = ParseCommandLine(text.get());
-
     const char* end = text.get() + length; // the terminator
     const char* file = line.fileArgument;
     FUZZ_CHECK(file == nullptr || (file > text.get() && file + std::strlen(file) <= end));
@@ -62,14 +59,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < length; ++i) {
         if (text[i] == original[i])
             continue;
-        const bool afterDigit = line.hasSlot && i >= 4 &&
-                                original.compare(i - 4, 4, std::string("id=") + line.slotDigit) == 0;
+        const bool afterDigit =
+            line.hasSlot && i >= 4 &&
+            original.compare(i - 4, 4, std::string("id=") + line.slotDigit) == 0;
         FUZZ_CHECK(text[i] == '\0' && (original[i] == '"' || original[i] == ' ' || afterDigit));
     }
     // The slot digit is one that follows an "id=" in the text.
-    FUZZ_CHECK(!line.hasSlot ||
-               original.substr(0, length).find(std::string("id=") + line.slotDigit) !=
-                   std::string::npos);
+    FUZZ_CHECK(!line.hasSlot || original.substr(0, length).find(
+                                    std::string("id=") + line.slotDigit) != std::string::npos);
     StartWith(line);
     return 0;
 }

@@ -7,12 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "tests/fakes/fake_system.h"
 
 class FuzzBytes {
-public:
+  public:
     FuzzBytes(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     bool Empty() const { return next_ >= size_; }
     uint8_t Byte() { return next_ < size_ ? data_[next_++] : 0; }
@@ -27,7 +28,7 @@ public:
         return {data_ + from, data_ + next_};
     }
 
-private:
+  private:
     const uint8_t* data_;
     size_t size_, next_ = 0;
 };

@@ -1,16 +1,8 @@
 // Loading a slot from whatever another tool or a damaged portable file left in the registry.
-//
-// Input, front to back: flags (bit 0 portable mode, the store under the current user; bit 1 a
-// refused read leaves garbage in the buffer; bit 2 the slot digit comes from "config" as at
-// start-up); the slot digit before "config" is read (0 reads as '1'); keyCount before the load
-// (0 keeps the default map's 10); then for each of kValues a tag (bit 0: the value exists, bits
-// 1..7: its registry type), a 16-bit size and that many bytes ("config" in the base key, the
-// others in the slot key of the digit in force after "config" was read).
-//
-// After ReadSelectedSlot, LoadSlot and ReadSlotName the state must hold what the rest of the
-// program relies on and what the stored values say (a value longer than its read buffer keeps
-// the field, a shorter one replaces only its own bytes), every key must be closed again, and a
-// save of the loaded slot and of its digit must load back unchanged.
+// After ReadSelectedSlot, LoadSlot and ReadSlotName the state holds what the rest of the program
+// relies on and what the stored values say (a value longer than its read buffer keeps the field,
+// a shorter one replaces only its own bytes), every key is closed again, and a save of the loaded
+// slot and of its digit loads back unchanged. The input is read front to back as below.
 #include <cstring>
 #include <iterator>
 #include <string>
@@ -25,8 +17,8 @@
 namespace {
 
 constexpr const char* kValues[] = {
-    kValueConfig,         kValueNumKeys,        kValueKeyMap,     kValueTypematic,
-    kValueJoyId,          kValueConfigName,     kValueEnabled,    kValuePollingSpeed,
+    kValueConfig,         kValueNumKeys,       kValueKeyMap,    kValueTypematic,
+    kValueJoyId,          kValueConfigName,    kValueEnabled,   kValuePollingSpeed,
     kValueTypematicDelay, kValueTypematicRate, kValueThreshold,
 };
 constexpr char kFallbackName[kConfigNameSize] = "fallback";
@@ -49,7 +41,6 @@ constexpr struct {
     {kValueTypematicRate, 4, [](const P& s) { return U(s.timing.typematicInterval); }},
     {kValueThreshold, 4, [](const P& s) { return U(s.timing.thresholdPercent); }},
 };
-
 std::unique_ptr<ProgramState> FreshState(int32_t keyCount, bool portable) {
     auto s = std::make_unique<ProgramState>();
     ResetKeyMapDefaults(*s, ScanCodeOfKey);
@@ -79,8 +70,8 @@ FUZZ_NO_COVERAGE void CheckLoadedValues(const ProgramState& before, const Progra
                                         RegistryHive hive, const char* path) {
     const auto count = static_cast<int32_t>(
         Overlay(U(before.keyMap.keyCount), Stored(hive, path, kValueNumKeys), 4));
-    FUZZ_CHECK(s.keyMap.keyCount == (count >= 1 && count <= kMaxKeys ? count
-                                                                      : before.keyMap.keyCount.load()));
+    FUZZ_CHECK(s.keyMap.keyCount ==
+               (count >= 1 && count <= kMaxKeys ? count : before.keyMap.keyCount.load()));
     const std::vector<uint8_t> map = Stored(hive, path, kValueKeyMap);
     const size_t records =
         map.size() <= kMaxKeys * sizeof(KeyMapEntry) ? map.size() / sizeof(KeyMapEntry) : 0;
@@ -127,6 +118,9 @@ FUZZ_NO_COVERAGE void CheckInvariants(const ProgramState& s) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetFakeSystem();
     FuzzBytes in(data, size);
+    // Flags: portable mode (the store under the current user), a refused read leaves garbage,
+    // the digit comes from "config" as at start-up; the digit before that (0 reads as '1');
+    // keyCount before the load (0 keeps the default map's 10).
     const uint8_t flags = in.Byte(), digit = in.Byte(), count = in.Byte();
     const bool portable = flags & 1;
     Fake().registry.scribbleOnRefusal = flags & 2;
@@ -134,14 +128,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ProgramState& s = *state;
     s.slotDigit = digit == 0 ? kFirstSlotDigit : static_cast<char>(digit);
     const RegistryHive hive = RegistryRoot(s);
-
     struct Value {
         bool exists;
         uint32_t type;
         std::vector<uint8_t> bytes;
     } values[std::size(kValues)];
-    for (Value& v : values) {
-        const uint8_t tag = in.Byte();
+    for (Value& v : values) {          // "config" in the base key, the others in the slot key
+        const uint8_t tag = in.Byte(); // bit 0: the value exists, bits 1..7: its type
         v = {(tag & 1) != 0, uint32_t{tag} >> 1u, in.Bytes(in.U16())};
     }
     if (values[0].exists)
@@ -158,7 +151,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 1; i < std::size(kValues); ++i)
         if (values[i].exists)
             Fake().registry.Put(hive, slot.path, kValues[i], values[i].bytes, values[i].type);
-
     const auto before = FreshState(s.keyMap.keyCount, portable);
     std::memcpy(before->keyMap.entries, s.keyMap.entries, sizeof s.keyMap.entries);
     before->enabledMask = s.enabledMask.load();
@@ -167,7 +159,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LoadSlot(s);
     CheckInvariants(s);
     CheckLoadedValues(*before, s, hive, slot.path);
-
     char name[kConfigNameSize];
     std::memcpy(name, kFallbackName, sizeof name);
     ReadSlotName(s, s.slotDigit, name);
@@ -190,8 +181,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckInvariants(*reloaded);
     const ProgramState& r = *reloaded;
     FUZZ_CHECK(r.keyMap.keyCount == s.keyMap.keyCount);
-    FUZZ_CHECK(std::memcmp(r.keyMap.entries, s.keyMap.entries,
-                           KeyCount(s) * sizeof(KeyMapEntry)) == 0);
+    FUZZ_CHECK(std::memcmp(r.keyMap.entries, s.keyMap.entries, KeyCount(s) * sizeof(KeyMapEntry)) ==
+               0);
     for (const auto& n : kNumbers)
         FUZZ_CHECK(n.get(r) == n.get(s));
     FUZZ_CHECK(std::memcmp(r.configName, s.configName, kConfigNameSize) == 0);

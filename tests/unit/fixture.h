@@ -1,6 +1,6 @@
 #pragma once
-// Every test starts on a fresh fake system with a fresh state record holding the default key
-// map; engine tests add key map set-up and a readable account of what was injected.
+// Every test starts on a fresh fake system with a fresh state holding the default key map;
+// engine tests add key map set-up and a readable account of what was injected.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -25,15 +25,15 @@ constexpr InputWord Button(int n) {
 inline std::string Describe(const InputEvent& e) {
     const bool key = e.kind == InputEvent::Key;
     constexpr uint32_t kMouseUps = kMouseLeftUp | kMouseRightUp | kMouseMiddleUp | kMouseXUp;
-    std::string text(1, (e.flags & (key ? kKeyEventKeyUp : kMouseUps)) ? '-' : '+');
+    const std::string sign = (e.flags & (key ? kKeyEventKeyUp : kMouseUps)) ? "-" : "+";
     if (!key)
-        return text + "m" + std::to_string(e.flags) + (e.data ? "/" + std::to_string(e.data) : "");
+        return sign + "m" + std::to_string(e.flags) + (e.data ? "/" + std::to_string(e.data) : "");
     if (e.vk >= 'A' && e.vk <= 'Z')
-        return text + static_cast<char>(e.vk);
+        return sign + static_cast<char>(e.vk);
     char scan[8] = "";
     if (e.scan != 0)
         std::snprintf(scan, sizeof scan, ":%x", e.scan);
-    return text + std::to_string(e.vk) + scan + (e.flags & kKeyEventExtended ? "ext" : "");
+    return sign + std::to_string(e.vk) + scan + (e.flags & kKeyEventExtended ? "ext" : "");
 }
 
 // Steps of a row written as text, "input events...; input events...", each step's input and
@@ -47,14 +47,10 @@ inline std::vector<TextStep> Steps(const std::string& text) {
     std::istringstream all(text);
     for (std::string step; std::getline(all, step, ';');) {
         std::istringstream words(step);
-        TextStep s;
+        TextStep& s = steps.emplace_back();
         words >> s.input;
         for (std::string word; words >> word;)
-            if (word[0] == '@')
-                s.option = word;
-            else
-                s.events.push_back(word);
-        steps.push_back(s);
+            (word[0] == '@' ? s.option : s.events.emplace_back()) = word;
     }
     return steps;
 }
@@ -86,6 +82,10 @@ struct FakeSystemTest : ::testing::Test {
 };
 
 struct EngineTest : FakeSystemTest {
+    struct Entry {
+        InputWord mask;
+        uint8_t vk, scan = 0;
+    };
     // As a key capture leaves an entry: bitCount matches the mask.
     void SetEntry(int i, InputWord mask, uint8_t vk, uint8_t scan = 0) {
         KeyMapEntry e = ReadEntry(s.keyMap.entries[i]);
@@ -95,10 +95,6 @@ struct EngineTest : FakeSystemTest {
         e.bitCount = static_cast<uint8_t>(CountInputBits(mask));
         WriteEntry(s.keyMap.entries[i], e);
     }
-    struct Entry {
-        InputWord mask;
-        uint8_t vk, scan = 0;
-    };
     // The first entries, and keyCount and maxChordSize to match unless `recompute` is false.
     void UseEntries(const std::vector<Entry>& entries, bool recompute = true) {
         for (size_t i = 0; i < entries.size(); ++i)
