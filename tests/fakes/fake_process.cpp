@@ -6,7 +6,6 @@
 
 namespace {
 const std::string kExportHeader = "Windows Registry Editor Version 5.00\r\n";
-
 bool CopyOut(const std::string& text, char* out, size_t outSize) {
     if (text.empty() || text.size() >= outSize)
         return false;
@@ -55,7 +54,6 @@ bool FormatCommandLine(const char* templateText, const char* first, const char* 
 bool SystemDirectory(char* out, size_t outSize) {
     return CopyOut(Fake().process.systemDirectory, out, outSize);
 }
-
 // Understands the two command lines portable mode builds: the file is the first quoted argument
 // of an import and the second of an export.
 bool RunAndWait(const char* application, const char* commandLine) {

@@ -23,7 +23,6 @@ std::string KeyName(std::string path) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return path;
 }
-
 // Creates the key and every missing parent; returns its lower-case path, or "" when invalid.
 std::string CreateKey(FakeRegistry& r, RegistryHive hive, const std::string& path) {
     const std::string name = KeyName(path);

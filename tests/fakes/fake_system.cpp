@@ -62,7 +62,6 @@ bool AnythingInjectedDown() {
                std::count(f.mouseDown, f.mouseDown + kFakeMouseButtons, true) >
            0;
 }
-
 // A US keyboard's scan codes of the keys the tests look at; 0 for the rest, as for a key without.
 uint32_t ScanCodeOfKey(uint32_t vk) {
     static const std::map<uint32_t, uint32_t> kScans = {
@@ -131,7 +130,6 @@ bool ProcessIsElevated() {
     return false;
 }
 void AllowMessageFromLowerRights(WindowHandle, uint32_t) {}
-
 uint32_t ReadJoystickCaps(uint32_t joystickId, JoystickCaps& caps) {
     FakeJoystick& j = Fake().joystick;
     Store(j.lastCapsId, joystickId); // both threads ask
@@ -139,7 +137,6 @@ uint32_t ReadJoystickCaps(uint32_t joystickId, JoystickCaps& caps) {
         caps = j.caps;
     return j.capsResult;
 }
-
 // Field by field, so that a sample written meanwhile is read without a data race.
 template <class From, class To, class Copy> void CopySample(From& from, To& to, Copy copy) {
     for (int k = 0; k < kAxisCount; ++k)

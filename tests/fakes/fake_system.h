@@ -1,7 +1,6 @@
 #pragma once
-// The system as the native tests and fuzzers see it: it behaves like Windows where the program
-// can tell and records what it was asked. ResetFakeSystem() makes a fresh machine with one
-// joystick, an empty registry and an administrator.
+// The system as the native tests and fuzzers see it: like Windows where the program can tell,
+// recording what it was asked. ResetFakeSystem(): one joystick, no registry, an administrator.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -14,8 +13,7 @@
 #include "platform/registry.h"
 #include "platform/window.h"
 
-// Mouse buttons left, right, middle, first extra, second extra: their events.
-constexpr int kFakeMouseButtons = 5;
+constexpr int kFakeMouseButtons = 5; // left, right, middle, first extra, second extra
 struct FakeMouseButton {
     uint32_t down, up, data;
 };
@@ -25,14 +23,12 @@ constexpr FakeMouseButton kFakeMouseButtonEvents[kFakeMouseButtons] = {
     {kMouseMiddleDown, kMouseMiddleUp, 0},
     {kMouseXDown, kMouseXUp, kXButton1},
     {kMouseXDown, kMouseXUp, kXButton2}};
-
 struct FakeInput {
     std::vector<InputEvent> events, refused; // arrived, not inserted
     bool physicalDown[256] = {}, injectedDown[256] = {}, mouseDown[kFakeMouseButtons] = {};
     uint32_t insertPerCall = UINT32_MAX, calls = 0; // at most this many per call (0: locked)
     bool dropInserted = false;                      // inserted events never arrive (secure desktop)
 };
-
 // Six centred axes 0..65535, a hat, 12 buttons. A poll thread may read `sample` and `readResult`
 // while SetFakeJoystickSample / SetFakeJoystickReadResult change them.
 struct FakeJoystick {
@@ -41,7 +37,6 @@ struct FakeJoystick {
     JoystickSample sample{{32767, 32767, 32767, 32767, 32767, 32767}, 0, kJoyPovCentered};
     uint32_t lastCapsId = 0, lastReadId = 0;
 };
-
 struct FakeRegistryWrite {
     RegistryHive hive;
     std::string path, name;
@@ -51,13 +46,11 @@ struct FakeRegistryWrite {
 // A key tree per hive, names without regard to case: opening a missing key fails, creating one
 // creates its parents, a value longer than the reader's buffer is refused.
 struct FakeRegistry {
-    // As a program that stored the value earlier.
     void Put(RegistryHive hive, const std::string& path, const std::string& name,
-             std::vector<uint8_t> bytes, uint32_t type = kRegBinary);
+             std::vector<uint8_t> bytes, uint32_t type = kRegBinary); // as stored earlier
     std::vector<uint8_t> Get(RegistryHive hive, const std::string& path,
                              const std::string& name) const; // none when missing
     bool Has(RegistryHive hive, const std::string& path, const std::string& name = "") const;
-
     // Lower-case key path -> lower-case value name -> type and bytes.
     std::map<std::pair<RegistryHive, std::string>,
              std::map<std::string, std::pair<uint32_t, std::vector<uint8_t>>>>
@@ -67,7 +60,6 @@ struct FakeRegistry {
     bool scribbleOnRefusal = false;        // a refused read leaves garbage, as it may on Windows
     bool localMachineReadOnly = false, currentUserReadOnly = false; // no administrator; a policy
 };
-
 // Files, and a reg.exe whose import succeeds for a file that exists and whose export writes the
 // named file even when it fails: the export header and the number of registry writes before it.
 struct FakeProcess {
@@ -78,7 +70,6 @@ struct FakeProcess {
     int exitCode = 0;
     bool exportWritesFile = true, startFails = false;
 };
-
 // Waitable timers of Windows 10 1803 on (know the high-resolution flag, refuse unknown ones), of
 // older Windows (refuse it), or of a system that takes any flag and looks at none.
 struct FakeTimers {
@@ -86,13 +77,11 @@ struct FakeTimers {
     int open = 0, periodsBegun = 0;
     std::vector<uint32_t> waits; // ms of every wait
 };
-
 struct ShownMessage {
     WindowHandle owner;
     std::string text;
     uint32_t buttons;
 };
-
 struct FakeSystem {
     FakeInput input;
     FakeJoystick joystick;
@@ -110,7 +99,6 @@ struct FakeSystem {
     WindowHandle titledWindow = nullptr;
     std::string title;
 };
-
 FakeSystem& Fake();
 void ResetFakeSystem();
 void SetFakeJoystickSample(const JoystickSample& sample); // field by field, atomically

@@ -32,7 +32,6 @@ class FuzzBytes {
     const uint8_t* data_;
     size_t size_, next_ = 0;
 };
-
 // For checks that walk every row and column: tracing their comparisons as coverage would cost
 // most of the time and guide nothing.
 #define FUZZ_NO_COVERAGE __attribute__((no_sanitize("coverage"), noinline))

@@ -51,7 +51,6 @@ void Recalibrate(FuzzBytes& in, ProgramState& s) {
     joystick.capsResult = in.Byte() & 1;
     Calibrate(s);
 }
-
 // The default map, each entry carrying its own index in the reserved byte, so moves can be told
 // from losses.
 void DefaultMap(ProgramState& s) {
@@ -62,7 +61,6 @@ void DefaultMap(ProgramState& s) {
         WriteEntry(s.keyMap.entries[i], e);
     }
 }
-
 // What the program relies on between any two steps.
 FUZZ_NO_COVERAGE void CheckState(const ProgramState& s, const GridState& g) {
     const int32_t keyCount = KeyCount(s), visible = VisibleRows(s, g);
@@ -80,7 +78,6 @@ FUZZ_NO_COVERAGE void CheckState(const ProgramState& s, const GridState& g) {
         FUZZ_CHECK(e.reserved < kMaxKeys && !std::exchange(seen[e.reserved], true));
     }
 }
-
 // The plan of a build: rows, identifiers and positions.
 FUZZ_NO_COVERAGE void CheckPlan(const ProgramState& s, const GridState& g, const GridPlan& p) {
     FUZZ_CHECK(p.rowPitch >= 1 && p.keyCount == KeyCount(s));
@@ -114,7 +111,6 @@ FUZZ_NO_COVERAGE void CheckPlan(const ProgramState& s, const GridState& g, const
     for (int32_t y : p.belowGridY)
         FUZZ_CHECK(y % p.rowPitch == 0);
 }
-
 // Which of the grid's identifiers have a control, as BuildGrid leaves them.
 struct GridControls {
     bool exists[IDC_KEY_BUTTON_LAST + 1] = {};
@@ -151,7 +147,6 @@ struct GridControls {
         }
     }
 };
-
 struct GridFuzz {
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
     ProgramState& s = *state;
@@ -159,7 +154,6 @@ struct GridFuzz {
     GridMeasurements opened{}; // the dialog as its template opens
     GridMeasurements m{};      // the dialog as the last build left it
     std::unique_ptr<GridControls> controls;
-
     // BuildGrid, then the dialog as the plan leaves it.
     void Build() {
         const GridPlan p = PlanGrid(GridInputsOf(s, d.grid), m);
@@ -198,54 +192,36 @@ struct GridFuzz {
         if (t.scroll != TrackScroll::None)
             Scroll(t.scroll == TrackScroll::LineUp ? kSbLineUp : kSbLineDown, 0);
     }
+    // One step of the dialog, a byte and its arguments.
     void Operate(FuzzBytes& in) {
-        const uint8_t operation = in.Byte() % 11;
-        const uint16_t y = operation <= 3 ? in.U16() : 0; // a pointer's or the scroll bar's
-        switch (operation) {
-        case 0: // the scroll bar: request and thumb, the message's two 16-bit halves
+        const uint8_t op = in.Byte() % 11;
+        const uint16_t y = op <= 3 ? in.U16() : 0; // the pointer's, or the scroll bar's request
+        // A drag the platform sees at a press; the left button down as the pointer moves.
+        const bool flag = (op == 1 || op == 2) && (in.Byte() & 1);
+        if (op == 0) // with the thumb: the scroll message's two 16-bit halves
             Scroll(y, in.U16());
-            break;
-        case 1: { // a press, and whether the platform sees a drag
-            const bool dragging = in.Byte() & 1;
-            if (BeginPress(s, d.grid, y))
-                SetDragDetected(d.grid, dragging);
-            break;
-        }
-        case 2: // the pointer moves
-            Track(y, in.Byte() & 1);
-            break;
-        case 3: // the button comes up
-            if (ReleaseDrag(s, d.grid).dragging)
-                Track(y, false);
-            break;
-        case 4: // "+"
-        case 5: // "-"
-            if (operation == 4 ? AddRow(s) : RemoveRow(s, d.grid))
-                Build();
-            break;
-        case 6: { // a check box of a row
+        if (op == 1 && BeginPress(s, d.grid, y))
+            SetDragDetected(d.grid, flag);
+        if (op == 2)
+            Track(y, flag);
+        if (op == 3 && ReleaseDrag(s, d.grid).dragging) // the button comes up
+            Track(y, false);
+        if (op == 4 ? AddRow(s) : op == 5 && RemoveRow(s, d.grid)) // "+", "-"
+            Build();
+        if (op == 6) { // a check box of a row
             const int row = in.Byte();
             ApplyChordEdit(s, d.grid, row, in.U64());
-            break;
         }
-        case 7: // the work area changes while the dialog is open
+        if (op == 7) // the work area changes while the dialog is open
             m.workArea = {in.I32(), in.I32(), in.I32(), in.I32()};
-            Build();
-            break;
-        case 8: // another joystick
+        if (op == 8) // another joystick
             Recalibrate(in, s);
+        if (op == 9) // "Default settings"
+            DefaultMap(s), d.grid.scrollPos = 0;
+        if (op >= 7 && op <= 9)
             Build();
-            break;
-        case 9: // "Default settings"
-            DefaultMap(s);
-            d.grid.scrollPos = 0;
-            Build();
-            break;
-        case 10: // closed, then opened again, perhaps after a slot of another length was loaded
-            s.keyMap.keyCount = in.Byte() % kMaxKeys + 1;
-            Open();
-            break;
-        }
+        if (op == 10) // closed, then opened again, perhaps after a slot of another length loaded
+            s.keyMap.keyCount = in.Byte() % kMaxKeys + 1, Open();
         CheckState(s, d.grid);
     }
 };
@@ -269,7 +245,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     }
     return 0;
 }
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetFakeSystem();
     FuzzBytes in(data, size);

@@ -22,7 +22,6 @@ constexpr const char* kValues[] = {
     kValueTypematicDelay, kValueTypematicRate, kValueThreshold,
 };
 constexpr char kFallbackName[kConfigNameSize] = "fallback";
-
 // The numbers a slot stores, with their widths in bytes.
 using P = ProgramState;
 uint64_t U(uint32_t value) {
@@ -51,12 +50,6 @@ std::unique_ptr<ProgramState> FreshState(int32_t keyCount, bool portable) {
     std::strcpy(s->portableFile, portable ? kPortableFileName : "");
     return s;
 }
-
-// The stored bytes of a value; none when the key or the value is missing.
-std::vector<uint8_t> Stored(RegistryHive hive, const char* path, const char* name) {
-    return Fake().registry.Get(hive, path, name);
-}
-
 // A number of `width` bytes read into a buffer that held `before`: a value longer than the
 // buffer is refused, a shorter one replaces only its own low bytes.
 uint64_t Overlay(uint64_t before, const std::vector<uint8_t>& stored, uint32_t width) {
@@ -64,15 +57,14 @@ uint64_t Overlay(uint64_t before, const std::vector<uint8_t>& stored, uint32_t w
         before = (before & ~(uint64_t{0xFF} << 8 * i)) | uint64_t{stored[i]} << 8 * i;
     return before;
 }
-
 // What each field must hold after a load over `before`.
 FUZZ_NO_COVERAGE void CheckLoadedValues(const ProgramState& before, const ProgramState& s,
                                         RegistryHive hive, const char* path) {
     const auto count = static_cast<int32_t>(
-        Overlay(U(before.keyMap.keyCount), Stored(hive, path, kValueNumKeys), 4));
+        Overlay(U(before.keyMap.keyCount), Fake().registry.Get(hive, path, kValueNumKeys), 4));
     FUZZ_CHECK(s.keyMap.keyCount ==
                (count >= 1 && count <= kMaxKeys ? count : before.keyMap.keyCount.load()));
-    const std::vector<uint8_t> map = Stored(hive, path, kValueKeyMap);
+    const std::vector<uint8_t> map = Fake().registry.Get(hive, path, kValueKeyMap);
     const size_t records =
         map.size() <= kMaxKeys * sizeof(KeyMapEntry) ? map.size() / sizeof(KeyMapEntry) : 0;
     for (size_t i = 0; i < kMaxKeys; ++i) {
@@ -85,11 +77,11 @@ FUZZ_NO_COVERAGE void CheckLoadedValues(const ProgramState& before, const Progra
         FUZZ_CHECK(i < records || std::memcmp(&e, &before.keyMap.entries[i], sizeof e) == 0);
     }
     for (const auto& n : kNumbers)
-        FUZZ_CHECK(n.get(s) == Overlay(n.get(before), Stored(hive, path, n.name), n.width));
-
+        FUZZ_CHECK(n.get(s) ==
+                   Overlay(n.get(before), Fake().registry.Get(hive, path, n.name), n.width));
     // The name: the stored one when it fits, up to its NUL, or else up to its end and at most
     // 31 characters; otherwise the slot's default name.
-    const std::vector<uint8_t> name = Stored(hive, path, kValueConfigName);
+    const std::vector<uint8_t> name = Fake().registry.Get(hive, path, kValueConfigName);
     std::string expected = std::string("Config ") + s.slotDigit;
     if (!name.empty() && name.size() <= kConfigNameSize) {
         const std::string bytes(name.begin(), name.end());
@@ -97,7 +89,6 @@ FUZZ_NO_COVERAGE void CheckLoadedValues(const ProgramState& before, const Progra
     }
     FUZZ_CHECK(expected == s.configName);
 }
-
 // What the rest of the program relies on, whatever was stored.
 FUZZ_NO_COVERAGE void CheckInvariants(const ProgramState& s) {
     FUZZ_CHECK(s.keyMap.keyCount >= 1 && s.keyMap.keyCount <= kMaxKeys);
@@ -128,29 +119,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ProgramState& s = *state;
     s.slotDigit = digit == 0 ? kFirstSlotDigit : static_cast<char>(digit);
     const RegistryHive hive = RegistryRoot(s);
-    struct Value {
-        bool exists;
-        uint32_t type;
-        std::vector<uint8_t> bytes;
-    } values[std::size(kValues)];
-    for (Value& v : values) {          // "config" in the base key, the others in the slot key
-        const uint8_t tag = in.Byte(); // bit 0: the value exists, bits 1..7: its type
-        v = {(tag & 1) != 0, uint32_t{tag} >> 1u, in.Bytes(in.U16())};
-    }
-    if (values[0].exists)
-        Fake().registry.Put(hive, kBaseKeyPath, kValueConfig, values[0].bytes, values[0].type);
+    // Each value: a tag (bit 0: it exists, bits 1..7: its type), a 16-bit size and the bytes.
+    uint8_t tags[std::size(kValues)];
+    std::vector<uint8_t> bytes[std::size(kValues)];
+    for (size_t i = 0; i < std::size(kValues); ++i)
+        tags[i] = in.Byte(), bytes[i] = in.Bytes(in.U16());
+    const auto put = [&](size_t i, const char* path) {
+        if (tags[i] & 1)
+            Fake().registry.Put(hive, path, kValues[i], bytes[i], tags[i] >> 1);
+    };
+    put(0, kBaseKeyPath); // "config" in the base key, the others in the slot key
     if (flags & 4) {
         const char before = s.slotDigit;
         ReadSelectedSlot(s);
-        const std::vector<uint8_t> config = Stored(hive, kBaseKeyPath, kValueConfig);
+        const std::vector<uint8_t> config = Fake().registry.Get(hive, kBaseKeyPath, kValueConfig);
         // A NUL or a backslash names no slot key of its own and is not taken.
         const bool taken = config.size() == 1 && config[0] != 0 && config[0] != '\\';
         FUZZ_CHECK(s.slotDigit == (taken ? static_cast<char>(config[0]) : before));
     }
     const SlotKey slot = SlotKeyPath(s.slotDigit);
     for (size_t i = 1; i < std::size(kValues); ++i)
-        if (values[i].exists)
-            Fake().registry.Put(hive, slot.path, kValues[i], values[i].bytes, values[i].type);
+        put(i, slot.path);
     const auto before = FreshState(s.keyMap.keyCount, portable);
     std::memcpy(before->keyMap.entries, s.keyMap.entries, sizeof s.keyMap.entries);
     before->enabledMask = s.enabledMask.load();
@@ -164,7 +153,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReadSlotName(s, s.slotDigit, name);
     FUZZ_CHECK(std::memchr(name, '\0', sizeof name) != nullptr);
     FUZZ_CHECK(std::strcmp(name, s.configName) == 0 || std::strcmp(name, kFallbackName) == 0);
-
     // What the program saves of the loaded slot it loads back unchanged, the slot digit too.
     SaveSlot(s);
     SaveTiming(s);
@@ -180,9 +168,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LoadSlot(*reloaded);
     CheckInvariants(*reloaded);
     const ProgramState& r = *reloaded;
-    FUZZ_CHECK(r.keyMap.keyCount == s.keyMap.keyCount);
-    FUZZ_CHECK(std::memcmp(r.keyMap.entries, s.keyMap.entries, KeyCount(s) * sizeof(KeyMapEntry)) ==
-               0);
+    FUZZ_CHECK(r.keyMap.keyCount == s.keyMap.keyCount &&
+               std::memcmp(r.keyMap.entries, s.keyMap.entries, sizeof(KeyMapEntry) * KeyCount(s)) ==
+                   0);
     for (const auto& n : kNumbers)
         FUZZ_CHECK(n.get(r) == n.get(s));
     FUZZ_CHECK(std::memcmp(r.configName, s.configName, kConfigNameSize) == 0);

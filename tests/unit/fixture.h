@@ -15,11 +15,9 @@
 #include "ui/key_capture.h"
 
 using Events = std::vector<std::string>;
-
 constexpr InputWord Button(int n) {
     return InputWord{1} << (15 + n);
 }
-
 // "+A" / "-A" for a letter's key-down / key-up, "+45:52ext" for other codes with their scan
 // code and extended flag, "+m2" / "-m4" for mouse flags (X buttons add their data: "+m128/1").
 inline std::string Describe(const InputEvent& e) {
@@ -35,7 +33,6 @@ inline std::string Describe(const InputEvent& e) {
         std::snprintf(scan, sizeof scan, ":%x", e.scan);
     return sign + std::to_string(e.vk) + scan + (e.flags & kKeyEventExtended ? "ext" : "");
 }
-
 // Steps of a row written as text, "input events...; input events...", each step's input and
 // what arrives: "b1+b2 +P -A; 0 -P". A word starting with '@' goes with the input.
 struct TextStep {
@@ -62,7 +59,6 @@ inline InputWord Inputs(const std::string& text) {
         word |= part[0] == 'b' ? Button(std::stoi(part.substr(1))) : std::stoull(part, nullptr, 0);
     return word;
 }
-
 // The setup dialog's controls as key capture writes them: nothing shown, names counted.
 struct NullCaptureView : CaptureView {
     int names = 0;
@@ -70,7 +66,6 @@ struct NullCaptureView : CaptureView {
     void ShowKeyName(uint8_t, uint8_t, int) override { ++names; }
     bool KeyDownWaiting() override { return false; }
 };
-
 struct FakeSystemTest : ::testing::Test {
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
     ProgramState& s = *state;
@@ -80,7 +75,6 @@ struct FakeSystemTest : ::testing::Test {
         ResetKeyMapDefaults(s, ScanCodeOfKey);
     }
 };
-
 struct EngineTest : FakeSystemTest {
     struct Entry {
         InputWord mask;
