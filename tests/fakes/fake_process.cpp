@@ -54,8 +54,7 @@ bool FormatCommandLine(const char* templateText, const char* first, const char* 
 bool SystemDirectory(char* out, size_t outSize) {
     return CopyOut(Fake().process.systemDirectory, out, outSize);
 }
-// Understands the two command lines portable mode builds: the file is the first quoted argument
-// of an import and the second of an export.
+// The file is the first quoted argument of "reg import" and the second of "reg export".
 bool RunAndWait(const char* application, const char* commandLine) {
     FakeProcess& p = Fake().process;
     p.commands.push_back(std::string(application) + "|" + commandLine);

@@ -13,8 +13,7 @@ struct FakeKey {
 };
 std::deque<FakeKey> handles; // stable addresses serve as the handles
 
-// The lower-case path, or "" for one the system refuses: an empty key name (a backslash at
-// either end or two in a row).
+// The lower-case path, or "" for an empty key name (a backslash at an end or two in a row).
 std::string KeyName(std::string path) {
     if (path.empty() || path.front() == '\\' || path.back() == '\\' ||
         path.find("\\\\") != std::string::npos)

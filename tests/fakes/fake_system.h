@@ -29,8 +29,7 @@ struct FakeInput {
     uint32_t insertPerCall = UINT32_MAX, calls = 0; // at most this many per call (0: locked)
     bool dropInserted = false;                      // inserted events never arrive (secure desktop)
 };
-// Six centred axes 0..65535, a hat, 12 buttons. A poll thread may read `sample` and `readResult`
-// while SetFakeJoystickSample / SetFakeJoystickReadResult change them.
+// Six centred axes, a hat, 12 buttons; `sample` and `readResult` change through the setters.
 struct FakeJoystick {
     uint32_t capsResult = kJoyNoError, readResult = kJoyNoError;
     JoystickCaps caps{{}, {65535, 65535, 65535, 65535, 65535, 65535}, 12, 6, kJoyCapsHasPov};
@@ -70,8 +69,7 @@ struct FakeProcess {
     int exitCode = 0;
     bool exportWritesFile = true, startFails = false;
 };
-// Waitable timers of Windows 10 1803 on (know the high-resolution flag, refuse unknown ones), of
-// older Windows (refuse it), or of a system that takes any flag and looks at none.
+// Timers of Windows 10 1803 on (knowsHighResolution), older ones, or ones taking any flag.
 struct FakeTimers {
     bool knowsHighResolution = false, takesAnyFlag = false, waitsFail = false;
     int open = 0, periodsBegun = 0;

@@ -1,9 +1,5 @@
-// The command-line parser on arbitrary bytes, then start-up taking its results. The text lies in
-// a heap block of exactly its length plus the NUL, so AddressSanitizer stops any access past the
-// terminator; the result must point into the text, and the parser may only cut the text at
-// quotes, at spaces and right after the slot digit. As at start-up, the file argument names an
-// existing file and becomes the portable file, and the slot digit steps past slots '1' to '7',
-// which other instances hold.
+// The command-line parser on arbitrary bytes in a block that ends at the NUL, then start-up with
+// its results: the file becomes the portable file, the digit steps past slots '1' to '7' taken.
 #include <cstring>
 
 #include "app/command_line.h"
@@ -17,8 +13,7 @@ bool IsSlotTaken(const char* title) {
     return digit >= '1' && digit <= '7';
 }
 void StartWith(const CommandLine& line) {
-    // Any name exists but one with a quote, which no file system takes (a file argument holds
-    // one only when "id=" and a quote as its digit cut it short).
+    // Any name exists but one with a quote (left when "id=" with a quote for digit cut it).
     ResetFakeSystem();
     const char* name = line.fileArgument;
     const bool exists = name != nullptr && name[0] != '\0' && std::strchr(name, '"') == nullptr;
@@ -54,8 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(file == nullptr || (file > text.get() && file + std::strlen(file) <= end));
     FUZZ_CHECK(line.hasSlot == (line.slotDigit != '\0'));
     FUZZ_CHECK(*end == '\0');
-    // Every byte keeps its value or becomes a NUL: only a quote, a space or the byte right after
-    // the slot digit of an "id=".
+    // Only a quote, a space or the byte after an "id=" digit may become a NUL; others stay.
     for (size_t i = 0; i < length; ++i) {
         if (text[i] == original[i])
             continue;

@@ -1,6 +1,5 @@
 #pragma once
-// What the fuzzers share. FuzzBytes reads an input front to back, so that a seed can be written
-// by hand: numbers little-endian, and an input that runs out reads as zeros.
+// The fuzzers' harness. FuzzBytes reads front to back, little-endian; past the end reads zeros.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -32,8 +31,7 @@ class FuzzBytes {
     const uint8_t* data_;
     size_t size_, next_ = 0;
 };
-// For checks that walk every row and column: tracing their comparisons as coverage would cost
-// most of the time and guide nothing.
+// For checks over every row and column: tracing them as coverage costs time, guides nothing.
 #define FUZZ_NO_COVERAGE __attribute__((no_sanitize("coverage"), noinline))
 
 // A broken invariant: say which, then abort so that libFuzzer keeps the input as a crash.

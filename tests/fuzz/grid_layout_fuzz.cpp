@@ -1,8 +1,5 @@
-// The setup grid's arithmetic on extreme dialogs, work areas, key counts and joysticks, driven
-// through the sequences the dialog runs: builds, scrolling, drags, "+", "-", chord edits,
-// recalibration, "Default settings" and reopening. The input is read front to back: the
-// joystick, the key map and grid, the dialog as its template opens, then operations. Window
-// coordinates stay within the system's 16 bits; the rest takes any value.
+// The setup grid's arithmetic on extreme dialogs, work areas, key counts and joysticks, through
+// the steps the dialog runs. Window coordinates stay within 16 bits; the rest takes any value.
 #include "core/key_map.h"
 #include "engine/calibration.h"
 #include "platform/input.h"
@@ -51,8 +48,7 @@ void Recalibrate(FuzzBytes& in, ProgramState& s) {
     joystick.capsResult = in.Byte() & 1;
     Calibrate(s);
 }
-// The default map, each entry carrying its own index in the reserved byte, so moves can be told
-// from losses.
+// The default map, each entry's index in its reserved byte: moves are told from losses.
 void DefaultMap(ProgramState& s) {
     ResetKeyMapDefaults(s, ScanCodeOfKey);
     for (int i = 0; i < kMaxKeys; ++i) {
@@ -80,10 +76,9 @@ FUZZ_NO_COVERAGE void CheckState(const ProgramState& s, const GridState& g) {
 }
 // The plan of a build: rows, identifiers and positions.
 FUZZ_NO_COVERAGE void CheckPlan(const ProgramState& s, const GridState& g, const GridPlan& p) {
-    FUZZ_CHECK(p.rowPitch >= 1 && p.keyCount == KeyCount(s));
-    FUZZ_CHECK(p.visibleRows == std::min(p.keyCount, p.pageRows) && p.visibleRows >= 0 &&
-               p.visibleRows <= kMaxGridRows);
-    FUZZ_CHECK(p.existingRows >= 0 && p.existingRows <= kMaxGridRows);
+    FUZZ_CHECK(p.rowPitch >= 1 && p.keyCount == KeyCount(s) && p.existingRows >= 0 &&
+               p.existingRows <= kMaxGridRows && p.visibleRows <= kMaxGridRows);
+    FUZZ_CHECK(p.visibleRows == std::min(p.keyCount, p.pageRows) && p.visibleRows >= 0);
     FUZZ_CHECK(p.firstNewRow >= 1 && p.rowDelta == p.visibleRows - p.existingRows);
     FUZZ_CHECK(p.scrollBarVisible == (p.keyCount > p.pageRows) && p.scrollMax == p.keyCount - 1);
     FUZZ_CHECK(p.scrollBarRect.height == p.visibleRows * p.rowPitch);
@@ -94,8 +89,7 @@ FUZZ_NO_COVERAGE void CheckPlan(const ProgramState& s, const GridState& g, const
         FUZZ_CHECK(p.headerVisible[j] == (j < kButtonFirstColumn + buttons));
         FUZZ_CHECK(j < kButtonFirstColumn || p.columnPresent[j] == p.headerVisible[j]);
     }
-    // Rows stand one pitch apart; a row's separator lies between its key button and the one
-    // above; its check boxes stand on it alike; a press on a key button's middle hits its row.
+    // Rows a pitch apart, separators between key buttons, a press on a key button hits its row.
     const ControlRect key0 = KeyButtonRect(p, 0);
     for (int r = 0; r < p.visibleRows; ++r) {
         const ControlRect key = KeyButtonRect(p, r);
@@ -116,11 +110,7 @@ struct GridControls {
     bool exists[IDC_KEY_BUTTON_LAST + 1] = {};
     int rowsTouched = 1; // rows from here on have never had a control
     GridControls() { exists[KeyButtonId(0)] = exists[SeparatorId(0)] = true; } // the template
-    void Create(int id) {
-        FUZZ_CHECK(!std::exchange(exists[id], true)); // one identifier twice: clicks reach one
-    }
-    // What BuildGrid does with the plan: the rows that left lose their controls, the rows that
-    // came get theirs, every visible row gets the check boxes of the present columns.
+    // As BuildGrid: rows that left lose their controls, rows that came get theirs.
     FUZZ_NO_COVERAGE void Apply(const GridPlan& p) {
         for (int r = p.visibleRows; r < p.existingRows; ++r) {
             exists[KeyButtonId(r)] = exists[SeparatorId(r)] = r == 0;
@@ -129,10 +119,9 @@ struct GridControls {
         }
         rowsTouched = std::max(rowsTouched, p.visibleRows);
         for (int r = 0; r < p.visibleRows; ++r) {
-            if (r >= p.firstNewRow) {
-                Create(SeparatorId(r));
-                Create(KeyButtonId(r));
-            }
+            for (int id :
+                 {SeparatorId(r), KeyButtonId(r)}) // one identifier twice: clicks reach one
+                FUZZ_CHECK(r < p.firstNewRow || !std::exchange(exists[id], true));
             for (int j = 0; j < kGridColumns; ++j)
                 if (!p.columnPresent[j] || p.columnPlaceable[j])
                     exists[RowCheckBoxId(r, j)] = p.columnPresent[j];
@@ -140,8 +129,8 @@ struct GridControls {
         // Exactly the visible rows stand, each with a box in every column that can have one.
         for (int r = 0; r < rowsTouched; ++r) {
             const bool visible = r < p.visibleRows;
-            FUZZ_CHECK(exists[KeyButtonId(r)] == (visible || r == 0));
-            FUZZ_CHECK(exists[SeparatorId(r)] == (visible || r == 0));
+            FUZZ_CHECK(exists[KeyButtonId(r)] == (visible || r == 0) &&
+                       exists[SeparatorId(r)] == exists[KeyButtonId(r)]);
             for (int j = 0; j < kGridColumns; ++j)
                 FUZZ_CHECK(exists[RowCheckBoxId(r, j)] == (visible && p.columnPlaceable[j]));
         }
@@ -228,8 +217,7 @@ struct GridFuzz {
 
 } // namespace
 
-// Every row the grid can hold has identifiers within their ranges, and the dialog's click
-// dispatch finds the row and column again.
+// Every row's identifiers lie in their ranges and decode to the row and column again.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     for (int r = 0; r < kMaxGridRows; ++r) {
         int row = -1;

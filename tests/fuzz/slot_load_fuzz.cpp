@@ -1,8 +1,5 @@
-// Loading a slot from whatever another tool or a damaged portable file left in the registry.
-// After ReadSelectedSlot, LoadSlot and ReadSlotName the state holds what the rest of the program
-// relies on and what the stored values say (a value longer than its read buffer keeps the field,
-// a shorter one replaces only its own bytes), every key is closed again, and a save of the loaded
-// slot and of its digit loads back unchanged. The input is read front to back as below.
+// Loading a slot from whatever another tool or a damaged portable file left in the registry: the
+// state holds what the program relies on and what was stored, keys close, a save loads back.
 #include <cstring>
 #include <iterator>
 #include <string>
@@ -50,8 +47,7 @@ std::unique_ptr<ProgramState> FreshState(int32_t keyCount, bool portable) {
     std::strcpy(s->portableFile, portable ? kPortableFileName : "");
     return s;
 }
-// A number of `width` bytes read into a buffer that held `before`: a value longer than the
-// buffer is refused, a shorter one replaces only its own low bytes.
+// A `width`-byte number read over `before`: longer is refused, shorter replaces its low bytes.
 uint64_t Overlay(uint64_t before, const std::vector<uint8_t>& stored, uint32_t width) {
     for (size_t i = 0; i < stored.size() && stored.size() <= width; ++i)
         before = (before & ~(uint64_t{0xFF} << 8 * i)) | uint64_t{stored[i]} << 8 * i;
@@ -79,8 +75,7 @@ FUZZ_NO_COVERAGE void CheckLoadedValues(const ProgramState& before, const Progra
     for (const auto& n : kNumbers)
         FUZZ_CHECK(n.get(s) ==
                    Overlay(n.get(before), Fake().registry.Get(hive, path, n.name), n.width));
-    // The name: the stored one when it fits, up to its NUL, or else up to its end and at most
-    // 31 characters; otherwise the slot's default name.
+    // The name: the stored one up to its NUL or 31 characters when it fits, else the default.
     const std::vector<uint8_t> name = Fake().registry.Get(hive, path, kValueConfigName);
     std::string expected = std::string("Config ") + s.slotDigit;
     if (!name.empty() && name.size() <= kConfigNameSize) {
@@ -109,9 +104,7 @@ FUZZ_NO_COVERAGE void CheckInvariants(const ProgramState& s) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetFakeSystem();
     FuzzBytes in(data, size);
-    // Flags: portable mode (the store under the current user), a refused read leaves garbage,
-    // the digit comes from "config" as at start-up; the digit before that (0 reads as '1');
-    // keyCount before the load (0 keeps the default map's 10).
+    // Flags: portable, refused reads scribble, read "config"; the digit before; keyCount.
     const uint8_t flags = in.Byte(), digit = in.Byte(), count = in.Byte();
     const bool portable = flags & 1;
     Fake().registry.scribbleOnRefusal = flags & 2;
@@ -160,8 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckInvariants(s);
     const auto reloaded = FreshState(kMaxKeys, portable);
     ReadSelectedSlot(*reloaded);
-    // Only a character that names a slot key of its own is taken back (the slot menu stores
-    // '1' to '9'; a digit from the command line may be anything).
+    // Any digit that names a slot key of its own is taken back (command lines give any).
     FUZZ_CHECK(s.slotDigit == '\\' || reloaded->slotDigit == s.slotDigit);
     if (!Fake().registry.Has(hive, slot.path, kValueNumKeys))
         return 0; // a digit that names no key the system can create: nothing was stored

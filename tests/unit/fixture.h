@@ -1,6 +1,5 @@
 #pragma once
-// Every test starts on a fresh fake system with a fresh state holding the default key map;
-// engine tests add key map set-up and a readable account of what was injected.
+// Tests start on a fresh fake system and state with the default map; engine tests add more.
 #include <gtest/gtest.h>
 
 #include <memory>
