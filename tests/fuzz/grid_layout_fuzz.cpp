@@ -119,8 +119,7 @@ struct GridControls {
         }
         rowsTouched = std::max(rowsTouched, p.visibleRows);
         for (int r = 0; r < p.visibleRows; ++r) {
-            for (int id :
-                 {SeparatorId(r), KeyButtonId(r)}) // one identifier twice: clicks reach one
+            for (int id : {SeparatorId(r), KeyButtonId(r)}) // never two controls with one id
                 FUZZ_CHECK(r < p.firstNewRow || !std::exchange(exists[id], true));
             for (int j = 0; j < kGridColumns; ++j)
                 if (!p.columnPresent[j] || p.columnPlaceable[j])
