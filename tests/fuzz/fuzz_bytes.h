@@ -1,8 +1,6 @@
 #pragma once
 // The fuzzers' harness. FuzzBytes reads front to back, little-endian; past the end reads zeros.
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>

@@ -32,8 +32,7 @@ inline std::string Describe(const InputEvent& e) {
         std::snprintf(scan, sizeof scan, ":%x", e.scan);
     return sign + std::to_string(e.vk) + scan + (e.flags & kKeyEventExtended ? "ext" : "");
 }
-// Steps of a row written as text, "input events...; input events...", each step's input and
-// what arrives: "b1+b2 +P -A; 0 -P". A word starting with '@' goes with the input.
+// A row's steps as text, each its input and what arrives, "b1+b2 +P -A; 0 -P" ('@': an option).
 struct TextStep {
     std::string input, option;
     Events events;
@@ -69,10 +68,7 @@ struct FakeSystemTest : ::testing::Test {
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
     ProgramState& s = *state;
     FakeSystem& fake = Fake();
-    FakeSystemTest() {
-        ResetFakeSystem();
-        ResetKeyMapDefaults(s, ScanCodeOfKey);
-    }
+    FakeSystemTest() { ResetFakeSystem(), ResetKeyMapDefaults(s, ScanCodeOfKey); }
 };
 struct EngineTest : FakeSystemTest {
     struct Entry {
@@ -99,10 +95,7 @@ struct EngineTest : FakeSystemTest {
     }
     // One chord resolution; Step leaves the events in the fake, Resolve returns and clears them.
     void Step(InputWord input) { ProduceEvents(s, JoystickSample{}, input); }
-    Events Resolve(InputWord input) {
-        Step(input);
-        return TakeEvents();
-    }
+    Events Resolve(InputWord input) { return Step(input), TakeEvents(); }
     Events TakeEvents() {
         Events described;
         for (const InputEvent& e : fake.input.events)
