@@ -135,10 +135,9 @@ bool ReplaceFileWith(const char* from, const char* to) {
     if (p.files.erase(from) == 0)
         return false;
     p.files.insert(to);
-    const auto moved = p.contents.extract(from);
     p.contents.erase(to);
-    if (!moved.empty())
-        p.contents[to] = moved.mapped();
+    if (auto moved = p.contents.extract(from))
+        moved.key() = to, p.contents.insert(std::move(moved));
     return true;
 }
 bool FormatCommandLine(const char* templateText, const char* first, const char* second, char* out,

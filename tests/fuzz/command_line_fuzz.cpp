@@ -49,18 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(file == nullptr || (file > text.get() && file + std::strlen(file) <= end));
     FUZZ_CHECK(line.hasSlot == (line.slotDigit != '\0'));
     FUZZ_CHECK(*end == '\0');
-    // Only a quote, a space or the byte after an "id=" digit may become a NUL; others stay.
+    // Only a quote, a space or the byte after an "id=" digit may become a NUL; others stay. The
+    // digit is one that follows an "id=" in the text.
+    const std::string token = std::string("id=") + line.slotDigit;
     for (size_t i = 0; i < length; ++i) {
-        if (text[i] == original[i])
-            continue;
-        const bool afterDigit =
-            line.hasSlot && i >= 4 &&
-            original.compare(i - 4, 4, std::string("id=") + line.slotDigit) == 0;
-        FUZZ_CHECK(text[i] == '\0' && (original[i] == '"' || original[i] == ' ' || afterDigit));
+        const bool afterDigit = line.hasSlot && i >= 4 && original.compare(i - 4, 4, token) == 0;
+        FUZZ_CHECK(text[i] == original[i] ||
+                   (text[i] == '\0' && (original[i] == '"' || original[i] == ' ' || afterDigit)));
     }
-    // The slot digit is one that follows an "id=" in the text.
-    FUZZ_CHECK(!line.hasSlot || original.substr(0, length).find(
-                                    std::string("id=") + line.slotDigit) != std::string::npos);
+    FUZZ_CHECK(!line.hasSlot || original.substr(0, length).find(token) != std::string::npos);
     StartWith(line);
     return 0;
 }
