@@ -1,6 +1,5 @@
 #pragma once
-// Every test starts on a fresh fake system with a fresh state record holding the default key
-// map; engine tests add key map set-up and a readable account of what was injected.
+// Tests start on a fresh fake system and state with the default map; engine tests add more.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -15,29 +14,25 @@
 #include "ui/key_capture.h"
 
 using Events = std::vector<std::string>;
-
 constexpr InputWord Button(int n) {
     return InputWord{1} << (15 + n);
 }
-
 // "+A" / "-A" for a letter's key-down / key-up, "+45:52ext" for other codes with their scan
 // code and extended flag, "+m2" / "-m4" for mouse flags (X buttons add their data: "+m128/1").
 inline std::string Describe(const InputEvent& e) {
     const bool key = e.kind == InputEvent::Key;
     constexpr uint32_t kMouseUps = kMouseLeftUp | kMouseRightUp | kMouseMiddleUp | kMouseXUp;
-    std::string text(1, (e.flags & (key ? kKeyEventKeyUp : kMouseUps)) ? '-' : '+');
+    const std::string sign = (e.flags & (key ? kKeyEventKeyUp : kMouseUps)) ? "-" : "+";
     if (!key)
-        return text + "m" + std::to_string(e.flags) + (e.data ? "/" + std::to_string(e.data) : "");
+        return sign + "m" + std::to_string(e.flags) + (e.data ? "/" + std::to_string(e.data) : "");
     if (e.vk >= 'A' && e.vk <= 'Z')
-        return text + static_cast<char>(e.vk);
+        return sign + static_cast<char>(e.vk);
     char scan[8] = "";
     if (e.scan != 0)
         std::snprintf(scan, sizeof scan, ":%x", e.scan);
-    return text + std::to_string(e.vk) + scan + (e.flags & kKeyEventExtended ? "ext" : "");
+    return sign + std::to_string(e.vk) + scan + (e.flags & kKeyEventExtended ? "ext" : "");
 }
-
-// Steps of a row written as text, "input events...; input events...", each step's input and
-// what arrives: "b1+b2 +P -A; 0 -P". A word starting with '@' goes with the input.
+// A row's steps as text, each its input and what arrives, "b1+b2 +P -A; 0 -P" ('@': an option).
 struct TextStep {
     std::string input, option;
     Events events;
@@ -47,14 +42,10 @@ inline std::vector<TextStep> Steps(const std::string& text) {
     std::istringstream all(text);
     for (std::string step; std::getline(all, step, ';');) {
         std::istringstream words(step);
-        TextStep s;
+        TextStep& s = steps.emplace_back();
         words >> s.input;
         for (std::string word; words >> word;)
-            if (word[0] == '@')
-                s.option = word;
-            else
-                s.events.push_back(word);
-        steps.push_back(s);
+            (word[0] == '@' ? s.option : s.events.emplace_back()) = word;
     }
     return steps;
 }
@@ -66,7 +57,6 @@ inline InputWord Inputs(const std::string& text) {
         word |= part[0] == 'b' ? Button(std::stoi(part.substr(1))) : std::stoull(part, nullptr, 0);
     return word;
 }
-
 // The setup dialog's controls as key capture writes them: nothing shown, names counted.
 struct NullCaptureView : CaptureView {
     int names = 0;
@@ -74,18 +64,17 @@ struct NullCaptureView : CaptureView {
     void ShowKeyName(uint8_t, uint8_t, int) override { ++names; }
     bool KeyDownWaiting() override { return false; }
 };
-
 struct FakeSystemTest : ::testing::Test {
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
     ProgramState& s = *state;
     FakeSystem& fake = Fake();
-    FakeSystemTest() {
-        ResetFakeSystem();
-        ResetKeyMapDefaults(s, ScanCodeOfKey);
-    }
+    FakeSystemTest() { ResetFakeSystem(), ResetKeyMapDefaults(s, ScanCodeOfKey); }
 };
-
 struct EngineTest : FakeSystemTest {
+    struct Entry {
+        InputWord mask;
+        uint8_t vk, scan = 0;
+    };
     // As a key capture leaves an entry: bitCount matches the mask.
     void SetEntry(int i, InputWord mask, uint8_t vk, uint8_t scan = 0) {
         KeyMapEntry e = ReadEntry(s.keyMap.entries[i]);
@@ -95,10 +84,6 @@ struct EngineTest : FakeSystemTest {
         e.bitCount = static_cast<uint8_t>(CountInputBits(mask));
         WriteEntry(s.keyMap.entries[i], e);
     }
-    struct Entry {
-        InputWord mask;
-        uint8_t vk, scan = 0;
-    };
     // The first entries, and keyCount and maxChordSize to match unless `recompute` is false.
     void UseEntries(const std::vector<Entry>& entries, bool recompute = true) {
         for (size_t i = 0; i < entries.size(); ++i)
@@ -110,10 +95,7 @@ struct EngineTest : FakeSystemTest {
     }
     // One chord resolution; Step leaves the events in the fake, Resolve returns and clears them.
     void Step(InputWord input) { ProduceEvents(s, JoystickSample{}, input); }
-    Events Resolve(InputWord input) {
-        Step(input);
-        return TakeEvents();
-    }
+    Events Resolve(InputWord input) { return Step(input), TakeEvents(); }
     Events TakeEvents() {
         Events described;
         for (const InputEvent& e : fake.input.events)
