@@ -13,9 +13,8 @@ constexpr uint8_t kScanOfA = 0x1E;
 constexpr uint32_t kWmKeyDown = 0x0100, kWmKeyUp = 0x0101, kWmSysKeyDown = 0x0104;
 constexpr uint64_t kExtendedBit = uint64_t{1} << 24;
 
-// The dialog as key capture sees it: check states and key button texts, and every write
-// recorded. A write may run a step of its own first, as writing a control does to a dialog
-// whose procedure starts every message with a capture step.
+// The dialog as key capture sees it, every write counted; a write may run a nested step first,
+// as writing a control does to a dialog whose procedure starts every message with a step.
 struct FakeCaptureDialog : CaptureView {
     std::map<int, bool> checks;
     std::map<int, std::pair<uint8_t, uint8_t>> names; // key button: vk, scan
@@ -23,22 +22,17 @@ struct FakeCaptureDialog : CaptureView {
     bool keyDownWaiting = false;
     std::function<void()> onWrite = [] {};
 
-    void ShowChordCheck(int controlId, bool checked) override {
-        ++checkWrites;
-        checks[controlId] = checked;
-        onWrite();
+    void ShowChordCheck(int id, bool checked) override {
+        ++checkWrites, checks[id] = checked, onWrite();
     }
-    void ShowKeyName(uint8_t vk, uint8_t scan, int keyButtonId) override {
-        ++nameWrites;
-        names[keyButtonId] = {vk, scan};
-        onWrite();
+    void ShowKeyName(uint8_t vk, uint8_t scan, int id) override {
+        ++nameWrites, names[id] = {vk, scan}, onWrite();
     }
     bool KeyDownWaiting() override { return keyDownWaiting; }
     InputWord RowChord(int row) {
         InputWord chord = 0;
         for (int j = 0; j < kGridColumns; ++j)
-            if (checks[RowCheckBoxId(row, j)])
-                chord |= InputWord{1} << j;
+            chord |= checks[RowCheckBoxId(row, j)] ? InputWord{1} << j : 0;
         return chord;
     }
 };
@@ -53,10 +47,9 @@ struct KeyCaptureTest : FakeSystemTest {
     void PressKey(uint32_t vk, bool down = true) { fake.input.physicalDown[vk] = down; }
     KeyMapEntry Entry(int i) const { return ReadEntry(s.keyMap.entries[i]); }
     // The dialog procedure: a capture step first for every message while the capture runs.
-    bool Message(bool timerTick = false) {
-        return s.captureActive ? StepKeyCapture(s, d, keys, dialog, timerTick) : false;
+    bool Message(bool tick = false) {
+        return s.captureActive && StepKeyCapture(s, d, keys, dialog, tick);
     }
-    bool TimerTick() { return Message(true); }
     void Begin(int row) { BeginKeyCapture(s, d, keys, KeyButtonId(row)); }
 };
 
@@ -146,7 +139,7 @@ TEST_F(KeyCaptureTest, TheKeyTakenFromTheKeyStateAndTheHooksMessages) {
         {true, {}, {Down('B')}, {160}, 0, 160, 0x2A, false},
     };
     for (const auto& row : rows) {
-        const int n = static_cast<int>(&row - rows);
+        SCOPED_TRACE(&row - rows);
         ResetFakeSystem();
         ResetKeyMapDefaults(s, ScanCodeOfKey);
         d.extendedKeyFlag = false;
@@ -156,17 +149,15 @@ TEST_F(KeyCaptureTest, TheKeyTakenFromTheKeyStateAndTheHooksMessages) {
         Begin(1);
         for (const HookMessage& m : row.after)
             NoteKeyMessage(d, keys, m.message, m.vk, m.lParam);
-        for (uint32_t vk : row.down) {
-            PressKey(vk & 0xFF);
-            dialog.keyDownWaiting = (vk & kWaiting) != 0;
-        }
+        for (uint32_t vk : row.down)
+            PressKey(vk & 0xFF), dialog.keyDownWaiting = (vk & kWaiting) != 0;
         bool finished = row.ticks == 0 && Message();
         for (int tick = 0; tick < row.ticks; ++tick)
-            finished = TimerTick();
-        EXPECT_EQ(s.captureActive, row.vk == 0) << "row " << n;
-        EXPECT_EQ(Entry(1).vk, row.vk == 0 ? 40 : row.vk) << "row " << n;
-        EXPECT_EQ(Entry(1).scan, row.vk == 0 ? 0x50 : row.scan) << "row " << n;
-        EXPECT_EQ(finished, row.finished) << "row " << n;
+            finished = Message(true);
+        EXPECT_EQ(s.captureActive, row.vk == 0);
+        const uint32_t taken = row.vk ? row.vk << 8 | row.scan : 40 << 8 | 0x50; // or the default
+        EXPECT_EQ(uint32_t(Entry(1).vk << 8 | Entry(1).scan), taken);
+        EXPECT_EQ(finished, row.finished);
     }
 }
 
