@@ -20,43 +20,27 @@ Bytes Text(const std::string& text) {
     return Bytes(text.c_str(), text.c_str() + text.size() + 1);
 }
 
+// Whether a list names the program of an image path, and the first name in a list that is no
+// plain file name ("" when all are).
 TEST(ProgramList, NamesAProgramByItsFileNameAlone) {
-    struct Row {
-        const char* list;
-        const char* image;
+    const struct {
+        const char *list, *image;
         bool named;
-    } rows[] = {
-        {"game.exe", "C:\\Games\\game.exe", true},
-        {"GAME.EXE", "c:\\games\\Game.exe", true},
-        {"game", "D:/x/game.exe", true}, // no extension: the .exe
-        {"game", "C:\\g\\game.com", false},
-        {"game.exe", "C:\\g\\game.exe.bak", false},
-        {"game.exe", "C:\\g\\mygame.exe", false},
-        {" ;;other.exe ;  game.exe ;", "\\\\?\\C:\\game.exe", true},
-        {"C:\\Games\\game.exe", "C:\\Games\\game.exe", false}, // a folder names nothing
-        {"ga*.exe;game.", "game.exe", false},
-        {"game.exe", "C:\\game.exe\\", false},
-        {"", "game.exe", false},
-    };
-    for (const Row& r : rows)
+    } rows[] = {{"game.exe", "C:\\Games\\game.exe", true}, {"GAME.EXE", "c:\\g\\Game.exe", true},
+                {"game", "D:/x/game.exe", true}, // no extension: the .exe
+                {"game", "C:\\g\\game.com", false}, {"game.exe", "C:\\g\\game.exe.bak", false},
+                {"game.exe", "C:\\g\\mygame.exe", false}, {"game.exe", "C:\\game.exe\\", false},
+                {" ;;other.exe ;  game.exe ;", "\\\\?\\C:\\game.exe", true}, {"", "x.exe", false},
+                {"C:\\Games\\game.exe", "C:\\Games\\game.exe", false}, // a folder names nothing
+                {"ga*.exe;game.", "game.exe", false}};
+    for (const auto& r : rows)
         EXPECT_EQ(ListNamesProgram(r.list, r.image), r.named) << r.list << " / " << r.image;
-}
-
-TEST(ProgramList, FirstNameThatIsNoPlainFileName) {
-    struct Row {
-        const char* list;
-        const char* bad;
-    } rows[] = {
-        {"game.exe; other ;;", ""},
-        {"a.exe;C:\\x\\b.exe;c?.exe", "C:\\x\\b.exe"},
-        {"a.exe;  b:c  ", "b:c"},
-        {"tab\there.exe", "tab\there.exe"},
-        {"game.", "game."},
-        {"..;x/y", ".."},
-        {"\"quoted.exe\"", "\"quoted.exe\""},
-    };
-    for (const Row& r : rows)
-        EXPECT_EQ(FirstBadProgram(r.list), r.bad) << r.list;
+    const std::pair<const char*, const char*> bad[] = {
+        {"game.exe; other ;;", ""}, {"a.exe;C:\\x\\b.exe;c?.exe", "C:\\x\\b.exe"}, {"a;  b:c ", "b:c"},
+        {"tab\tx.exe", "tab\tx.exe"}, {"game.", "game."}, {"..;x/y", ".."},
+        {"\"quoted.exe\"", "\"quoted.exe\""}};
+    for (const auto& [list, first] : bad)
+        EXPECT_EQ(FirstBadProgram(list), first) << list;
 }
 
 struct FollowTest : FakeSystemTest {

@@ -56,25 +56,19 @@ struct KeyCaptureTest : FakeSystemTest {
 TEST_F(KeyCaptureTest, TheHeldChordAndTheKeyGoToTheRowsEntryAndTheChordSizeFollows) {
     s.keyMap.keyCount = 20;
     d.grid.scrollPos = 4;
-    WriteEntry(s.keyMap.entries[6], {0, 0, 9, 0, 0, 0x77});
+    WriteEntry(s.keyMap.entries[6], {0, 0, 9, 0, 0, 0x77}); // scrollPos 4 + row 2
     const InputWord held = kButton1 | kXLeft | Button(2);
     Begin(2);
     Hold(held);
-    EXPECT_FALSE(Message()) << "nothing pressed yet";
-    EXPECT_TRUE(s.captureActive);
+    EXPECT_FALSE(Message() || Entry(6).vk != 9) << "nothing pressed yet, nothing written";
     EXPECT_EQ(dialog.RowChord(2), held) << "the row follows the joystick live";
-    EXPECT_EQ(Entry(6).vk, 9) << "nothing written before a key";
     PressKey('A');
-    EXPECT_FALSE(Message()) << "A does not finish the message";
-    EXPECT_FALSE(s.captureActive);
-    const KeyMapEntry e = Entry(6); // scrollPos 4 + row 2
+    EXPECT_FALSE(Message() || s.captureActive) << "A does not finish the message";
+    const KeyMapEntry e = Entry(6);
     EXPECT_EQ(ChordMask(e), held);
     EXPECT_EQ((e.vk << 24) | (e.scan << 16) | (e.bitCount << 8) | e.reserved, 0x411E0377);
     EXPECT_EQ(s.maxChordSize, 3) << "recomputed after a capture";
     EXPECT_EQ(dialog.names[KeyButtonId(2)], std::make_pair(uint8_t{'A'}, kScanOfA));
-    const int writes = dialog.nameWrites;
-    Message();
-    EXPECT_EQ(dialog.nameWrites, writes) << "the capture is over";
     Begin(2);
     Hold(0);
     Message();
@@ -174,12 +168,9 @@ TEST_F(KeyCaptureTest, AStepRunFromTheDialogsOwnWritesNeverCapturesTheKeyAgain) 
     Hold(kButton1);
     PressKey('A');
     Message();
-    EXPECT_EQ(dialog.nameWrites, 1);
-    EXPECT_EQ(dialog.checkWrites, kGridColumns);
-    EXPECT_LT(nested, 1000);
+    EXPECT_EQ(std::make_pair(dialog.nameWrites, dialog.checkWrites), std::make_pair(1, kGridColumns));
     EXPECT_FALSE(s.captureActive);
     EXPECT_EQ(Entry(2).vk, 'A');
-    EXPECT_EQ(dialog.RowChord(2), kButton1);
 }
 
 // A key going down while the row's check boxes are written: the nested step takes it with the
@@ -206,11 +197,8 @@ TEST_F(KeyCaptureTest, StartingReleasesWhatChordsHoldAndEndingWithoutAKeyRestore
     s.timing.pollingInterval = 100;
     ProduceEvents(s, JoystickSample{}, kButton1); // entry 4: button 1 presses Return
     ASSERT_TRUE(fake.input.injectedDown[13]);
-
     Begin(4);
     EXPECT_FALSE(fake.input.injectedDown[13]) << "lifted when the capture starts";
-    EXPECT_EQ(d.captureTarget, KeyButtonId(4));
-
     Hold(kXLeft);
     Message();
     EndKeyCapture(s, d, dialog);
@@ -220,7 +208,8 @@ TEST_F(KeyCaptureTest, StartingReleasesWhatChordsHoldAndEndingWithoutAKeyRestore
     EXPECT_EQ(dialog.RowChord(4), kButton1) << "the check boxes show the entry, not the joystick";
     const int writes = dialog.nameWrites;
     EndKeyCapture(s, d, dialog);
-    EXPECT_EQ(dialog.nameWrites, writes) << "nothing to end";
+    Message();
+    EXPECT_EQ(dialog.nameWrites, writes) << "nothing to end, no step runs";
 }
 
 } // namespace

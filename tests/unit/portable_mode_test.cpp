@@ -26,7 +26,8 @@ struct PortableModeTest : FakeSystemTest {
 // The built-in file decides the mode, even when its import fails; a file named on the command
 // line becomes the portable file only when reg.exe, found in the system directory, imports it.
 TEST_F(PortableModeTest, Start_TheBuiltInFileOrAnImportedCommandLineFile) {
-    const std::string mine = "C:\\my settings.cfg";
+    const std::string mine = "C:\\my settings.cfg", sys = "C:\\Windows\\system32";
+    const std::string importMine = kTool + "reg import \"" + mine + "\"";
     const struct {
         std::set<std::string> files;
         const char* argument;
@@ -34,13 +35,13 @@ TEST_F(PortableModeTest, Start_TheBuiltInFileOrAnImportedCommandLineFile) {
         std::string systemDirectory, portable;
         Commands commands;
     } rows[] = {
-        {{}, "missing.cfg", 0, "C:\\Windows\\system32", "<off>", {}},
-        {{"padwrt.cfg", mine}, mine.c_str(), 0, "C:\\Windows\\system32", "padwrt.cfg", {kImportBuiltIn}},
-        {{"padwrt.cfg"}, nullptr, 1, "C:\\Windows\\system32", "padwrt.cfg", {kImportBuiltIn}},
-        {{mine}, mine.c_str(), 0, "C:\\Windows\\system32", mine, {kTool + "reg import \"" + mine + "\""}},
-        {{mine}, mine.c_str(), 1, "C:\\Windows\\system32", "<off>", {kTool + "reg import \"" + mine + "\""}},
-        {{mine}, "", 0, "C:\\Windows\\system32", "<off>", {}}, // two spaces: an empty name
-        {{mine}, mine.c_str(), 0, "", "<off>", {}},            // no reg.exe is looked for
+        {{}, "missing.cfg", 0, sys, "<off>", {}},
+        {{"padwrt.cfg", mine}, mine.c_str(), 0, sys, "padwrt.cfg", {kImportBuiltIn}},
+        {{"padwrt.cfg"}, nullptr, 1, sys, "padwrt.cfg", {kImportBuiltIn}},
+        {{mine}, mine.c_str(), 0, sys, mine, {importMine}},
+        {{mine}, mine.c_str(), 1, sys, "<off>", {importMine}},
+        {{mine}, "", 0, sys, "<off>", {}},       // two spaces: an empty name
+        {{mine}, mine.c_str(), 0, "", "<off>", {}}, // no reg.exe is looked for
         {{mine}, mine.c_str(), 0, "D:\\", mine, {"D:\\reg.exe|reg import \"" + mine + "\""}},
     };
     for (const auto& row : rows) {
@@ -51,7 +52,7 @@ TEST_F(PortableModeTest, Start_TheBuiltInFileOrAnImportedCommandLineFile) {
         Start(row.argument);
         EXPECT_EQ(PortableFile(), row.portable) << row.portable;
         EXPECT_EQ(files.commands, row.commands) << row.portable;
-        EXPECT_EQ(RegistryRoot(s), s.portableOn ? RegistryHive::CurrentUser : RegistryHive::LocalMachine);
+        EXPECT_EQ(RegistryRoot(s) == RegistryHive::CurrentUser, s.portableOn);
     }
 }
 
@@ -59,8 +60,7 @@ TEST_F(PortableModeTest, Start_TheBuiltInFileOrAnImportedCommandLineFile) {
 // it under the current user is imported. Anything else named on the command line stays the
 // user's own file.
 TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
-    const auto utf16 = [](const std::string& text) {
-        std::string wide = "\xFF\xFE";
+    const auto utf16 = [](const std::string& text, std::string wide = "\xFF\xFE") {
         for (const char c : text)
             wide += std::string{c, '\0'};
         return wide;
@@ -74,24 +74,21 @@ TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
         std::string bytes;
         bool imported;
     } rows[] = {
-        {"notes.cfg", "These are my notes", false},
-        {"empty.cfg", "", false},
+        {"notes.cfg", "These are my notes", false}, {"empty.cfg", "", false},
         {"win31.reg", "REGEDIT\r\nHKEY_CLASSES_ROOT\\.cfg = evil\r\n", false},
-        {"late.reg", "\r\n" + v5, false},
-        {"v4.reg", "REGEDIT4\r\n", true},
+        {"late.reg", "\r\n" + v5, false}, {"v4.reg", "REGEDIT4\r\n", true},
         {"utf8.reg", "\xEF\xBB\xBF" + v5 + base + "]\r\n", true},
         {"utf16.reg", utf16(v5 + base + "\\2]\r\n\"config\"=hex:32\r\n"), true},
         {"slots.reg", v5 + base + "]\n \t" + base + "\\]]\n[-" + base.substr(1) + "\\4]\n", true},
         {"case.reg", v5 + "[hkey_current_user\\software\\orvanelk\\PADWRIGHT\\x]\n", true},
         {"run.reg", v5 + base + "]\r\n\"config\"=hex:32\r\n" + run, false},
         {"run16.reg", utf16(v5 + run), false},
-        {"sibling.reg", v5 + base + "X]\r\n", false},
         {"parent.reg", v5 + "[HKEY_CURRENT_USER\\SOFTWARE\\Orvanelk]\r\n", false},
         {"machine.reg", v5 + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvanelk\\Padwright]\r\n", false},
         {"short.reg", v5 + "[HKCU\\SOFTWARE\\Orvanelk\\Padwright]\r\n", false},
         {"delete.reg", v5 + "[-HKEY_CURRENT_USER\\Software\\Other]\r\n", false},
         {"lastbracket.reg", v5 + base + "]X]\r\n", false},
-        {"unclosed.reg", v5 + base + "\r\n", false},
+        {"unclosed.reg", v5 + base + "\r\n", false}, {"sibling.reg", v5 + base + "X]\r\n", false},
         {"nul.reg", v5 + "\"a\"=\"b\""s + '\0' + "[HKEY_CURRENT_USER\\Other]", false},
         {"cr.reg", v5 + "\"a\"=hex:01,\\\r  [HKEY_CURRENT_USER\\Other]\r", false},
         {"wide.reg", utf16(v5 + base) + "\x5C\x01]\0"s, false}, // "Padwright" and U+015C
@@ -117,7 +114,6 @@ TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
 
 TEST_F(PortableModeTest, EveryLoadImportsFirstWhilePortable) {
     LoadSlot(s);
-    EXPECT_TRUE(files.commands.empty());
     files.files = {"padwrt.cfg"};
     Start(nullptr);
     LoadSlot(s);
@@ -131,10 +127,8 @@ TEST_F(PortableModeTest, ExportReplacesTheFileOnlyWhenTheEditorSucceededAndWrote
         bool on;
         int exitCode;
         bool writes, startFails, replaced;
-    } rows[] = {{true, 0, true, false, true},
-                {true, 5, true, false, false},
-                {true, 0, false, false, false},
-                {true, 0, true, true, false},
+    } rows[] = {{true, 0, true, false, true},  {true, 5, true, false, false},
+                {true, 0, false, false, false}, {true, 0, true, true, false},
                 {false, 0, true, false, false}};
     for (const auto& row : rows) {
         ResetFakeSystem();
@@ -164,20 +158,18 @@ TEST_F(PortableModeTest, TheCheckBox_ExportsOnlyWithoutAFileAndAsksOnlyAboutTheB
     s.portableOn = false;
     SetPortableMode(s, true, dialog);
     EXPECT_TRUE(files.commands.empty()) << "an existing file is neither imported nor overwritten";
-
     fake.answer = kIdNo;
     SetPortableMode(s, false, dialog);
     ASSERT_EQ(fake.messages.size(), 1u);
     EXPECT_EQ(fake.messages[0].text, kRemoveFileQuestion);
-    EXPECT_EQ(fake.messages[0].buttons, kMbYesNo);
-    EXPECT_EQ(fake.messages[0].owner, dialog);
+    EXPECT_EQ(std::make_pair(fake.messages[0].buttons, fake.messages[0].owner),
+              std::make_pair(kMbYesNo, dialog));
     EXPECT_TRUE(files.files.count("padwrt.cfg")) << "No keeps the file";
     EXPECT_EQ(PortableFile(), "<off>");
     SetPortableMode(s, true, dialog);
     fake.answer = kIdYes;
     SetPortableMode(s, false, dialog);
     EXPECT_FALSE(files.files.count("padwrt.cfg")) << "Yes deletes it";
-
     files.files = {"mine.cfg"};
     ImportPortableFile(s, "mine.cfg");
     ASSERT_EQ(PortableFile(), "mine.cfg");

@@ -58,8 +58,8 @@ TEST_F(SetupCommandsTest, Closing_AsksWhileAnEnabledInputIsHeldAndCancelDiscards
         bool capturing;
         int answer;
         bool closed;
-    } rows[] = {{0, 0, false, kIdOk, true},           {kButton1, 0, false, kIdCancel, false},
-                {kButton1, 0, false, kIdOk, true},    {kButton1, kButton1, false, kIdCancel, true},
+    } rows[] = {{0, 0, false, kIdOk, true},        {kButton1, 0, false, kIdCancel, false},
+                {kButton1, 0, false, kIdOk, true}, {kButton1, kButton1, false, kIdCancel, true},
                 {kButton1, 0, true, kIdCancel, false}};
     for (const auto& row : rows) {
         ResetFakeSystem();
@@ -72,13 +72,13 @@ TEST_F(SetupCommandsTest, Closing_AsksWhileAnEnabledInputIsHeldAndCancelDiscards
         s.engine.currentInput = row.held;
         fake.answer = row.answer;
         view.names = 0;
-        EXPECT_EQ(Close(false), row.closed) << row.held << row.answer;
+        EXPECT_EQ(Close(false), row.closed) << &row - rows;
         EXPECT_FALSE(s.captureActive);
         EXPECT_EQ(view.names, row.capturing ? 1 : 0) << "the key button names its key again";
         EXPECT_EQ(Question(), row.held & ~row.disabled ? kSetupNotReleasedQuestion : "");
         EXPECT_EQ(Edited(), !row.closed);
-        EXPECT_EQ(s.setupDialog, row.closed ? nullptr : dialog);
-        EXPECT_EQ(s.dialogActive, !row.closed);
+        EXPECT_EQ(std::pair(s.setupDialog == dialog, bool(s.dialogActive)),
+                  std::pair(!row.closed, !row.closed));
         EXPECT_TRUE(fake.registry.writes.empty()) << "Cancel stores nothing";
     }
     EXPECT_EQ(fake.messages[0].buttons, kMbOkCancel);
@@ -152,32 +152,22 @@ TEST_F(SetupCommandsTest, DefaultSettings_AsksAndResetsTheKeyMapOnlyOnOk) {
 }
 
 TEST_F(SetupCommandsTest, AJoystickChoiceWithoutSelectionKeepsTheJoystickInUse) {
-    s.joystickId = 0;
+    fake.joystick.caps.numButtons = 32;
     EXPECT_FALSE(ChooseJoystick(s, kNoListSelection, dialog));
     EXPECT_EQ(s.joystickId, 0u);
-    fake.joystick.caps.numButtons = 32;
     EXPECT_TRUE(ChooseJoystick(s, 3, dialog));
-    EXPECT_EQ(s.joystickId, 3u);
-    EXPECT_EQ(fake.joystick.lastCapsId, 3u) << "the new joystick is calibrated";
+    EXPECT_EQ(s.joystickId + fake.joystick.lastCapsId, 6u) << "the new joystick is calibrated";
     EXPECT_EQ(s.calibration.numButtons, 32);
 }
 
-// The messages in the order a user causes them: the setup dialog opens and asks a question, the
-// user switches to a game and comes back, the timing dialog closes back to the setup dialog, the
-// user clicks another program.
-TEST(DialogActivation, EventsStayPausedWhileAWindowOfTheDialogsIsActiveAndFlowInOtherPrograms) {
-    const struct {
-        const char* when;
-        ActivationChange change; // programWide, activated, otherIsOurDialog
-        bool paused;
-    } rows[] = {{"the dialog is activated", {false, true, false}, true},
-                {"it hands the foreground to its question", {false, false, true}, true},
-                {"the user switches to a game, the question open", {true, false, false}, false},
-                {"the user comes back to the question", {true, true, false}, true},
-                {"the timing dialog closes back to the setup dialog", {false, false, true}, true},
-                {"the user clicks another program's window", {false, false, false}, false}};
-    for (const auto& row : rows)
-        EXPECT_EQ(DialogActiveAfter(row.change), row.paused) << row.when;
+// Events stay paused while a window of the dialogs is active (the dialog, its question, the
+// timing dialog closing back to it) and flow while another program's window is.
+TEST(DialogActivation, EventsStayPausedWhileAWindowOfTheDialogsIsActive) {
+    const std::pair<ActivationChange, bool> rows[] = { // programWide, activated, otherIsOurDialog
+        {{false, true, false}, true}, {{false, false, true}, true}, {{true, false, false}, false},
+        {{true, true, false}, true},  {{false, false, false}, false}};
+    for (const auto& [change, paused] : rows)
+        EXPECT_EQ(DialogActiveAfter(change), paused) << &change - &rows[0].first;
 }
 
 // A box's text as one number, digit groups included; small, negative or unreadable values
@@ -187,24 +177,22 @@ TEST(TimingValues, TextToNumberToValidValue) {
         const char* text;
         bool readable;
         int32_t interval, delay;
-    } rows[] = {
-        {"1000", true, 1000, 1000},  {" 250 ", true, 250, 250},     {"1,000", true, 1000, 1000},
-        {"1.000", true, 1000, 1000}, {"1 000", true, 1000, 1000},   {"0", true, 3, 0},
-        {"2", true, 3, 2},           {"3", true, 3, 3},             {"2147483648", true, 3, 3},
-        {"4,294,967,295", true, 3, 3}, {"4294967296", false, 3, 3}, {"", false, 3, 3},
-        {"12a", false, 3, 3},        {"-5", false, 3, 3},           {"1,00", false, 3, 3},
-        {"1000,000", false, 3, 3},   {"1,00,000", false, 3, 3},   {",100", false, 3, 3},         {"1,,000", false, 3, 3},
-        {"1,000,", false, 3, 3}};
+    } rows[] = {{"1000", true, 1000, 1000},  {" 250 ", true, 250, 250},   {"1,000", true, 1000, 1000},
+                {"1.000", true, 1000, 1000}, {"1 000", true, 1000, 1000}, {"0", true, 3, 0},
+                {"2", true, 3, 2},           {"3", true, 3, 3},           {"2147483648", true, 3, 3},
+                {"4,294,967,295", true, 3, 3}, {"4294967296", false, 3, 3}, {"", false, 3, 3},
+                {"12a", false, 3, 3},        {"-5", false, 3, 3},         {"1,00", false, 3, 3},
+                {"1000,000", false, 3, 3},   {"1,00,000", false, 3, 3},   {",100", false, 3, 3},
+                {"1,,000", false, 3, 3},     {"1,000,", false, 3, 3}};
     for (const auto& row : rows) {
         uint32_t number = 0;
         EXPECT_EQ(ReadTimingText(row.text, number), row.readable) << row.text;
         EXPECT_EQ(ValidInterval(row.readable, number), row.interval) << row.text;
         EXPECT_EQ(ValidTypematicDelay(row.readable, number), row.delay) << row.text;
     }
-    EXPECT_TRUE(AcceptSpin(4, -1));
-    EXPECT_FALSE(AcceptSpin(3, -1));
-    EXPECT_FALSE(AcceptSpin(12, -10));
-    EXPECT_TRUE(AcceptSpin(0, 1)) << "a delay typed as 0 can be spun up";
+    EXPECT_EQ(std::vector<bool>({AcceptSpin(4, -1), AcceptSpin(3, -1), AcceptSpin(12, -10),
+                                 AcceptSpin(0, 1)}), // a delay typed as 0 can be spun up
+              std::vector<bool>({true, false, false, true}));
 }
 
 } // namespace
