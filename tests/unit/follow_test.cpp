@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "app/tray.h"
 #include "store/program_list.h"
@@ -23,21 +24,19 @@ Bytes Text(const std::string& text) {
 // Whether a list names the program of an image path, and the first name in a list that is no
 // plain file name ("" when all are).
 TEST(ProgramList, NamesAProgramByItsFileNameAlone) {
-    const struct {
-        const char *list, *image;
-        bool named;
-    } rows[] = {{"game.exe", "C:\\Games\\game.exe", true}, {"GAME.EXE", "c:\\g\\Game.exe", true},
-                {"game", "D:/x/game.exe", true}, // no extension: the .exe
-                {"game", "C:\\g\\game.com", false}, {"game.exe", "C:\\g\\game.exe.bak", false},
-                {"game.exe", "C:\\g\\mygame.exe", false}, {"game.exe", "C:\\game.exe\\", false},
-                {" ;;other.exe ;  game.exe ;", "\\\\?\\C:\\game.exe", true}, {"", "x.exe", false},
-                {"C:\\Games\\game.exe", "C:\\Games\\game.exe", false}, // a folder names nothing
-                {"ga*.exe;game.", "game.exe", false}};
-    for (const auto& r : rows)
-        EXPECT_EQ(ListNamesProgram(r.list, r.image), r.named) << r.list << " / " << r.image;
+    const std::tuple<const char*, const char*, bool> rows[] = { // list, image path, named
+        {"game.exe", "C:\\Games\\game.exe", true}, {"GAME.EXE", "c:\\g\\Game.exe", true},
+        {"game", "D:/x/game.exe", true}, // no extension: the .exe
+        {"game", "C:\\g\\game.com", false}, {"game.exe", "C:\\g\\game.exe.bak", false},
+        {"game.exe", "C:\\g\\mygame.exe", false}, {"game.exe", "C:\\game.exe\\", false},
+        {" ;;other.exe ;  game.exe ;", "\\\\?\\C:\\game.exe", true}, {"", "x.exe", false},
+        {"C:\\Games\\game.exe", "C:\\Games\\game.exe", false}, // a folder names nothing
+        {"ga*.exe;game.", "game.exe", false}};
+    for (const auto& [list, image, named] : rows)
+        EXPECT_EQ(ListNamesProgram(list, image), named) << list << " / " << image;
     const std::pair<const char*, const char*> bad[] = {
-        {"game.exe; other ;;", ""}, {"a.exe;C:\\x\\b.exe;c?.exe", "C:\\x\\b.exe"}, {"a;  b:c ", "b:c"},
-        {"tab\tx.exe", "tab\tx.exe"}, {"game.", "game."}, {"..;x/y", ".."},
+        {"game.exe; other ;;", ""}, {"a.exe;C:\\x\\b.exe;c?.exe", "C:\\x\\b.exe"},
+        {"a;  b:c ", "b:c"}, {"tab\tx.exe", "tab\tx.exe"}, {"game.", "game."}, {"..;x/y", ".."},
         {"\"quoted.exe\"", "\"quoted.exe\""}};
     for (const auto& [list, first] : bad)
         EXPECT_EQ(FirstBadProgram(list), first) << list;
@@ -61,14 +60,8 @@ struct FollowTest : FakeSystemTest {
 };
 
 TEST_F(FollowTest, WhichSlotTheWindowInFrontPutsInUse) {
-    struct Row {
-        const char* what;
-        char inUse;
-        bool pinned, dialogOpen;
-        uint8_t choice;
-        ForegroundWindow w;
-        char target;
-    } rows[] = {
+    // what, slot in use, pinned, setup open, following choice, window in front -> slot to follow
+    const std::tuple<const char*, char, bool, bool, uint8_t, ForegroundWindow, char> rows[] = {
         {"listed", '1', false, false, 1, {true, false, "G", "C:\\g\\game.exe"}, '2'},
         {"listed by the slot in use", '4', false, false, 1, {true, false, "G", "game.exe"}, 0},
         {"not listed", '2', false, false, 1, {true, false, "N", "C:\\notepad.exe"}, '1'},
@@ -84,12 +77,12 @@ TEST_F(FollowTest, WhichSlotTheWindowInFrontPutsInUse) {
         {"dialog open", '1', false, true, 1, {true, false, "G", "game.exe"}, 0},
         {"not stored", '1', false, false, kUnset, {true, false, "G", "game.exe"}, '2'},
     };
-    for (const Row& r : rows) {
-        s.slotDigit = r.inUse;
-        f.pinned = r.pinned;
-        s.setupDialog = r.dialogOpen ? &window : nullptr;
-        s.followChoice = r.choice;
-        EXPECT_EQ(FollowTarget(s, f, r.w), r.target) << r.what;
+    for (const auto& [what, inUse, pinned, dialogOpen, choice, front, target] : rows) {
+        s.slotDigit = inUse;
+        f.pinned = pinned;
+        s.setupDialog = dialogOpen ? &window : nullptr;
+        s.followChoice = choice;
+        EXPECT_EQ(FollowTarget(s, f, front), target) << what;
     }
     s.followChoice = kUnset;
     for (auto& list : f.lists)
