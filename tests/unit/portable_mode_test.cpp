@@ -1,5 +1,7 @@
 #include "store/portable_mode.h"
 
+#include <tuple>
+
 #include "store/portable_file.h"
 #include "store/registry_layout.h"
 #include "store/slot_store.h"
@@ -28,13 +30,9 @@ struct PortableModeTest : FakeSystemTest {
 TEST_F(PortableModeTest, Start_TheBuiltInFileOrAnImportedCommandLineFile) {
     const std::string mine = "C:\\my settings.cfg", sys = "C:\\Windows\\system32";
     const std::string importMine = kTool + "reg import \"" + mine + "\"";
-    const struct {
-        std::set<std::string> files;
-        const char* argument;
-        int exitCode;
-        std::string systemDirectory, portable;
-        Commands commands;
-    } rows[] = {
+    // files, argument, reg.exe's exit code, system directory -> portable file, commands run
+    const std::tuple<std::set<std::string>, const char*, int, std::string, std::string, Commands>
+        rows[] = {
         {{}, "missing.cfg", 0, sys, "<off>", {}},
         {{"padwrt.cfg", mine}, mine.c_str(), 0, sys, "padwrt.cfg", {kImportBuiltIn}},
         {{"padwrt.cfg"}, nullptr, 1, sys, "padwrt.cfg", {kImportBuiltIn}},
@@ -44,14 +42,14 @@ TEST_F(PortableModeTest, Start_TheBuiltInFileOrAnImportedCommandLineFile) {
         {{mine}, mine.c_str(), 0, "", "<off>", {}}, // no reg.exe is looked for
         {{mine}, mine.c_str(), 0, "D:\\", mine, {"D:\\reg.exe|reg import \"" + mine + "\""}},
     };
-    for (const auto& row : rows) {
+    for (const auto& [present, argument, exitCode, directory, portable, commands] : rows) {
         ResetFakeSystem();
-        files.files = row.files;
-        files.exitCode = row.exitCode;
-        files.systemDirectory = row.systemDirectory;
-        Start(row.argument);
-        EXPECT_EQ(PortableFile(), row.portable) << row.portable;
-        EXPECT_EQ(files.commands, row.commands) << row.portable;
+        files.files = present;
+        files.exitCode = exitCode;
+        files.systemDirectory = directory;
+        Start(argument);
+        EXPECT_EQ(PortableFile(), portable) << argument;
+        EXPECT_EQ(files.commands, commands) << portable;
         EXPECT_EQ(RegistryRoot(s) == RegistryHive::CurrentUser, s.portableOn);
     }
 }
@@ -69,11 +67,7 @@ TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
     const std::string base = "[HKEY_CURRENT_USER\\SOFTWARE\\Orvanelk\\Padwright";
     const std::string run = "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]"
                             "\r\n\"Padwright\"=\"C:\\\\Users\\\\Public\\\\evil.exe\"\r\n";
-    const struct {
-        const char* name;
-        std::string bytes;
-        bool imported;
-    } rows[] = {
+    const std::tuple<const char*, std::string, bool> rows[] = { // file, contents, imported
         {"notes.cfg", "These are my notes", false}, {"empty.cfg", "", false},
         {"win31.reg", "REGEDIT\r\nHKEY_CLASSES_ROOT\\.cfg = evil\r\n", false},
         {"late.reg", "\r\n" + v5, false}, {"v4.reg", "REGEDIT4\r\n", true},
@@ -94,12 +88,12 @@ TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
         {"wide.reg", utf16(v5 + base) + "\x5C\x01]\0"s, false}, // "Padwright" and U+015C
         {"huge.reg", v5 + base + "]\r\n" + std::string(kMaxPortableFileBytes, ' '), false},
     };
-    for (const auto& row : rows) {
-        files.files.insert(row.name);
-        files.contents[row.name] = row.bytes;
-        Start(row.name);
-        EXPECT_EQ(PortableFile(), row.imported ? row.name : "<off>") << row.name;
-        EXPECT_EQ(files.commands.size() == 1, row.imported) << row.name;
+    for (const auto& [name, bytes, imported] : rows) {
+        files.files.insert(name);
+        files.contents[name] = bytes;
+        Start(name);
+        EXPECT_EQ(PortableFile(), imported ? name : "<off>") << name;
+        EXPECT_EQ(files.commands.size() == 1, imported) << name;
         files.commands.clear();
     }
     // The built-in file still decides the mode, and the next export replaces what it held.
@@ -121,31 +115,27 @@ TEST_F(PortableModeTest, EveryLoadImportsFirstWhilePortable) {
 }
 
 // The export goes to a fresh file that replaces the portable file only when reg.exe succeeded
-// and wrote it; the previous file stays otherwise.
+// and wrote it. Rows: portable, exit code, file written, start failed -> replaced.
 TEST_F(PortableModeTest, ExportReplacesTheFileOnlyWhenTheEditorSucceededAndWroteIt) {
-    const struct {
-        bool on;
-        int exitCode;
-        bool writes, startFails, replaced;
-    } rows[] = {{true, 0, true, false, true},  {true, 5, true, false, false},
-                {true, 0, false, false, false}, {true, 0, true, true, false},
-                {false, 0, true, false, false}};
-    for (const auto& row : rows) {
+    const std::tuple<bool, int, bool, bool, bool> rows[] = {
+        {true, 0, true, false, true},   {true, 5, true, false, false}, {true, 0, false, false, false},
+        {true, 0, true, true, false},   {false, 0, true, false, false}};
+    for (const auto& [on, exitCode, writes, startFails, replaced] : rows) {
         ResetFakeSystem();
         files.files = {"padwrt.cfg"};
         files.contents["padwrt.cfg"] = "previous";
         Start(nullptr);
-        s.portableOn = row.on;
-        if (row.on) // left by an export that was cut short
+        s.portableOn = on;
+        if (on) // left by an export that was cut short
             files.files.insert("padwrt.cfg.new");
         files.commands.clear();
-        files.exitCode = row.exitCode;
-        files.exportWritesFile = row.writes;
-        files.startFails = row.startFails;
+        files.exitCode = exitCode;
+        files.exportWritesFile = writes;
+        files.startFails = startFails;
         ExportPortableFile(s);
-        EXPECT_EQ(files.commands, row.on ? Commands{kExportBuiltIn} : Commands{});
+        EXPECT_EQ(files.commands, on ? Commands{kExportBuiltIn} : Commands{});
         EXPECT_EQ(files.files, (std::set<std::string>{"padwrt.cfg"})) << "no fresh file left";
-        EXPECT_EQ(files.contents["padwrt.cfg"] != "previous", row.replaced) << row.exitCode;
+        EXPECT_EQ(files.contents["padwrt.cfg"] != "previous", replaced) << exitCode;
     }
 }
 
