@@ -1,6 +1,7 @@
 #include "ui/setup_commands.h"
 
 #include <cstring>
+#include <tuple>
 
 #include "store/portable_mode.h"
 #include "store/registry_layout.h"
@@ -53,36 +54,33 @@ struct SetupCommandsTest : FakeSystemTest {
 // An enabled input held while the dialog closes would go on typing: the user is asked first.
 // A key capture still running would take the click on the question's button for the row's key.
 TEST_F(SetupCommandsTest, Closing_AsksWhileAnEnabledInputIsHeldAndCancelDiscardsTheEdits) {
-    const struct {
-        InputWord held, disabled;
-        bool capturing;
-        int answer;
-        bool closed;
-    } rows[] = {{0, 0, false, kIdOk, true},        {kButton1, 0, false, kIdCancel, false},
-                {kButton1, 0, false, kIdOk, true}, {kButton1, kButton1, false, kIdCancel, true},
-                {kButton1, 0, true, kIdCancel, false}};
-    for (const auto& row : rows) {
+    // held, disabled, capturing, answer -> closed
+    const std::tuple<InputWord, InputWord, bool, int, bool> rows[] = {
+        {0, 0, false, kIdOk, true},        {kButton1, 0, false, kIdCancel, false},
+        {kButton1, 0, false, kIdOk, true}, {kButton1, kButton1, false, kIdCancel, true},
+        {kButton1, 0, true, kIdCancel, false}};
+    for (const auto& [held, disabled, capturing, answer, closed] : rows) {
         ResetFakeSystem();
         ResetKeyMapDefaults(s, ScanCodeOfKey);
         LoadSlot(s);
         OpenAndEdit();
-        s.enabledMask = s.enabledMask & ~row.disabled;
-        if (row.capturing)
+        s.enabledMask = s.enabledMask & ~disabled;
+        if (capturing)
             BeginKeyCapture(s, d, keys, KeyButtonId(3));
-        s.engine.currentInput = row.held;
-        fake.answer = row.answer;
+        s.engine.currentInput = held;
+        fake.answer = answer;
         view.names = 0;
-        EXPECT_EQ(Close(false), row.closed) << &row - rows;
+        EXPECT_EQ(Close(false), closed) << held << " " << answer;
         EXPECT_FALSE(s.captureActive);
-        EXPECT_EQ(view.names, row.capturing ? 1 : 0) << "the key button names its key again";
-        EXPECT_EQ(Question(), row.held & ~row.disabled ? kSetupNotReleasedQuestion : "");
-        EXPECT_EQ(Edited(), !row.closed);
+        EXPECT_EQ(view.names, capturing ? 1 : 0) << "the key button names its key again";
+        EXPECT_EQ(Question(), held & ~disabled ? kSetupNotReleasedQuestion : "");
+        EXPECT_EQ(Edited(), !closed);
         EXPECT_EQ(std::pair(s.setupDialog == dialog, bool(s.dialogActive)),
-                  std::pair(!row.closed, !row.closed));
+                  std::pair(!closed, !closed));
         EXPECT_TRUE(fake.registry.writes.empty()) << "Cancel stores nothing";
     }
-    EXPECT_EQ(fake.messages[0].buttons, kMbOkCancel);
-    EXPECT_EQ(fake.messages[0].owner, dialog);
+    EXPECT_EQ(std::pair(fake.messages[0].buttons, fake.messages[0].owner),
+              std::pair(kMbOkCancel, dialog));
 }
 
 // Without the right to write the machine's key OK stores for the user; only a save that stores
@@ -119,9 +117,8 @@ TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheS
     ASSERT_EQ(fake.process.commands.size(), 1u);
     EXPECT_NE(fake.process.commands[0].find("|reg export "), std::string::npos);
     EXPECT_FALSE(fake.registry.Get(RegistryHive::CurrentUser, kBaseKeyPath, "keymap").empty());
-    const std::string& exported = fake.process.contents["padwrt.cfg"];
-    EXPECT_EQ(exported.substr(exported.rfind('\n') + 1), std::to_string(fake.registry.writes.size()))
-        << "exported after the save";
+    const std::string& exported = fake.process.contents["padwrt.cfg"]; // ends in the writes before
+    EXPECT_EQ(exported.substr(exported.rfind('\n') + 1), std::to_string(fake.registry.writes.size()));
 }
 
 // The defaults replace every entry beyond the ten default rows as well (high mask bits too) but
@@ -173,22 +170,20 @@ TEST(DialogActivation, EventsStayPausedWhileAWindowOfTheDialogsIsActive) {
 // A box's text as one number, digit groups included; small, negative or unreadable values
 // become 3, except a typematic delay of 0. The spin steps down to 3 and no further.
 TEST(TimingValues, TextToNumberToValidValue) {
-    const struct {
-        const char* text;
-        bool readable;
-        int32_t interval, delay;
-    } rows[] = {{"1000", true, 1000, 1000},  {" 250 ", true, 250, 250},   {"1,000", true, 1000, 1000},
-                {"1.000", true, 1000, 1000}, {"1 000", true, 1000, 1000}, {"0", true, 3, 0},
-                {"2", true, 3, 2},           {"3", true, 3, 3},           {"2147483648", true, 3, 3},
-                {"4,294,967,295", true, 3, 3}, {"4294967296", false, 3, 3}, {"", false, 3, 3},
-                {"12a", false, 3, 3},        {"-5", false, 3, 3},         {"1,00", false, 3, 3},
-                {"1000,000", false, 3, 3},   {"1,00,000", false, 3, 3},   {",100", false, 3, 3},
-                {"1,,000", false, 3, 3},     {"1,000,", false, 3, 3}};
-    for (const auto& row : rows) {
-        uint32_t number = 0;
-        EXPECT_EQ(ReadTimingText(row.text, number), row.readable) << row.text;
-        EXPECT_EQ(ValidInterval(row.readable, number), row.interval) << row.text;
-        EXPECT_EQ(ValidTypematicDelay(row.readable, number), row.delay) << row.text;
+    const std::tuple<const char*, int32_t, int32_t> readable[] = { // text, interval, delay
+        {"1000", 1000, 1000},  {" 250 ", 250, 250},   {"1,000", 1000, 1000}, {"1.000", 1000, 1000},
+        {"1 000", 1000, 1000}, {"0", 3, 0},           {"2", 3, 2},           {"3", 3, 3},
+        {"2147483648", 3, 3},  {"4,294,967,295", 3, 3}};
+    uint32_t number = 0;
+    for (const auto& [text, interval, delay] : readable) {
+        EXPECT_TRUE(ReadTimingText(text, number)) << text;
+        EXPECT_EQ(std::pair(ValidInterval(true, number), ValidTypematicDelay(true, number)),
+                  std::pair(interval, delay)) << text;
+    }
+    for (const char* text : {"4294967296", "", "12a", "-5", "1,00", "1000,000", "1,00,000", ",100",
+                             "1,,000", "1,000,"}) {
+        EXPECT_FALSE(ReadTimingText(text, number)) << text;
+        EXPECT_EQ(ValidInterval(false, number) + ValidTypematicDelay(false, number), 6) << text;
     }
     EXPECT_EQ(std::vector<bool>({AcceptSpin(4, -1), AcceptSpin(3, -1), AcceptSpin(12, -10),
                                  AcceptSpin(0, 1)}), // a delay typed as 0 can be spun up
