@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <tuple>
 
 #include "tests/unit/fixture.h"
 #include "ui/grid_layout.h"
@@ -88,109 +89,85 @@ constexpr HookMessage SysDown(uint32_t vk, bool extended) {
 }
 constexpr uint32_t kWaiting = 0x1000; // a key-down waits in the queue, not yet past the hook
 
-// Messages seen by the hook before the capture begins and after, the keys reported down when
-// the step runs, and how many 50 ms ticks it runs for (0: one step for another message) ->
-// the key and scan byte taken (vk 0: none yet) and whether the message is finished.
-// The highest key down wins, so a held modifier gives its left or right code; a quick tap is up
-// again before the step runs and its key-down message tells the side. Enter and the left and
-// right mouse buttons would also act on the dialog. In the active dialog a key is taken once
-// its own message, which alone tells an extended key, has passed the hook (mouse buttons, which
-// send none, at once, other keys after two ticks); Wine's key state may lag behind a key-down
-// message: its key is taken.
+// Rows: dialog active, messages the hook saw before the capture began and after, keys down,
+// 50 ms ticks run (0: one step for another message) -> key and scan byte taken (vk 0: none yet),
+// message finished. The highest key down wins, a quick tap's key-down message tells its side;
+// Enter and the left and right mouse buttons finish the message. In the active dialog a key is
+// taken once its message has passed the hook (mouse buttons at once, other keys after two ticks).
 TEST_F(KeyCaptureTest, TheKeyTakenFromTheKeyStateAndTheHooksMessages) {
-    const struct {
-        bool active;
-        std::vector<HookMessage> before, after;
-        std::vector<uint32_t> down;
-        int ticks;
-        uint32_t vk, scan;
-        bool finished;
-    } rows[] = {
-        {false, {}, {}, {16, 160, 'A'}, 0, 160, 0x2A, false},
-        {false, {}, {}, {'A', 'C'}, 0, 'C', 0, false},
-        {false, {}, {Down(16, 0x2A)}, {}, 0, 160, 0x2A, false},
-        {false, {}, {Down(16, 0x36)}, {}, 0, 161, 0x36, false},
-        {false, {}, {Down(17, 0x1D)}, {}, 0, 162, 0x1D, false},
-        {false, {}, {Down(17, 0x1D, true)}, {}, 0, 163, 0x80, false},
-        {false, {}, {SysDown(18, false)}, {}, 0, 164, 0, false},
-        {false, {}, {SysDown(18, true)}, {}, 0, 165, 0x80, false},
-        {false, {}, {Down(16, 0x36)}, {16}, 0, 161, 0x36, false},
-        {false, {}, {Down('A')}, {17}, 0, 162, 0x1D, false},
-        {false, {}, {}, {13}, 0, 13, 0x1C, true},
-        {false, {}, {}, {1}, 0, 1, 0, true},
-        {false, {}, {}, {2}, 0, 2, 0, true},
-        {false, {}, {}, {4}, 0, 4, 0, false},
-        {false, {}, {}, {32}, 0, 32, 0, false},
-        {false, {Down(45, 0, true), {kWmKeyUp, 45, 0}}, {}, {45}, 0, 45, 0xD2, false},
-        {true, {Down(46, 0, true)}, {}, {45}, 2, 0, 0, false},
-        {true, {}, {}, {45 | kWaiting}, 3, 0, 0, false},
-        {true, {Down(46, 0, true)}, {Down(45)}, {45}, 0, 45, 0x52, false},
-        {true, {}, {}, {1}, 0, 1, 0, true},
-        {true, {}, {}, {44}, 2, 0, 0, false},
-        {true, {}, {}, {44}, 3, 44, 0, false},
-        {true, {Down('Q')}, {}, {}, 0, 0, 0, false},
-        {true, {}, {Down(13)}, {}, 0, 13, 0x1C, true},
-        {true, {}, {Down('B')}, {160}, 0, 160, 0x2A, false},
-    };
+    using Messages = std::vector<HookMessage>;
+    const std::tuple<bool, Messages, Messages, std::vector<uint32_t>, int, uint32_t, uint32_t, bool>
+        rows[] = {
+            {false, {}, {}, {16, 160, 'A'}, 0, 160, 0x2A, false},
+            {false, {}, {}, {'A', 'C'}, 0, 'C', 0, false},
+            {false, {}, {Down(16, 0x2A)}, {}, 0, 160, 0x2A, false},
+            {false, {}, {Down(16, 0x36)}, {}, 0, 161, 0x36, false},
+            {false, {}, {Down(17, 0x1D)}, {}, 0, 162, 0x1D, false},
+            {false, {}, {Down(17, 0x1D, true)}, {}, 0, 163, 0x80, false},
+            {false, {}, {SysDown(18, false)}, {}, 0, 164, 0, false},
+            {false, {}, {SysDown(18, true)}, {}, 0, 165, 0x80, false},
+            {false, {}, {Down(16, 0x36)}, {16}, 0, 161, 0x36, false},
+            {false, {}, {Down('A')}, {17}, 0, 162, 0x1D, false},
+            {false, {}, {}, {13}, 0, 13, 0x1C, true}, {false, {}, {}, {1}, 0, 1, 0, true},
+            {false, {}, {}, {2}, 0, 2, 0, true},      {false, {}, {}, {4}, 0, 4, 0, false},
+            {false, {}, {}, {32}, 0, 32, 0, false},   {true, {}, {}, {1}, 0, 1, 0, true},
+            {false, {Down(45, 0, true), {kWmKeyUp, 45, 0}}, {}, {45}, 0, 45, 0xD2, false},
+            {true, {Down(46, 0, true)}, {}, {45}, 2, 0, 0, false},
+            {true, {}, {}, {45 | kWaiting}, 3, 0, 0, false},
+            {true, {Down(46, 0, true)}, {Down(45)}, {45}, 0, 45, 0x52, false},
+            {true, {}, {}, {44}, 2, 0, 0, false},     {true, {}, {}, {44}, 3, 44, 0, false},
+            {true, {Down('Q')}, {}, {}, 0, 0, 0, false},
+            {true, {}, {Down(13)}, {}, 0, 13, 0x1C, true},
+            {true, {}, {Down('B')}, {160}, 0, 160, 0x2A, false}};
     for (const auto& row : rows) {
+        const auto& [active, before, after, down, ticks, vk, scan, finishes] = row;
         SCOPED_TRACE(&row - rows);
         ResetFakeSystem();
         ResetKeyMapDefaults(s, ScanCodeOfKey);
         d.extendedKeyFlag = false;
-        s.dialogActive = row.active;
-        for (const HookMessage& m : row.before)
+        s.dialogActive = active;
+        for (const HookMessage& m : before)
             NoteKeyMessage(d, keys, m.message, m.vk, m.lParam);
         Begin(1);
-        for (const HookMessage& m : row.after)
+        for (const HookMessage& m : after)
             NoteKeyMessage(d, keys, m.message, m.vk, m.lParam);
-        for (uint32_t vk : row.down)
-            PressKey(vk & 0xFF), dialog.keyDownWaiting = (vk & kWaiting) != 0;
-        bool finished = row.ticks == 0 && Message();
-        for (int tick = 0; tick < row.ticks; ++tick)
+        for (uint32_t key : down)
+            PressKey(key & 0xFF), dialog.keyDownWaiting = (key & kWaiting) != 0;
+        bool finished = ticks == 0 && Message();
+        for (int tick = 0; tick < ticks; ++tick)
             finished = Message(true);
-        EXPECT_EQ(s.captureActive, row.vk == 0);
-        const uint32_t taken = row.vk ? row.vk << 8 | row.scan : 40 << 8 | 0x50; // or the default
+        EXPECT_EQ(s.captureActive, vk == 0);
+        const uint32_t taken = vk ? vk << 8 | scan : 40 << 8 | 0x50; // or the default
         EXPECT_EQ(uint32_t(Entry(1).vk << 8 | Entry(1).scan), taken);
-        EXPECT_EQ(finished, row.finished);
+        EXPECT_EQ(finished, finishes);
     }
 }
 
-// Writing the key's name makes the dialog run messages at once, each of them a capture step
-// while the capture still runs; the key is still down, so every step would write the entry and
-// the name again, without end.
-TEST_F(KeyCaptureTest, AStepRunFromTheDialogsOwnWritesNeverCapturesTheKeyAgain) {
+// Writing a control runs a nested step at once. The key is still down, so every nested step
+// would capture it again, without end; and a key found in a nested step while the row's check
+// boxes are written must not have the outer step's older chord written over the row.
+TEST_F(KeyCaptureTest, StepsRunFromTheDialogsOwnWritesNeitherRecaptureNorOverwriteTheRow) {
     int nested = 0;
-    dialog.onWrite = [&] {
-        if (++nested < 1000)
-            Message();
-    };
+    dialog.onWrite = [&] { ++nested < 1000 && Message(); };
     Begin(2);
     Hold(kButton1);
     PressKey('A');
     Message();
-    EXPECT_EQ(std::make_pair(dialog.nameWrites, dialog.checkWrites), std::make_pair(1, kGridColumns));
-    EXPECT_FALSE(s.captureActive);
+    EXPECT_EQ(dialog.nameWrites * 1000 + dialog.checkWrites, 1000 + kGridColumns) << "once each";
     EXPECT_EQ(Entry(2).vk, 'A');
-}
-
-// A key going down while the row's check boxes are written: the nested step takes it with the
-// chord held then, and the outer step, which read the joystick earlier, stops writing its older
-// chord over the row.
-TEST_F(KeyCaptureTest, AKeyFoundInANestedStepLeavesTheRowShowingTheChordItStored) {
-    int writes = 0;
+    EXPECT_FALSE(s.captureActive);
+    PressKey('A', false);
+    nested = 0;
     dialog.onWrite = [&] {
-        if (++writes == 3) {
-            Hold(kButton1 | kXLeft);
-            PressKey('C');
-            Message();
-        }
+        if (++nested == 3)
+            Hold(kButton1 | kXLeft), PressKey('C'), Message();
     };
     Begin(4);
     Hold(kButton1 | Button(2));
     EXPECT_FALSE(Message());
     EXPECT_EQ(ChordMask(Entry(4)), kButton1 | kXLeft);
     EXPECT_EQ(dialog.RowChord(4), kButton1 | kXLeft);
-    EXPECT_EQ(dialog.nameWrites, 1);
+    EXPECT_EQ(dialog.nameWrites, 2);
 }
 
 TEST_F(KeyCaptureTest, StartingReleasesWhatChordsHoldAndEndingWithoutAKeyRestoresTheRow) {
