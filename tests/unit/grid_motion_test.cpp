@@ -42,7 +42,6 @@ TEST_F(GridMotionTest, ChordEditWritesTheRowsEntryAndRecomputesTheZoneMode) {
     ASSERT_TRUE(ApplyChordEdit(s, d.grid, 2, mask));
     const KeyMapEntry e = Entry(7);
     EXPECT_EQ(ChordMask(e), 0x10003u);
-    EXPECT_EQ(e.bitCount, 3);
     EXPECT_EQ(e.vk << 8 | e.reserved, 7 << 8 | 248) << "key and reserved byte kept";
     EXPECT_EQ(s.zoneMode, 1) << "both X directions";
     EXPECT_FALSE(ApplyChordEdit(s, d.grid, 30, mask)) << "beyond the visible rows";
@@ -52,8 +51,7 @@ TEST_F(GridMotionTest, MinusAndPlusStayWithinLimitsKeepThePageFullAndBringTheEnt
     s.keyMap.keyCount = 1;
     EXPECT_FALSE(RemoveRow(s, d.grid));
     s.keyMap.keyCount = 128;
-    EXPECT_FALSE(AddRow(s));
-    EXPECT_EQ(s.keyMap.keyCount, 128);
+    EXPECT_FALSE(AddRow(s) || s.keyMap.keyCount != 128);
     s.keyMap.keyCount = 6;
     const KeyMapEntry before = Entry(5);
     RemoveRow(s, d.grid);
@@ -71,10 +69,9 @@ TEST(KeyNames, MouseButtonsHaveFixedNamesOnlySpaceTakesTheFocusAndListLabelsAreT
     for (uint8_t vk = 1; vk < 8; ++vk) // the mouse buttons, but not Cancel (3)
         EXPECT_EQ(std::string(KeyNameText(vk, "Name")) == "Name", vk == 3) << int{vk};
     EXPECT_STREQ(KeyNameText(65, ""), "") << "a key without a name leaves the button empty";
-    EXPECT_TRUE(KeyNameTakesFocus(32));
-    EXPECT_FALSE(KeyNameTakesFocus(13));
-    EXPECT_EQ(KeyNameLParam(0x1E), 0x1E0000u);
-    EXPECT_EQ(KeyNameLParam(0xC8), 0x01480000u) << "extended flag to bit 24";
+    EXPECT_TRUE(KeyNameTakesFocus(32) && !KeyNameTakesFocus(13));
+    EXPECT_EQ(std::pair(KeyNameLParam(0x1E), KeyNameLParam(0xC8)), std::pair(0x1E0000u, 0x1480000u))
+        << "extended flag to bit 24";
     char label[kJoystickLabelSize];
     JoystickLabel(9, label);
     EXPECT_STREQ(label, " 9");
@@ -100,7 +97,6 @@ TEST_F(GridMotionTest, PressAsksForADragOnlyInAVisibleRowWhileNoDragRuns) {
     EXPECT_FALSE(BeginPress(s, d.grid, 75)) << "above row 0's band is no row";
     EXPECT_TRUE(BeginPress(s, d.grid, 325)) << "row 9";
     EXPECT_FALSE(BeginPress(s, d.grid, 326)) << "row 10 is not visible";
-    EXPECT_EQ(d.grid.dragSourceRow, 10);
     d.grid.dragActive = 1;
     EXPECT_FALSE(BeginPress(s, d.grid, 150));
     EXPECT_EQ(d.grid.dragSourceRow, 10);
