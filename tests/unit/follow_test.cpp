@@ -19,8 +19,7 @@ constexpr uint8_t kUnset = kFollowNotStored;
 
 Bytes Text(const std::string& text) { return Bytes(text.c_str(), text.c_str() + text.size() + 1); }
 
-// Whether a list names the program of an image path, and the first name in a list that is no
-// plain file name ("" when all are).
+// Whether a list names an image path's program; the first name that is no plain file name.
 TEST(ProgramList, NamesAProgramByItsFileNameAlone) {
     const std::tuple<const char*, const char*, bool> rows[] = { // list, image path, named
         {"game.exe", "C:\\Games\\game.exe", true}, {"GAME.EXE", "c:\\g\\Game.exe", true},

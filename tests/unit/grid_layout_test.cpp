@@ -4,9 +4,7 @@
 
 namespace {
 
-// The template on screen: frame 3 pixels wide, half non-client height 13 (caption and top frame
-// 23), key button 23 pixels high (row pitch 25), header check box j 12 pixels wide at client x
-// 250 + 15 j.
+// The template: frame 3, half non-client height 13, key button 23 high, header j at 250 + 15 j.
 constexpr int32_t kWinTop = 40, kFrameDx = 3, kFrameDy = 13, kClientLeft = 150 + kFrameDx;
 constexpr int32_t kClientTop = kWinTop + 2 * kFrameDy - kFrameDx;
 constexpr int32_t kKeyTop = 72, kHeaderTop = 55, kScrollBarWidth = 15;
@@ -63,8 +61,7 @@ struct GridLayoutTest : FakeSystemTest {
     }
 };
 
-// Plan invariants (row spacing, identifiers, header visibility, scroll range) are checked by the
-// grid layout fuzzer; these tests pin the measured template's numbers.
+// The grid layout fuzzer checks the plan's invariants; these tests pin the template's numbers.
 TEST(GridArithmetic, RowPitchAndPageRowsFromTheMeasuredKeyButtonAndWorkArea) {
     constexpr int32_t kLow = INT32_MIN, kHigh = INT32_MAX;
     EXPECT_EQ(RowPitch(23), 25);
@@ -98,9 +95,7 @@ TEST_F(GridLayoutTest, FirstBuildOfTheDefaultMapAddsTenRowsWithoutScrollBar) {
     EXPECT_EQ(RowCheckBoxRect(p, 4, 16).x, 250 + 15 * 16);
 }
 
-// The template stacks the controls below the grid closer than a pitch (in pitches: the check
-// boxes at 2.16, the joystick label at 2.29, the joystick list and the buttons at 2.79); each build
-// parts them into two lines below the rows, whatever the caption's height.
+// The template's controls below the grid, under a pitch apart, part into two pitch lines.
 TEST_F(GridLayoutTest, ControlsBelowTheGridStandOnTwoPitchLinesBelowTheRows) {
     for (int32_t caption : {18, 25, 40}) {
         SCOPED_TRACE(caption);
@@ -116,8 +111,7 @@ TEST_F(GridLayoutTest, ControlsBelowTheGridStandOnTwoPitchLinesBelowTheRows) {
     }
 }
 
-// "-" with all rows visible lifts the controls below by a pitch; "+" beyond the page only widens
-// the scroll range.
+// "-" with all rows visible lifts what is below by a pitch; "+" beyond the page moves nothing.
 TEST_F(GridLayoutTest, MinusAndPlusMoveTheControlsBelowOnlyWhileAllRowsAreVisible) {
     const GridPlan ten = Build();
     s.keyMap.keyCount = 9;

@@ -14,8 +14,7 @@ constexpr uint8_t kScanOfA = 0x1E;
 constexpr uint32_t kWmKeyDown = 0x0100, kWmKeyUp = 0x0101, kWmSysKeyDown = 0x0104;
 constexpr uint64_t kExtendedBit = uint64_t{1} << 24;
 
-// The dialog as key capture sees it, every write counted; a write may run a nested step first,
-// as writing a control does to a dialog whose procedure starts every message with a step.
+// The dialog as key capture sees it, writes counted; a write may run a nested step first.
 struct FakeCaptureDialog : CaptureView {
     std::map<int, bool> checks;
     std::map<int, std::pair<uint8_t, uint8_t>> names; // key button: vk, scan
@@ -143,9 +142,7 @@ TEST_F(KeyCaptureTest, TheKeyTakenFromTheKeyStateAndTheHooksMessages) {
     }
 }
 
-// Writing a control runs a nested step at once. The key is still down, so every nested step
-// would capture it again, without end; and a key found in a nested step while the row's check
-// boxes are written must not have the outer step's older chord written over the row.
+// Nested steps neither capture the held key again without end nor see their chord overwritten.
 TEST_F(KeyCaptureTest, StepsRunFromTheDialogsOwnWritesNeitherRecaptureNorOverwriteTheRow) {
     int nested = 0;
     dialog.onWrite = [&] { ++nested < 1000 && Message(); };

@@ -25,8 +25,7 @@ struct PortableModeTest : FakeSystemTest {
     }
 };
 
-// The built-in file decides the mode, even when its import fails; a file named on the command
-// line becomes the portable file only when reg.exe, found in the system directory, imports it.
+// The built-in file decides the mode; a named file only once the system's reg.exe imported it.
 TEST_F(PortableModeTest, Start_TheBuiltInFileOrAnImportedCommandLineFile) {
     const std::string mine = "C:\\my settings.cfg", sys = "C:\\Windows\\system32";
     const std::string importMine = kTool + "reg import \"" + mine + "\"";
@@ -54,9 +53,7 @@ TEST_F(PortableModeTest, Start_TheBuiltInFileOrAnImportedCommandLineFile) {
     }
 }
 
-// reg.exe imports whatever keys a file names: only an export of the base key and the keys below
-// it under the current user is imported. Anything else named on the command line stays the
-// user's own file.
+// reg.exe imports any key a file names: only an export of the user's base key tree is imported.
 TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
     const auto utf16 = [](const std::string& text, std::string wide = "\xFF\xFE") {
         for (const char c : text)
@@ -114,8 +111,7 @@ TEST_F(PortableModeTest, EveryLoadImportsFirstWhilePortable) {
     EXPECT_EQ(files.commands, (Commands{kImportBuiltIn, kImportBuiltIn}));
 }
 
-// The export goes to a fresh file that replaces the portable file only when reg.exe succeeded
-// and wrote it. Rows: portable, exit code, file written, start failed -> replaced.
+// Rows: portable, exit code, fresh file written, start failed -> the portable file replaced.
 TEST_F(PortableModeTest, ExportReplacesTheFileOnlyWhenTheEditorSucceededAndWroteIt) {
     const std::tuple<bool, int, bool, bool, bool> rows[] = {
         {true, 0, true, false, true},   {true, 5, true, false, false}, {true, 0, false, false, false},

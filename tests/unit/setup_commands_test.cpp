@@ -51,8 +51,7 @@ struct SetupCommandsTest : FakeSystemTest {
     std::string Question() const { return fake.messages.empty() ? "" : fake.messages[0].text; }
 };
 
-// An enabled input held while the dialog closes would go on typing: the user is asked first.
-// A key capture still running would take the click on the question's button for the row's key.
+// A held enabled input would go on typing, a running capture would take the answer's click.
 TEST_F(SetupCommandsTest, Closing_AsksWhileAnEnabledInputIsHeldAndCancelDiscardsTheEdits) {
     // held, disabled, capturing, answer -> closed
     const std::tuple<InputWord, InputWord, bool, int, bool> rows[] = {
@@ -83,8 +82,7 @@ TEST_F(SetupCommandsTest, Closing_AsksWhileAnEnabledInputIsHeldAndCancelDiscards
               std::pair(kMbOkCancel, dialog));
 }
 
-// Without the right to write the machine's key OK stores for the user; only a save that stores
-// nowhere says so, and the dialog stays open with the edits.
+// Only a save that stores nowhere says so, and the dialog stays open with the edits.
 TEST_F(SetupCommandsTest, Ok_WithoutTheMachinesKeyStoresForTheUserAndOnlyStoringNowhereSaysSo) {
     fake.registry.localMachineReadOnly = true;
     OpenAndEdit();
@@ -118,8 +116,7 @@ TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheS
     EXPECT_EQ(exported.substr(exported.rfind('\n') + 1), std::to_string(fake.registry.writes.size()));
 }
 
-// The defaults replace every entry beyond the ten default rows as well (high mask bits too) but
-// keep the reserved bytes and the timing, which has its own Default.
+// Every entry is reset, high mask bits too; reserved bytes and timing (own Default) are kept.
 TEST_F(SetupCommandsTest, DefaultSettings_AsksAndResetsTheKeyMapOnlyOnOk) {
     OpenAndEdit();
     KeyMapEntry e = {0x30000, 1u << 8, 'A', 0x1E, 3, 0x5A};
@@ -152,8 +149,7 @@ TEST_F(SetupCommandsTest, AJoystickChoiceWithoutSelectionKeepsTheJoystickInUse) 
     EXPECT_EQ(s.calibration.numButtons, 32);
 }
 
-// Events stay paused while a window of the dialogs is active (the dialog, its question, the
-// timing dialog closing back to it) and flow while another program's window is.
+// Events pause while a window of the dialogs is active, and flow in other programs.
 TEST(DialogActivation, EventsStayPausedWhileAWindowOfTheDialogsIsActive) {
     const std::pair<ActivationChange, bool> rows[] = { // programWide, activated, otherIsOurDialog
         {{false, true, false}, true}, {{false, false, true}, true}, {{true, false, false}, false},
@@ -162,8 +158,7 @@ TEST(DialogActivation, EventsStayPausedWhileAWindowOfTheDialogsIsActive) {
         EXPECT_EQ(DialogActiveAfter(change), paused) << &change - &rows[0].first;
 }
 
-// A box's text as one number, digit groups included; small, negative or unreadable values
-// become 3, except a typematic delay of 0. The spin steps down to 3 and no further.
+// Digit groups are read; small or unreadable values become 3 (a delay may be 0); spins stop at 3.
 TEST(TimingValues, TextToNumberToValidValue) {
     const std::tuple<const char*, int32_t, int32_t> readable[] = { // text, interval, delay
         {"1000", 1000, 1000},  {" 250 ", 250, 250},   {"1,000", 1000, 1000}, {"1.000", 1000, 1000},

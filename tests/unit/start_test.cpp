@@ -54,8 +54,7 @@ TEST(StartTest, BusySlotStepsToTheNextFreeOneUpToSixAndGivesUpAbove) {
     }
 }
 
-// Each way the session goes away (lock, console or remote disconnect, sleep) is undone by its
-// own counterparts only; a logoff that was cancelled and other session news change nothing.
+// Lock, disconnect and sleep are each undone by their own counterparts; a cancelled logoff not.
 TEST(MainWindow, SessionNewsPairsEachAwayWithItsBackAndACancelledLogoffGoesOn) {
     const std::tuple<uint32_t, uint64_t, uint64_t> pairs[] = { // message, away, back
         {0x02B1, 7, 8}, {0x02B1, 2, 1}, {0x02B1, 4, 3}, {0x0218, 4, 7}, {0x0218, 4, 0x12}};

@@ -66,8 +66,7 @@ TEST_F(StoreTest, Save_WritesEveryValueInOrderByteForByteWhereItsSlotLives) {
     EXPECT_EQ(reg.Get(kMachine, kBase, "keymap").size(), 1536u);
 }
 
-// The zone mode is derived from the loaded map; a slot never saved keeps every field and takes
-// its default name as nine bytes; the list of programs fills its 256 bytes.
+// Zone mode derived; a slot never saved keeps every field but its name; programs take 255 bytes.
 TEST_F(StoreTest, Load_DerivesZoneModeAndTakesTheDefaultNameAndAFullProgramList) {
     reg.Put(kMachine, kBase + "\\2", "keymap", {3, 0, 0, 0, 0, 0, 0, 0, 0x41, 0x1E, 2, 0x5A});
     reg.Put(kMachine, kBase + "\\2", "programs", Bytes(256, 'y'), kRegSz);
@@ -102,8 +101,7 @@ TEST_F(StoreTest, PortableModeReadsAndWritesTheCurrentUserOnly) {
     EXPECT_EQ(reg.Get(kMachine, kBase, "joyid"), Word(4)) << "the machine's values are untouched";
 }
 
-// A user who may not write the machine's key keeps his settings in the overlay; an administrator
-// who once saved there unelevated must not have his later saves hidden by it.
+// A standard user saves in the overlay, which must not hide an administrator's later saves.
 TEST_F(StoreTest, SavesTheMachinesKeyRefusesGoToTheUsersOverlayWhichIsReadFirst) {
     // who, may write the machine's key, overlay saved before -> saved in machine's key, overlay
     const std::tuple<const char*, bool, bool, bool, bool> rows[] = {
