@@ -11,7 +11,6 @@
 #include "ui/setup_commands.h"
 
 namespace {
-
 using Bytes = std::vector<uint8_t>;
 constexpr RegistryHive kMachine = RegistryHive::LocalMachine;
 const std::string kBase = kBaseKeyPath;
@@ -139,5 +138,4 @@ TEST_F(FollowTest, OkRefusesANameThatIsNoPlainFileName) {
     EXPECT_EQ(fake.messages[0].text.find("\"C:\\x\\y.exe\" is not"), 0u);
     EXPECT_TRUE(reg.writes.empty());
 }
-
 } // namespace

@@ -3,7 +3,6 @@
 #include "tests/unit/fixture.h"
 
 namespace {
-
 // The template: frame 3, half non-client height 13, key button 23 high, header j at 250 + 15 j.
 constexpr int32_t kWinTop = 40, kFrameDx = 3, kFrameDy = 13, kClientLeft = 150 + kFrameDx;
 constexpr int32_t kClientTop = kWinTop + 2 * kFrameDy - kFrameDx;
@@ -150,5 +149,4 @@ TEST_F(GridLayoutTest, SeparatorsStandAboveEvenEntriesButNeverInRowZero) {
             EXPECT_EQ(rows[r].separatorShown, r >= 1 && (scrollPos + r) % 2 == 0) << r;
     }
 }
-
 } // namespace

@@ -8,7 +8,6 @@
 #include "ui/grid_scroll.h"
 
 namespace {
-
 constexpr int32_t kTop = 100; // keyButtonTop
 constexpr int32_t kPitch = 25;
 
@@ -154,5 +153,4 @@ TEST_F(GridMotionTest, ReleaseMovesWholeRecordsOnlyToLinesAwayFromTheSource) {
     EXPECT_EQ(Entry(0).maskLow, 1u << 31);
     EXPECT_EQ(Entry(1).vk, 0);
 }
-
 } // namespace

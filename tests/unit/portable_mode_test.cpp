@@ -8,7 +8,6 @@
 #include "tests/unit/fixture.h"
 
 namespace {
-
 using namespace std::string_literals;
 using Commands = std::vector<std::string>;
 const std::string kTool = "C:\\Windows\\system32\\reg.exe|";
@@ -163,5 +162,4 @@ TEST_F(PortableModeTest, TheCheckBox_ExportsOnlyWithoutAFileAndAsksOnlyAboutTheB
     SetPortableMode(s, true, dialog);
     EXPECT_EQ(PortableFile(), "padwrt.cfg") << "from a command-line file to the built-in one";
 }
-
 } // namespace

@@ -14,7 +14,6 @@
 #include "ui/timing_rules.h"
 
 namespace {
-
 constexpr InputWord kButton1 = 0x10000;
 
 struct SetupCommandsTest : FakeSystemTest {
@@ -179,5 +178,4 @@ TEST(TimingValues, TextToNumberToValidValue) {
                                  AcceptSpin(0, 1)}), // a delay typed as 0 can be spun up
               std::vector<bool>({true, false, false, true}));
 }
-
 } // namespace

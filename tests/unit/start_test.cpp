@@ -11,7 +11,6 @@
 #include "app/startup.h"
 
 namespace {
-
 TEST(StartTest, CommandLine_FileArgumentAndSlotDigit) {
     const std::tuple<const char*, const char*, char> rows[] = { // text, file or none, digit or 0
         {"padwright.exe", nullptr, 0},
@@ -74,5 +73,4 @@ TEST(MainWindow, SessionNewsPairsEachAwayWithItsBackAndACancelledLogoffGoesOn) {
         EXPECT_EQ(DecideMainWindowAction(message, wParam, 0).action, MainWindowAction::None);
     EXPECT_EQ(DecideMainWindowAction(0x0016, 1, 0).action, MainWindowAction::EndSession);
 }
-
 } // namespace

@@ -7,7 +7,6 @@
 #include "tests/unit/fixture.h"
 
 namespace {
-
 // Each stored value's load rules are the slot load fuzzer's; here the format and where it lives.
 using Bytes = std::vector<uint8_t>;
 constexpr RegistryHive kMachine = RegistryHive::LocalMachine;
@@ -180,5 +179,4 @@ TEST_F(StoreTest, SlotChange_RetitlesLoadsRecalibratesAndRemembersTheSlotOnly) {
         EXPECT_EQ(w.path + "|" + w.name + "|" + char(w.bytes[0]), kBase + "|config|" + digit);
     }
 }
-
 } // namespace
