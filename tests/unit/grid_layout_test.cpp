@@ -12,10 +12,6 @@ constexpr int32_t kKeyClientTop = kKeyTop - (kClientTop - kWinTop);
 PixelRect At(int32_t left, int32_t top, int32_t width, int32_t height) {
     return {left, top, left + width, top + height};
 }
-// Client x of the right edge of header check box j.
-int32_t HeaderRight(int column) {
-    return 250 + 15 * column + 12;
-}
 
 GridMeasurements TemplateDialog() {
     GridMeasurements m{};
@@ -82,16 +78,15 @@ TEST(GridColumns, CheckBoxesFollowAxesHatAndButtonsAndHeadersMarkDisabledInputs)
 
 TEST_F(GridLayoutTest, FirstBuildOfTheDefaultMapAddsTenRowsWithoutScrollBar) {
     const GridPlan p = Build();
-    EXPECT_EQ(p.pageRows, 36);
-    EXPECT_EQ(p.visibleRows, 10);
+    EXPECT_EQ(std::pair(p.pageRows, p.visibleRows), std::pair(36, 10));
     EXPECT_EQ(p.firstNewRow, 1) << "row 0 comes from the template";
     EXPECT_EQ(p.dialogHeight, 121 + 10 * 25);
-    EXPECT_EQ(d.grid.keyButtonTop, kKeyClientTop + 25);
-    EXPECT_EQ(d.grid.builtKeyCount, 10);
+    EXPECT_EQ(std::pair(d.grid.keyButtonTop, d.grid.builtKeyCount),
+              std::pair(kKeyClientTop + 25, 10));
     EXPECT_EQ(KeyButtonRect(p, 4).y, kKeyClientTop + 4 * 25);
     EXPECT_EQ(SeparatorRect(p, 4).y, kKeyClientTop + 4 * 25 - 23 / 8);
-    EXPECT_EQ(RowCheckBoxRect(p, 4, 16).y, kKeyClientTop + 4 * 25 + (23 - 13) / 2);
-    EXPECT_EQ(RowCheckBoxRect(p, 4, 16).x, 250 + 15 * 16);
+    const ControlRect box = RowCheckBoxRect(p, 4, 16);
+    EXPECT_EQ(std::pair(box.x, box.y), std::pair(250 + 15 * 16, kKeyClientTop + 4 * 25 + 5));
 }
 
 // The template's controls below the grid, under a pitch apart, part into two pitch lines.
@@ -131,11 +126,10 @@ TEST_F(GridLayoutTest, MinusAndPlusMoveTheControlsBelowOnlyWhileAllRowsAreVisibl
 TEST_F(GridLayoutTest, DialogWidthEndsAtTheLastButtonHeaderPlusTheScrollBar) {
     SetJoystick(kSmallPad); // never narrower than for 10 buttons
     const GridPlan pad = PlanGrid(GridInputsOf(s, d.grid), m);
-    EXPECT_EQ(pad.dialogWidth, HeaderRight(25) + kScrollBarWidth + 4 * kFrameDx);
+    EXPECT_EQ(pad.dialogWidth, 250 + 15 * 25 + 12 + kScrollBarWidth + 4 * kFrameDx); // header 25
     EXPECT_EQ(pad.scrollBarRect.x + kScrollBarWidth, pad.dialogWidth - 2 * kFrameDx);
     SetJoystick(kFullStick);
-    EXPECT_EQ(PlanGrid(GridInputsOf(s, d.grid), m).dialogWidth,
-              HeaderRight(47) + kScrollBarWidth + 4 * kFrameDx);
+    EXPECT_EQ(PlanGrid(GridInputsOf(s, d.grid), m).dialogWidth, 250 + 15 * 47 + 12 + 15 + 12);
 }
 
 TEST_F(GridLayoutTest, SeparatorsStandAboveEvenEntriesButNeverInRowZero) {
