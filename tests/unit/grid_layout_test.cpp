@@ -110,17 +110,15 @@ TEST_F(GridLayoutTest, MinusAndPlusMoveTheControlsBelowOnlyWhileAllRowsAreVisibl
     const GridPlan ten = Build();
     s.keyMap.keyCount = 9;
     const GridPlan nine = Build();
-    EXPECT_EQ(nine.existingRows, 10);
-    EXPECT_EQ(nine.dialogHeight, ten.dialogHeight - 25);
+    EXPECT_EQ(std::pair(nine.existingRows, nine.dialogHeight), std::pair(10, ten.dialogHeight - 25));
     for (int i = 0; i < kBelowGridCount; ++i)
         EXPECT_EQ(nine.belowGridY[i], ten.belowGridY[i] - 25) << kBelowGridIds[i];
     s.keyMap.keyCount = 50;
     const GridPlan fifty = Build();
     s.keyMap.keyCount = 51;
     const GridPlan more = Build();
-    EXPECT_FALSE(more.moveBelowGrid);
-    EXPECT_EQ(more.firstNewRow, more.visibleRows) << "no row to create";
-    EXPECT_EQ(more.dialogHeight, fifty.dialogHeight);
+    EXPECT_EQ(std::tuple(more.moveBelowGrid, more.firstNewRow, more.dialogHeight),
+              std::tuple(false, more.visibleRows, fifty.dialogHeight)) << "no row to create";
 }
 
 TEST_F(GridLayoutTest, DialogWidthEndsAtTheLastButtonHeaderPlusTheScrollBar) {

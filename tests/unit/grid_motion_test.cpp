@@ -118,9 +118,8 @@ TEST_F(GridMotionTest, DragTracksThePointerAndTheReleaseMovesTheEntryBelowOrAbov
     SetDragDetected(d.grid, true);
     EXPECT_FALSE(ReleaseDrag(s, d.grid).moved) << "released before any tracked move";
     const TrackResult t = TrackPointer(s, d.grid, 200, true);
-    EXPECT_EQ(d.grid.dropRow, 4);
-    EXPECT_EQ(t.markerY, 4 * kPitch + kTop - kPitch / 8);
-    EXPECT_FALSE(t.dragEnded);
+    EXPECT_EQ(std::tuple(d.grid.dropRow, t.markerY, t.dragEnded),
+              std::tuple(4, 4 * kPitch + kTop - kPitch / 8, false));
     EXPECT_TRUE(ReleaseDrag(s, d.grid).moved);
     EXPECT_EQ(Order(6), (std::vector<int>{0, 1, 3, 4, 2, 5}));
     const TrackResult end = TrackPointer(s, d.grid, 200, false);
