@@ -57,7 +57,7 @@ struct GridLayoutTest : FakeSystemTest {
 };
 
 // The grid layout fuzzer checks the plan's invariants; these tests pin the template's numbers.
-TEST(GridArithmetic, RowPitchAndPageRowsFromTheMeasuredKeyButtonAndWorkArea) {
+TEST(GridArithmetic, PitchPageRowsAndColumnsFromTheMeasuredKeyButtonWorkAreaAndJoystick) {
     constexpr int32_t kLow = INT32_MIN, kHigh = INT32_MAX;
     EXPECT_EQ(RowPitch(23), 25);
     const std::pair<PixelRect, int32_t> rows[] = { // work area -> rows of pitch 25 on a page
@@ -66,13 +66,10 @@ TEST(GridArithmetic, RowPitchAndPageRowsFromTheMeasuredKeyButtonAndWorkArea) {
         {{0, kHigh, 0, kLow}, 0}}; // upside down
     for (const auto& [area, pageRows] : rows)
         EXPECT_EQ(PageRows(area, 25), pageRows) << area.top << " " << area.bottom;
-}
-
-TEST(GridColumns, CheckBoxesFollowAxesHatAndButtonsAndHeadersMarkDisabledInputs) {
-    for (int j = 0; j < kGridColumns; ++j) {
+    for (int j = 0; j < kGridColumns; ++j) { // check boxes follow axes, hat and buttons
         EXPECT_EQ(ColumnHasCheckBoxes(kSmallPad, j), j <= 3 || (j >= 16 && j <= 19)) << j;
         EXPECT_TRUE(ColumnHasCheckBoxes(kFullStick, j)) << j;
-        EXPECT_STREQ(HeaderText(~InputWord{1}, j), j == 0 ? "X" : "") << j;
+        EXPECT_STREQ(HeaderText(~InputWord{1}, j), j == 0 ? "X" : "") << j; // disabled inputs
     }
 }
 
@@ -110,7 +107,8 @@ TEST_F(GridLayoutTest, MinusAndPlusMoveTheControlsBelowOnlyWhileAllRowsAreVisibl
     const GridPlan ten = Build();
     s.keyMap.keyCount = 9;
     const GridPlan nine = Build();
-    EXPECT_EQ(std::pair(nine.existingRows, nine.dialogHeight), std::pair(10, ten.dialogHeight - 25));
+    EXPECT_EQ(std::pair(nine.existingRows, nine.dialogHeight), std::pair(10, ten.dialogHeight - 25))
+        << "a pitch less";
     for (int i = 0; i < kBelowGridCount; ++i)
         EXPECT_EQ(nine.belowGridY[i], ten.belowGridY[i] - 25) << kBelowGridIds[i];
     s.keyMap.keyCount = 50;
