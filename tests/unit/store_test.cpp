@@ -87,28 +87,17 @@ TEST_F(StoreTest, Load_DerivesZoneModeAndTakesTheDefaultNameAndAFullProgramList)
     EXPECT_TRUE(reg.writes.empty());
 }
 
-TEST_F(StoreTest, PortableModeReadsAndWritesTheCurrentUserOnly) {
-    reg.Put(kMachine, kBase, "joyid", Word(4));
-    reg.Put(kMachine, kBase, "pollingspeed", Word(70));
-    s.portableOn = true;
-    s.joystickId = 9;
-    SaveSlot(s);
-    s.joystickId = 0;
-    LoadSlot(s);
-    EXPECT_EQ(s.joystickId, 9u);
-    EXPECT_NE(s.timing.pollingInterval, 70) << "what the user's key lacks is not the machine's";
-    EXPECT_EQ(reg.Get(kMachine, kBase, "joyid"), Word(4)) << "the machine's values are untouched";
-}
-
-// A standard user saves in the overlay, which must not hide an administrator's later saves.
-TEST_F(StoreTest, SavesTheMachinesKeyRefusesGoToTheUsersOverlayWhichIsReadFirst) {
-    // who, may write the machine's key, overlay saved before -> saved in machine's key, overlay
-    const std::tuple<const char*, bool, bool, bool, bool> rows[] = {
-        {"administrator", true, false, true, false},
-        {"standard user", false, false, false, true},
-        {"administrator who saved unelevated before", true, true, true, true}};
+// A standard user saves in the overlay, which must not hide an administrator's later saves;
+// portable mode reads and writes the user's own key only.
+TEST_F(StoreTest, SavesGoWhereTheUserMayWriteAndLoadsReadTheOverlayFirstButPortableModeApart) {
+    // who, portable, may write the machine's key, overlay saved before -> in machine's, overlay
+    const std::tuple<const char*, bool, bool, bool, bool, bool> rows[] = {
+        {"administrator", false, true, false, true, false},
+        {"standard user", false, false, false, false, true},
+        {"administrator who saved unelevated before", false, true, true, true, true},
+        {"portable", true, true, false, false, false}};
     const std::string overlay = "Software\\Classes\\VirtualStore\\MACHINE\\" + kBase + "\\2";
-    for (const auto& [who, machineWritable, overlayBefore, inMachine, inOverlay] : rows) {
+    for (const auto& [who, portable, machineWritable, overlayBefore, inMachine, inOverlay] : rows) {
         SCOPED_TRACE(who);
         ResetFakeSystem();
         reg.Put(kMachine, kBase + "\\2", "pollingspeed", Word(70));
@@ -116,20 +105,22 @@ TEST_F(StoreTest, SavesTheMachinesKeyRefusesGoToTheUsersOverlayWhichIsReadFirst)
         if (overlayBefore)
             reg.Put(kUser, overlay, "joyid", Word(5));
         reg.localMachineReadOnly = !machineWritable;
+        s.portableOn = portable;
         s.slotDigit = '2';
         s.joystickId = 9;
         std::strcpy(s.configName, "Mine");
         EXPECT_TRUE(SaveSlot(s) && SaveSelectedSlot(s));
         EXPECT_EQ(reg.Get(kMachine, kBase + "\\2", "joyid") == Word(9), inMachine);
         EXPECT_EQ(reg.Get(kUser, overlay, "joyid") == Word(9), inOverlay);
-        EXPECT_FALSE(reg.Has(kUser, kBase)) << "portable mode's key stays apart";
+        EXPECT_EQ(reg.Has(kUser, kBase), portable) << "portable mode's key stays apart";
 
         const auto other = std::make_unique<ProgramState>(); // another instance of the same user
+        other->portableOn = portable;
         ReadSelectedSlot(*other);
         LoadSlot(*other);
         EXPECT_EQ(other->slotDigit, '2');
         EXPECT_EQ(other->joystickId, 9u);
-        EXPECT_EQ(other->timing.pollingInterval, 70) << "what the overlay lacks the machine gives";
+        EXPECT_EQ(other->timing.pollingInterval == 70, !portable) << "the machine's where it lacks";
         char name[kConfigNameSize] = "";
         ReadSlotName(*other, '2', name);
         EXPECT_STREQ(name, "Mine");
