@@ -25,20 +25,22 @@ struct PortableModeTest : FakeSystemTest {
 };
 
 // The built-in file decides the mode; a named file only once the system's reg.exe imported it.
-TEST_F(PortableModeTest, Start_TheBuiltInFileOrAnImportedCommandLineFile) {
+// Every load imports the portable file first.
+TEST_F(PortableModeTest, Start_TheBuiltInFileOrAnImportedCommandLineFileAndEveryLoadImports) {
     const std::string mine = "C:\\my settings.cfg", sys = "C:\\Windows\\system32";
     const std::string importMine = kTool + "reg import \"" + mine + "\"";
+    const std::string importD = "D:\\reg.exe|reg import \"" + mine + "\"";
     // files, argument, reg.exe's exit code, system directory -> portable file, commands run
     const std::tuple<std::set<std::string>, const char*, int, std::string, std::string, Commands>
         rows[] = {
         {{}, "missing.cfg", 0, sys, "<off>", {}},
-        {{"padwrt.cfg", mine}, mine.c_str(), 0, sys, "padwrt.cfg", {kImportBuiltIn}},
-        {{"padwrt.cfg"}, nullptr, 1, sys, "padwrt.cfg", {kImportBuiltIn}},
-        {{mine}, mine.c_str(), 0, sys, mine, {importMine}},
+        {{"padwrt.cfg", mine}, mine.c_str(), 0, sys, "padwrt.cfg", {kImportBuiltIn, kImportBuiltIn}},
+        {{"padwrt.cfg"}, nullptr, 1, sys, "padwrt.cfg", {kImportBuiltIn, kImportBuiltIn}},
+        {{mine}, mine.c_str(), 0, sys, mine, {importMine, importMine}},
         {{mine}, mine.c_str(), 1, sys, "<off>", {importMine}},
         {{mine}, "", 0, sys, "<off>", {}},       // two spaces: an empty name
         {{mine}, mine.c_str(), 0, "", "<off>", {}}, // no reg.exe is looked for
-        {{mine}, mine.c_str(), 0, "D:\\", mine, {"D:\\reg.exe|reg import \"" + mine + "\""}},
+        {{mine}, mine.c_str(), 0, "D:\\", mine, {importD, importD}},
     };
     for (const auto& [present, argument, exitCode, directory, portable, commands] : rows) {
         ResetFakeSystem();
@@ -46,6 +48,7 @@ TEST_F(PortableModeTest, Start_TheBuiltInFileOrAnImportedCommandLineFile) {
         files.exitCode = exitCode;
         files.systemDirectory = directory;
         Start(argument);
+        LoadSlot(s);
         EXPECT_EQ(PortableFile(), portable) << argument;
         EXPECT_EQ(files.commands, commands) << portable;
         EXPECT_EQ(RegistryRoot(s) == RegistryHive::CurrentUser, s.portableOn);
@@ -100,14 +103,6 @@ TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
     EXPECT_TRUE(files.commands.empty());
     ExportPortableFile(s);
     EXPECT_NE(files.contents["padwrt.cfg"], "") << "the export took its place";
-}
-
-TEST_F(PortableModeTest, EveryLoadImportsFirstWhilePortable) {
-    LoadSlot(s);
-    files.files = {"padwrt.cfg"};
-    Start(nullptr);
-    LoadSlot(s);
-    EXPECT_EQ(files.commands, (Commands{kImportBuiltIn, kImportBuiltIn}));
 }
 
 // Rows: portable, exit code, fresh file written, start failed -> the portable file replaced.
