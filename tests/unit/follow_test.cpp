@@ -18,26 +18,6 @@ constexpr uint8_t kUnset = kFollowNotStored;
 
 Bytes Text(const std::string& text) { return Bytes(text.c_str(), text.c_str() + text.size() + 1); }
 
-// Whether a list names an image path's program; the first name that is no plain file name.
-TEST(ProgramList, NamesAProgramByItsFileNameAlone) {
-    const std::tuple<const char*, const char*, bool> rows[] = { // list, image path, named
-        {"game.exe", "C:\\Games\\game.exe", true}, {"GAME.EXE", "c:\\g\\Game.exe", true},
-        {"game", "D:/x/game.exe", true}, // no extension: the .exe
-        {"game", "C:\\g\\game.com", false}, {"game.exe", "C:\\g\\game.exe.bak", false},
-        {"game.exe", "C:\\g\\mygame.exe", false}, {"game.exe", "C:\\game.exe\\", false},
-        {" ;;other.exe ;  game.exe ;", "\\\\?\\C:\\game.exe", true}, {"", "x.exe", false},
-        {"C:\\Games\\game.exe", "C:\\Games\\game.exe", false}, // a folder names nothing
-        {"ga*.exe;game.", "game.exe", false}};
-    for (const auto& [list, image, named] : rows)
-        EXPECT_EQ(ListNamesProgram(list, image), named) << list << " / " << image;
-    const std::pair<const char*, const char*> bad[] = {
-        {"game.exe; other ;;", ""}, {"a.exe;C:\\x\\b.exe;c?.exe", "C:\\x\\b.exe"},
-        {"a;  b:c ", "b:c"}, {"tab\tx.exe", "tab\tx.exe"}, {"game.", "game."}, {"..;x/y", ".."},
-        {"\"quoted.exe\"", "\"quoted.exe\""}};
-    for (const auto& [list, first] : bad)
-        EXPECT_EQ(FirstBadProgram(list), first) << list;
-}
-
 struct FollowTest : FakeSystemTest {
     FollowState& f = Follow();
     FakeRegistry& reg = fake.registry;
@@ -131,7 +111,24 @@ TEST_F(FollowTest, TheMenuItemStoresTheChoiceAndOffBringsBackTheUsersSlot) {
     EXPECT_TRUE(menu.followGrayed);
 }
 
-TEST_F(FollowTest, OkRefusesANameThatIsNoPlainFileName) {
+// Whether a list names an image path's program; the first name that is no plain file name.
+TEST_F(FollowTest, ProgramListsNameProgramsByFileNameAloneAndOkRefusesAnyOtherName) {
+    const std::tuple<const char*, const char*, bool> rows[] = { // list, image path, named
+        {"game.exe", "C:\\Games\\game.exe", true}, {"GAME.EXE", "c:\\g\\Game.exe", true},
+        {"game", "D:/x/game.exe", true}, // no extension: the .exe
+        {"game", "C:\\g\\game.com", false}, {"game.exe", "C:\\g\\game.exe.bak", false},
+        {"game.exe", "C:\\g\\mygame.exe", false}, {"game.exe", "C:\\game.exe\\", false},
+        {" ;;other.exe ;  game.exe ;", "\\\\?\\C:\\game.exe", true}, {"", "x.exe", false},
+        {"C:\\Games\\game.exe", "C:\\Games\\game.exe", false}, // a folder names nothing
+        {"ga*.exe;game.", "game.exe", false}};
+    for (const auto& [list, image, named] : rows)
+        EXPECT_EQ(ListNamesProgram(list, image), named) << list << " / " << image;
+    const std::pair<const char*, const char*> bad[] = {
+        {"game.exe; other ;;", ""}, {"a.exe;C:\\x\\b.exe;c?.exe", "C:\\x\\b.exe"},
+        {"a;  b:c ", "b:c"}, {"tab\tx.exe", "tab\tx.exe"}, {"game.", "game."}, {"..;x/y", ".."},
+        {"\"quoted.exe\"", "\"quoted.exe\""}};
+    for (const auto& [list, first] : bad)
+        EXPECT_EQ(FirstBadProgram(list), first) << list;
     std::strcpy(s.programList, "game.exe; C:\\x\\y.exe");
     EXPECT_FALSE(SaveSetup(s, &window));
     ASSERT_EQ(fake.messages.size(), 1u);
