@@ -90,17 +90,6 @@ TEST(GridScroll, RequestsMoveWithinTheLastPage) {
     }
 }
 
-TEST_F(GridMotionTest, PressAsksForADragOnlyInAVisibleRowWhileNoDragRuns) {
-    EXPECT_EQ(PressedRow(100, kTop, kPitch) + PressedRow(101, kTop, kPitch), 1u)
-        << "bands end at their bottom edge";
-    EXPECT_FALSE(BeginPress(s, d.grid, 75)) << "above row 0's band is no row";
-    EXPECT_TRUE(BeginPress(s, d.grid, 325)) << "row 9";
-    EXPECT_FALSE(BeginPress(s, d.grid, 326)) << "row 10 is not visible";
-    d.grid.dragActive = 1;
-    EXPECT_FALSE(BeginPress(s, d.grid, 150));
-    EXPECT_EQ(d.grid.dragSourceRow, 10);
-}
-
 TEST(DropLine, TruncatedBandsAroundTheRowsAndOneLineOfScrollBeyondThem) {
     constexpr TrackScroll kNone = TrackScroll::None;
     const std::tuple<uint32_t, int32_t, TrackScroll> rows[] = { // pointer y, drop row, scroll
@@ -112,7 +101,7 @@ TEST(DropLine, TruncatedBandsAroundTheRowsAndOneLineOfScrollBeyondThem) {
     }
 }
 
-TEST_F(GridMotionTest, DragTracksThePointerAndTheReleaseMovesTheEntryBelowOrAboveTheLine) {
+TEST_F(GridMotionTest, DragTracksThePointerAndTheReleaseMovesTheEntryAndPressesOnlyStartOne) {
     d.grid.dropRow = 8; // left by an earlier drag
     ASSERT_TRUE(BeginPress(s, d.grid, 140)); // row 2
     SetDragDetected(d.grid, true);
@@ -126,6 +115,15 @@ TEST_F(GridMotionTest, DragTracksThePointerAndTheReleaseMovesTheEntryBelowOrAbov
     EXPECT_TRUE(end.dragEnded);
     EXPECT_EQ(end.sourceRow, 2);
     EXPECT_FALSE(TrackPointer(s, d.grid, 200, false).dragging);
+    // a press asks for a drag only in a visible row while no drag runs
+    EXPECT_EQ(PressedRow(100, kTop, kPitch) + PressedRow(101, kTop, kPitch), 1u)
+        << "bands end at their bottom edge";
+    EXPECT_FALSE(BeginPress(s, d.grid, 75)) << "above row 0's band is no row";
+    EXPECT_TRUE(BeginPress(s, d.grid, 325)) << "row 9";
+    EXPECT_FALSE(BeginPress(s, d.grid, 326)) << "row 10 is not visible";
+    d.grid.dragActive = 1;
+    EXPECT_FALSE(BeginPress(s, d.grid, 150));
+    EXPECT_EQ(d.grid.dragSourceRow, 10);
 }
 
 // A line next to the source or outside the grid, or a source no longer in it, moves nothing.
