@@ -77,7 +77,7 @@ TEST(KeyNames, MouseButtonsHaveFixedNamesOnlySpaceTakesTheFocusAndListLabelsAreT
 }
 
 // 50 entries, 30 rows on the page: positions 0 to 20.
-TEST(GridScroll, RequestsMoveWithinTheLastPage) {
+TEST(GridScroll, RequestsMoveWithinTheLastPageAndDropLinesScrollOneLineBeyondTheRows) {
     const std::tuple<int32_t, int32_t, int32_t, int32_t> rows[] = { // request, thumb, from, to
         {kSbLineUp, 0, 0, 0},  {kSbLineUp, 0, 7, 6},    {kSbLineDown, 0, 7, 8},
         {kSbLineDown, 0, 20, 20}, {kSbPageUp, 0, 15, 0}, {kSbPageDown, 0, 15, 20},
@@ -88,14 +88,12 @@ TEST(GridScroll, RequestsMoveWithinTheLastPage) {
         EXPECT_EQ(ScrollTarget(request, thumb, from, 50, 30), to) << request;
         EXPECT_EQ(ScrollTarget(request, thumb, 0, 30, 30), 0) << "all 30 fit";
     }
-}
-
-TEST(DropLine, TruncatedBandsAroundTheRowsAndOneLineOfScrollBeyondThem) {
+    // drop lines: truncated bands around the rows, one line of scroll beyond them
     constexpr TrackScroll kNone = TrackScroll::None;
-    const std::tuple<uint32_t, int32_t, TrackScroll> rows[] = { // pointer y, drop row, scroll
+    const std::tuple<uint32_t, int32_t, TrackScroll> lines[] = { // pointer y, drop row, scroll
         {150, 2, kNone}, {99, 0, kNone},  {76, 0, kNone},  {75, -1, kNone}, {51, -1, kNone},
         {50, -1, TrackScroll::LineUp},    {349, 9, kNone}, {350, 9, TrackScroll::LineDown}};
-    for (const auto& [y, dropRow, scroll] : rows) {
+    for (const auto& [y, dropRow, scroll] : lines) {
         const DropLine line = DropLineAt(y, kTop, kPitch, 10);
         EXPECT_EQ(std::make_pair(line.dropRow, line.scroll), std::make_pair(dropRow, scroll)) << y;
     }

@@ -127,7 +127,7 @@ TEST_F(StoreTest, SavesGoWhereTheUserMayWriteAndLoadsReadTheOverlayFirstButPorta
     }
 }
 
-TEST_F(StoreTest, Menu_NineSlotsByStoredOrFallbackNameTheCurrentOneCheckedAllGrayedWhileSetupIsOpen) {
+TEST_F(StoreTest, Menu_SlotsByNameCheckedGrayedWhileSetupIsOpenAndPickingOneLoadsAndStoresIt) {
     reg.Put(kMachine, kBase + "\\3", "configname", Bytes{'R', 'a', 'c', 'e', 0, 'x'}, kRegSz);
     reg.Put(kMachine, kBase + "\\4", "numkeys", {1, 0, 0, 0}); // key without a name
     reg.Put(kMachine, kBase + "\\5", "configname", Bytes(40, 'L'), kRegSz); // refused
@@ -146,10 +146,8 @@ TEST_F(StoreTest, Menu_NineSlotsByStoredOrFallbackNameTheCurrentOneCheckedAllGra
         EXPECT_EQ(names, std::string(31, 'N') + "|Race|Config 4" + padded + "|Config 5" + padded);
     }
     EXPECT_EQ(s.slotDigit, '3') << "reading names changes no slot";
-}
-
-// Picking the slot in use reads it anew: another instance or a tool may have changed it.
-TEST_F(StoreTest, SlotChange_RetitlesLoadsRecalibratesAndRemembersTheSlotOnly) {
+    // a slot change, even to the slot in use (another tool may have changed it), retitles, loads,
+    // recalibrates and stores the slot digit only
     s.mainWindow = &reg;
     fake.joystick.caps.numButtons = 7;
     reg.Put(kMachine, kBase + "\\5", "numkeys", {3, 0, 0, 0});
@@ -169,4 +167,5 @@ TEST_F(StoreTest, SlotChange_RetitlesLoadsRecalibratesAndRemembersTheSlotOnly) {
         EXPECT_EQ(w.path + "|" + w.name + "|" + char(w.bytes[0]), kBase + "|config|" + digit);
     }
 }
+
 } // namespace
