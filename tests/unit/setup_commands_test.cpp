@@ -82,7 +82,7 @@ TEST_F(SetupCommandsTest, Closing_AsksWhileAnEnabledInputIsHeldAndCancelDiscards
 }
 
 // Only a save that stores nowhere says so, and the dialog stays open with the edits.
-TEST_F(SetupCommandsTest, Ok_WithoutTheMachinesKeyStoresForTheUserAndOnlyStoringNowhereSaysSo) {
+TEST_F(SetupCommandsTest, Ok_StoresWhereItMayOnlyStoringNowhereSaysSoAndPortableModeExportsAfter) {
     fake.registry.localMachineReadOnly = true;
     OpenAndEdit();
     AddRow(s);
@@ -96,9 +96,7 @@ TEST_F(SetupCommandsTest, Ok_WithoutTheMachinesKeyStoresForTheUserAndOnlyStoring
     std::strcpy(s.configName, "Unsaved");
     EXPECT_FALSE(SaveSetup(s, dialog));
     EXPECT_EQ(Question() + s.configName, kNotSavedText + std::string("Unsaved"));
-}
-
-TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheSave) {
+    fake.registry.currentUserReadOnly = false; // portable mode: the file is exported after a save
     OpenAndEdit();
     SaveSetup(s, dialog);
     EXPECT_TRUE(fake.process.commands.empty()) << "no file to write while portable mode is off";
