@@ -114,7 +114,7 @@ TEST_F(SetupCommandsTest, Ok_StoresWhereItMayOnlyStoringNowhereSaysSoAndPortable
 }
 
 // Every entry is reset, high mask bits too; reserved bytes and timing (own Default) are kept.
-TEST_F(SetupCommandsTest, DefaultSettings_AsksAndResetsTheKeyMapOnlyOnOk) {
+TEST_F(SetupCommandsTest, DefaultSettingsResetsTheKeyMapOnlyOnOkAndAJoystickOnlyOnASelection) {
     OpenAndEdit();
     KeyMapEntry e = {0x30000, 1u << 8, 'A', 0x1E, 3, 0x5A};
     WriteEntry(s.keyMap.entries[127], e);
@@ -135,9 +135,7 @@ TEST_F(SetupCommandsTest, DefaultSettings_AsksAndResetsTheKeyMapOnlyOnOk) {
     e = ReadEntry(s.keyMap.entries[127]);
     EXPECT_EQ(ChordMask(e) | e.vk | e.bitCount, 0u);
     EXPECT_EQ(e.reserved + s.timing.typematicDelay, 0x5A + 900) << "reserved bytes, timing kept";
-}
-
-TEST_F(SetupCommandsTest, AJoystickChoiceWithoutSelectionKeepsTheJoystickInUse) {
+    // a joystick choice without a selection keeps the joystick in use
     fake.joystick.caps.numButtons = 32;
     EXPECT_FALSE(ChooseJoystick(s, kNoListSelection, dialog));
     EXPECT_EQ(s.joystickId, 0u);
