@@ -73,7 +73,7 @@ TEST(GridArithmetic, PitchPageRowsAndColumnsFromTheMeasuredKeyButtonWorkAreaAndJ
     }
 }
 
-TEST_F(GridLayoutTest, FirstBuildOfTheDefaultMapAddsTenRowsWithoutScrollBar) {
+TEST_F(GridLayoutTest, FirstBuildAddsTenRowsAndMinusAndPlusMoveWhatIsBelowOnlyWhileAllAreVisible) {
     const GridPlan p = Build();
     EXPECT_EQ(std::pair(p.pageRows, p.visibleRows), std::pair(36, 10));
     EXPECT_EQ(p.firstNewRow, 1) << "row 0 comes from the template";
@@ -84,6 +84,20 @@ TEST_F(GridLayoutTest, FirstBuildOfTheDefaultMapAddsTenRowsWithoutScrollBar) {
     EXPECT_EQ(SeparatorRect(p, 4).y, kKeyClientTop + 4 * 25 - 23 / 8);
     const ControlRect box = RowCheckBoxRect(p, 4, 16);
     EXPECT_EQ(std::pair(box.x, box.y), std::pair(250 + 15 * 16, kKeyClientTop + 4 * 25 + 5));
+    // "-" with all rows visible lifts what is below by a pitch; "+" beyond the page moves nothing
+    const GridPlan ten = Build();
+    s.keyMap.keyCount = 9;
+    const GridPlan nine = Build();
+    EXPECT_EQ(std::pair(nine.existingRows, nine.dialogHeight), std::pair(10, ten.dialogHeight - 25))
+        << "a pitch less";
+    for (int i = 0; i < kBelowGridCount; ++i)
+        EXPECT_EQ(nine.belowGridY[i], ten.belowGridY[i] - 25) << kBelowGridIds[i];
+    s.keyMap.keyCount = 50;
+    const GridPlan fifty = Build();
+    s.keyMap.keyCount = 51;
+    const GridPlan more = Build();
+    EXPECT_EQ(std::tuple(more.moveBelowGrid, more.firstNewRow, more.dialogHeight),
+              std::tuple(false, more.visibleRows, fifty.dialogHeight)) << "no row to create";
 }
 
 // The template's controls below the grid, under a pitch apart, part into two pitch lines.
@@ -100,23 +114,6 @@ TEST_F(GridLayoutTest, ControlsBelowTheGridStandOnTwoPitchLinesBelowTheRows) {
         for (int i = 0; i < kBelowGridCount; ++i)
             EXPECT_EQ(p.belowGridY[i], (pitches[i] < 2.5 ? 12 : 13) * 25) << kBelowGridIds[i];
     }
-}
-
-// "-" with all rows visible lifts what is below by a pitch; "+" beyond the page moves nothing.
-TEST_F(GridLayoutTest, MinusAndPlusMoveTheControlsBelowOnlyWhileAllRowsAreVisible) {
-    const GridPlan ten = Build();
-    s.keyMap.keyCount = 9;
-    const GridPlan nine = Build();
-    EXPECT_EQ(std::pair(nine.existingRows, nine.dialogHeight), std::pair(10, ten.dialogHeight - 25))
-        << "a pitch less";
-    for (int i = 0; i < kBelowGridCount; ++i)
-        EXPECT_EQ(nine.belowGridY[i], ten.belowGridY[i] - 25) << kBelowGridIds[i];
-    s.keyMap.keyCount = 50;
-    const GridPlan fifty = Build();
-    s.keyMap.keyCount = 51;
-    const GridPlan more = Build();
-    EXPECT_EQ(std::tuple(more.moveBelowGrid, more.firstNewRow, more.dialogHeight),
-              std::tuple(false, more.visibleRows, fifty.dialogHeight)) << "no row to create";
 }
 
 TEST_F(GridLayoutTest, DialogWidthEndsAtTheLastButtonHeaderPlusTheScrollBar) {

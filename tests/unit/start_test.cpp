@@ -11,7 +11,13 @@
 #include "app/startup.h"
 
 namespace {
-TEST(StartTest, CommandLine_FileArgumentAndSlotDigit) {
+std::string running;
+bool IsRunning(const char* title) {
+    const char digit = title[std::strlen(title) - 1];
+    return std::strncmp(title, "Padwright Config ", 17) == 0 && running.find(digit) != running.npos;
+}
+
+TEST(StartTest, CommandLineFileAndSlotDigitAndABusySlotStepsToAFreeOneUpToSix) {
     const std::tuple<const char*, const char*, char> rows[] = { // text, file or none, digit or 0
         {"padwright.exe", nullptr, 0},
         {"C:\\bin\\padwright.exe my.cfg other", "my.cfg", 0},
@@ -31,20 +37,12 @@ TEST(StartTest, CommandLine_FileArgumentAndSlotDigit) {
         EXPECT_STREQ(line.fileArgument, file) << text;
         EXPECT_EQ(line.hasSlot ? line.slotDigit : 0, digit) << text;
     }
-}
-
-std::string running;
-bool IsRunning(const char* title) {
-    const char digit = title[std::strlen(title) - 1];
-    return std::strncmp(title, "Padwright Config ", 17) == 0 && running.find(digit) != running.npos;
-}
-
-TEST(StartTest, BusySlotStepsToTheNextFreeOneUpToSixAndGivesUpAbove) {
-    const std::tuple<std::string, char, char, bool> rows[] = { // running, first, last, started
+    // a busy slot steps to the next free one up to six and gives up above
+    const std::tuple<std::string, char, char, bool> slots[] = { // running, first, last, started
         {"", '3', '3', true},  {"12", '1', '3', true},  {"5", '5', '6', true},
         {"56", '5', '6', false}, {"7", '7', '7', false}, {"\xE9", '\xE9', '\xE9', false},
         {"0", '0', '1', true},   {"2345", '2', '6', true}};
-    for (const auto& [busy, first, last, started] : rows) {
+    for (const auto& [busy, first, last, started] : slots) {
         running = busy;
         const auto s = std::make_unique<ProgramState>();
         s->slotDigit = first;
