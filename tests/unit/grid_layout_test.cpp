@@ -116,16 +116,14 @@ TEST_F(GridLayoutTest, ControlsBelowTheGridStandOnTwoPitchLinesBelowTheRows) {
     }
 }
 
-TEST_F(GridLayoutTest, DialogWidthEndsAtTheLastButtonHeaderPlusTheScrollBar) {
+TEST_F(GridLayoutTest, DialogWidthEndsAtTheLastHeaderPlusScrollBarSeparatorsStandAboveEvenEntries) {
     SetJoystick(kSmallPad); // never narrower than for 10 buttons
     const GridPlan pad = PlanGrid(GridInputsOf(s, d.grid), m);
     EXPECT_EQ(pad.dialogWidth, 250 + 15 * 25 + 12 + kScrollBarWidth + 4 * kFrameDx); // header 25
     EXPECT_EQ(pad.scrollBarRect.x + kScrollBarWidth, pad.dialogWidth - 2 * kFrameDx);
     SetJoystick(kFullStick);
     EXPECT_EQ(PlanGrid(GridInputsOf(s, d.grid), m).dialogWidth, 250 + 15 * 47 + 12 + 15 + 12);
-}
-
-TEST_F(GridLayoutTest, SeparatorsStandAboveEvenEntriesButNeverInRowZero) {
+    // separators stand above even entries but never in row 0
     s.keyMap.keyCount = 20;
     d.grid.pageRows = 8;
     RowView rows[kMaxGridRows];
@@ -136,4 +134,5 @@ TEST_F(GridLayoutTest, SeparatorsStandAboveEvenEntriesButNeverInRowZero) {
             EXPECT_EQ(rows[r].separatorShown, r >= 1 && (scrollPos + r) % 2 == 0) << r;
     }
 }
+
 } // namespace

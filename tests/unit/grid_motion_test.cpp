@@ -30,7 +30,7 @@ struct GridMotionTest : FakeSystemTest {
     }
 };
 
-TEST_F(GridMotionTest, ChordEditWritesTheRowsEntryAndRecomputesTheZoneMode) {
+TEST_F(GridMotionTest, ChordEditWritesTheRowsEntryAndMinusAndPlusKeepLimitsPageAndEntry) {
     s.keyMap.keyCount = 40;
     d.grid.pageRows = 30;
     d.grid.scrollPos = 5;
@@ -44,9 +44,7 @@ TEST_F(GridMotionTest, ChordEditWritesTheRowsEntryAndRecomputesTheZoneMode) {
     EXPECT_EQ(e.vk << 8 | e.reserved, 7 << 8 | 248) << "key and reserved byte kept";
     EXPECT_EQ(s.zoneMode, 1) << "both X directions";
     EXPECT_FALSE(ApplyChordEdit(s, d.grid, 30, mask)) << "beyond the visible rows";
-}
-
-TEST_F(GridMotionTest, MinusAndPlusStayWithinLimitsKeepThePageFullAndBringTheEntryBack) {
+    // "-" and "+" stay within limits, keep the page full and bring the entry back
     s.keyMap.keyCount = 1;
     EXPECT_FALSE(RemoveRow(s, d.grid));
     s.keyMap.keyCount = 128;
