@@ -72,10 +72,7 @@ TEST_F(KeyCaptureTest, TheHeldChordAndTheKeyGoToTheRowsEntryAndTheChordSizeFollo
     EXPECT_EQ(ChordMask(Entry(6)) | Entry(6).bitCount | (s.maxChordSize - 1), 0u) << "empty chord";
 }
 
-struct HookMessage {
-    uint32_t message, vk;
-    uint64_t lParam;
-};
+using HookMessage = std::tuple<uint32_t, uint32_t, uint64_t>; // message, key, lParam
 constexpr HookMessage Down(uint32_t vk, uint8_t scan = 0, bool extended = false) {
     return {kWmKeyDown, vk, uint64_t{scan} << 16 | (extended ? kExtendedBit : 0)};
 }
@@ -121,11 +118,11 @@ TEST_F(KeyCaptureTest, TheKeyTakenFromTheKeyStateAndTheHooksMessages) {
         ResetKeyMapDefaults(s, ScanCodeOfKey);
         d.extendedKeyFlag = false;
         s.dialogActive = active;
-        for (const HookMessage& m : before)
-            NoteKeyMessage(d, keys, m.message, m.vk, m.lParam);
+        for (const auto& [message, key, lParam] : before)
+            NoteKeyMessage(d, keys, message, key, lParam);
         Begin(1);
-        for (const HookMessage& m : after)
-            NoteKeyMessage(d, keys, m.message, m.vk, m.lParam);
+        for (const auto& [message, key, lParam] : after)
+            NoteKeyMessage(d, keys, message, key, lParam);
         for (uint32_t key : down)
             PressKey(key & 0xFF), dialog.keyDownWaiting = (key & kWaiting) != 0;
         bool finished = ticks == 0 && Message();
