@@ -66,7 +66,7 @@ TEST_F(FollowTest, WhichSlotTheWindowInFrontPutsInUse) {
     EXPECT_FALSE(FollowingOn(s, f)) << "off by default while no slot lists a program";
 }
 
-TEST_F(FollowTest, AnAutomaticChangeLoadsTheSlotButNeverStoresTheChoice) {
+TEST_F(FollowTest, AnAutomaticChangeStoresNoChoiceTheMenuItemStoresOneAndOffRestoresTheUsersSlot) {
     fake.joystick.caps.numButtons = 5;
     EXPECT_FALSE(FollowTo(s, f, '2', Taken) || s.slotDigit != '1') << "slot 2 is another's";
     ASSERT_TRUE(FollowTo(s, f, '2', Free));
@@ -93,16 +93,13 @@ TEST_F(FollowTest, AnAutomaticChangeLoadsTheSlotButNeverStoresTheChoice) {
     FollowWindow(s, f, {true, false, "N", "notepad.exe"}, Free);
     EXPECT_EQ(s.slotDigit, '3');
     EXPECT_EQ(reg.Get(kMachine, kBase, "config"), Bytes{'3'});
-}
-
-TEST_F(FollowTest, TheMenuItemStoresTheChoiceAndOffBringsBackTheUsersSlot) {
     SlotMenu menu{};
     BuildSlotMenu(s, menu);
     EXPECT_TRUE(menu.followChecked) << "on by default: slots list programs";
     FollowTo(s, f, '2', Free);
     ToggleFollowing(s, f, {}, Free);
     EXPECT_EQ(reg.Get(kMachine, kBase, "follow"), Bytes{0});
-    EXPECT_EQ(s.slotDigit, '1');
+    EXPECT_EQ(s.slotDigit, '3') << "the user's slot, picked in the menu";
     reg.Put(kMachine, kBase, "follow", {7});
     BuildSlotMenu(s, menu);
     EXPECT_FALSE(menu.followChecked) << "a byte other than 0 or 1 changes nothing";
