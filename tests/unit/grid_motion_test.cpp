@@ -97,7 +97,7 @@ TEST(GridScroll, RequestsMoveWithinTheLastPageAndDropLinesScrollOneLineBeyondThe
     }
 }
 
-TEST_F(GridMotionTest, DragTracksThePointerAndTheReleaseMovesTheEntryAndPressesOnlyStartOne) {
+TEST_F(GridMotionTest, DragTracksThePointerAndTheReleaseMovesWholeRecordsToLinesAwayFromIt) {
     d.grid.dropRow = 8; // left by an earlier drag
     ASSERT_TRUE(BeginPress(s, d.grid, 140)); // row 2
     SetDragDetected(d.grid, true);
@@ -120,10 +120,7 @@ TEST_F(GridMotionTest, DragTracksThePointerAndTheReleaseMovesTheEntryAndPressesO
     d.grid.dragActive = 1;
     EXPECT_FALSE(BeginPress(s, d.grid, 150));
     EXPECT_EQ(d.grid.dragSourceRow, 10);
-}
-
-// A line next to the source or outside the grid, or a source no longer in it, moves nothing.
-TEST_F(GridMotionTest, ReleaseMovesWholeRecordsOnlyToLinesAwayFromTheSource) {
+    // a line next to the source or outside the grid, or a source no longer in it, moves nothing
     const std::tuple<int32_t, int32_t, int32_t, std::vector<int>> rows[] = { // count, from, to
         {10, 2, 5, {0, 1, 3, 4, 5, 2, 6}},  {10, 5, 1, {0, 1, 5, 2, 3, 4, 6}},
         {10, 3, -1, {3, 0, 1, 2, 4, 5, 6}}, {10, 4, 4, {0, 1, 2, 3, 4, 5, 6}},
@@ -146,4 +143,5 @@ TEST_F(GridMotionTest, ReleaseMovesWholeRecordsOnlyToLinesAwayFromTheSource) {
     EXPECT_EQ(Entry(0).maskLow, 1u << 31);
     EXPECT_EQ(Entry(1).vk, 0);
 }
+
 } // namespace

@@ -106,7 +106,7 @@ TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
 }
 
 // Rows: portable, exit code, fresh file written, start failed -> the portable file replaced.
-TEST_F(PortableModeTest, ExportReplacesTheFileOnlyWhenTheEditorSucceededAndWroteIt) {
+TEST_F(PortableModeTest, ExportReplacesTheFileOnlyWhenWrittenAndTheCheckBoxAsksOnlyAboutTheBuiltIn) {
     const std::tuple<bool, int, bool, bool, bool> rows[] = {
         {true, 0, true, false, true},   {true, 5, true, false, false}, {true, 0, false, false, false},
         {true, 0, true, true, false},   {false, 0, true, false, false}};
@@ -127,9 +127,7 @@ TEST_F(PortableModeTest, ExportReplacesTheFileOnlyWhenTheEditorSucceededAndWrote
         EXPECT_EQ(files.files, (std::set<std::string>{"padwrt.cfg"})) << "no fresh file left";
         EXPECT_EQ(files.contents["padwrt.cfg"] != "previous", replaced) << exitCode;
     }
-}
-
-TEST_F(PortableModeTest, TheCheckBox_ExportsOnlyWithoutAFileAndAsksOnlyAboutTheBuiltInOne) {
+    ResetFakeSystem(); // the check box exports only without a file, asks only about the built-in
     WindowHandle const dialog = &files;
     SetPortableMode(s, true, dialog);
     EXPECT_EQ(PortableFile(), "padwrt.cfg");
@@ -157,4 +155,5 @@ TEST_F(PortableModeTest, TheCheckBox_ExportsOnlyWithoutAFileAndAsksOnlyAboutTheB
     SetPortableMode(s, true, dialog);
     EXPECT_EQ(PortableFile(), "padwrt.cfg") << "from a command-line file to the built-in one";
 }
+
 } // namespace
