@@ -25,7 +25,7 @@ struct StoreTest : FakeSystemTest {
     }
 };
 
-TEST_F(StoreTest, Save_WritesEveryValueInOrderByteForByteWhereItsSlotLives) {
+TEST_F(StoreTest, SaveWritesEveryValueByteForByteAndLoadDerivesZoneModeAndTheDefaultName) {
     s.slotDigit = '2';
     s.keyMap.keyCount = 2;
     WriteEntry(s.keyMap.entries[0], {0x00010004, 0x00008000, 0x41, 0x9E, 3, 0x5A});
@@ -63,10 +63,7 @@ TEST_F(StoreTest, Save_WritesEveryValueInOrderByteForByteWhereItsSlotLives) {
     SaveSlot(s);
     EXPECT_EQ(reg.Get(kMachine, kBase, "numkeys").at(0) + reg.Get(kMachine, kBase, "keymap").size(),
               128u + 1536u) << "slot 1: the base key";
-}
-
-// Zone mode derived; a slot never saved keeps every field but its name; programs take 255 bytes.
-TEST_F(StoreTest, Load_DerivesZoneModeAndTakesTheDefaultNameAndAFullProgramList) {
+    reg.writes.clear(); // a load derives the zone mode; a slot never saved keeps all but its name
     reg.Put(kMachine, kBase + "\\2", "keymap", {3, 0, 0, 0, 0, 0, 0, 0, 0x41, 0x1E, 2, 0x5A});
     reg.Put(kMachine, kBase + "\\2", "programs", Bytes(256, 'y'), kRegSz);
     reg.Put(kMachine, kBase + "\\5", "threshold", {20, 0, 0, 0});
