@@ -136,7 +136,25 @@ TEST_F(KeyCaptureTest, TheKeyTakenFromTheKeyStateAndTheHooksMessages) {
 }
 
 // Nested steps neither capture the held key again without end nor see their chord overwritten.
-TEST_F(KeyCaptureTest, StepsRunFromTheDialogsOwnWritesNeitherRecaptureNorOverwriteTheRow) {
+TEST_F(KeyCaptureTest, StartAndEndRestoreAndStepsFromTheDialogsOwnWritesNeitherRecaptureNorOverwrite) {
+    // starting releases what chords hold; ending without a key restores the row
+    s.timing.pollingInterval = 100;
+    ProduceEvents(s, JoystickSample{}, kButton1); // entry 4: button 1 presses Return
+    ASSERT_TRUE(fake.input.injectedDown[13]);
+    Begin(4);
+    EXPECT_FALSE(fake.input.injectedDown[13]) << "lifted when the capture starts";
+    Hold(kXLeft);
+    Message();
+    EndKeyCapture(s, d, dialog);
+    EXPECT_FALSE(s.captureActive);
+    EXPECT_EQ(dialog.names[KeyButtonId(4)], std::make_pair(uint8_t{13}, Entry(4).scan))
+        << "the button names its key again instead of asking for one";
+    EXPECT_EQ(dialog.RowChord(4), kButton1) << "the check boxes show the entry, not the joystick";
+    const int writes = dialog.nameWrites;
+    EndKeyCapture(s, d, dialog);
+    Message();
+    EXPECT_EQ(dialog.nameWrites, writes) << "nothing to end, no step runs";
+    dialog.nameWrites = dialog.checkWrites = 0;
     int nested = 0;
     dialog.onWrite = [&] { ++nested < 1000 && Message(); };
     Begin(2);
@@ -158,24 +176,5 @@ TEST_F(KeyCaptureTest, StepsRunFromTheDialogsOwnWritesNeitherRecaptureNorOverwri
     EXPECT_EQ(ChordMask(Entry(4)), kButton1 | kXLeft);
     EXPECT_EQ(dialog.RowChord(4), kButton1 | kXLeft);
     EXPECT_EQ(dialog.nameWrites, 2);
-}
-
-TEST_F(KeyCaptureTest, StartingReleasesWhatChordsHoldAndEndingWithoutAKeyRestoresTheRow) {
-    s.timing.pollingInterval = 100;
-    ProduceEvents(s, JoystickSample{}, kButton1); // entry 4: button 1 presses Return
-    ASSERT_TRUE(fake.input.injectedDown[13]);
-    Begin(4);
-    EXPECT_FALSE(fake.input.injectedDown[13]) << "lifted when the capture starts";
-    Hold(kXLeft);
-    Message();
-    EndKeyCapture(s, d, dialog);
-    EXPECT_FALSE(s.captureActive);
-    EXPECT_EQ(dialog.names[KeyButtonId(4)], std::make_pair(uint8_t{13}, Entry(4).scan))
-        << "the button names its key again instead of asking for one";
-    EXPECT_EQ(dialog.RowChord(4), kButton1) << "the check boxes show the entry, not the joystick";
-    const int writes = dialog.nameWrites;
-    EndKeyCapture(s, d, dialog);
-    Message();
-    EXPECT_EQ(dialog.nameWrites, writes) << "nothing to end, no step runs";
 }
 } // namespace
