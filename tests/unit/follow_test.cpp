@@ -35,7 +35,7 @@ struct FollowTest : FakeSystemTest {
     static bool Taken(const char*) { return false; }
 };
 
-TEST_F(FollowTest, WhichSlotTheWindowInFrontPutsInUse) {
+TEST_F(FollowTest, WhichSlotTheWindowInFrontPutsInUseByFileNameAloneAndOkRefusesOtherNames) {
     // what, slot in use, pinned, setup open, following choice, window in front -> slot to follow
     const std::tuple<const char*, char, bool, bool, uint8_t, ForegroundWindow, char> rows[] = {
         {"listed", '1', false, false, 1, {true, false, "G", "C:\\g\\game.exe"}, '2'},
@@ -64,6 +64,28 @@ TEST_F(FollowTest, WhichSlotTheWindowInFrontPutsInUse) {
     for (auto& list : f.lists)
         std::strcpy(list, ";C:\\x.exe;");
     EXPECT_FALSE(FollowingOn(s, f)) << "off by default while no slot lists a program";
+    // whether a list names an image path's program; the first name that is no plain file name
+    const std::tuple<const char*, const char*, bool> lists[] = { // list, image path, named
+        {"game.exe", "C:\\Games\\game.exe", true}, {"GAME.EXE", "c:\\g\\Game.exe", true},
+        {"game", "D:/x/game.exe", true}, // no extension: the .exe
+        {"game", "C:\\g\\game.com", false}, {"game.exe", "C:\\g\\game.exe.bak", false},
+        {"game.exe", "C:\\g\\mygame.exe", false}, {"game.exe", "C:\\game.exe\\", false},
+        {" ;;other.exe ;  game.exe ;", "\\\\?\\C:\\game.exe", true}, {"", "x.exe", false},
+        {"C:\\Games\\game.exe", "C:\\Games\\game.exe", false}, // a folder names nothing
+        {"ga*.exe;game.", "game.exe", false}};
+    for (const auto& [list, image, named] : lists)
+        EXPECT_EQ(ListNamesProgram(list, image), named) << list << " / " << image;
+    const std::pair<const char*, const char*> bad[] = {
+        {"game.exe; other ;;", ""}, {"a.exe;C:\\x\\b.exe;c?.exe", "C:\\x\\b.exe"},
+        {"a;  b:c ", "b:c"}, {"tab\tx.exe", "tab\tx.exe"}, {"game.", "game."}, {"..;x/y", ".."},
+        {"\"quoted.exe\"", "\"quoted.exe\""}};
+    for (const auto& [list, first] : bad)
+        EXPECT_EQ(FirstBadProgram(list), first) << list;
+    std::strcpy(s.programList, "game.exe; C:\\x\\y.exe");
+    EXPECT_FALSE(SaveSetup(s, &window));
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text.find("\"C:\\x\\y.exe\" is not"), 0u);
+    EXPECT_TRUE(reg.writes.empty());
 }
 
 TEST_F(FollowTest, AnAutomaticChangeStoresNoChoiceTheMenuItemStoresOneAndOffRestoresTheUsersSlot) {
@@ -108,28 +130,4 @@ TEST_F(FollowTest, AnAutomaticChangeStoresNoChoiceTheMenuItemStoresOneAndOffRest
     EXPECT_TRUE(menu.followGrayed);
 }
 
-// Whether a list names an image path's program; the first name that is no plain file name.
-TEST_F(FollowTest, ProgramListsNameProgramsByFileNameAloneAndOkRefusesAnyOtherName) {
-    const std::tuple<const char*, const char*, bool> rows[] = { // list, image path, named
-        {"game.exe", "C:\\Games\\game.exe", true}, {"GAME.EXE", "c:\\g\\Game.exe", true},
-        {"game", "D:/x/game.exe", true}, // no extension: the .exe
-        {"game", "C:\\g\\game.com", false}, {"game.exe", "C:\\g\\game.exe.bak", false},
-        {"game.exe", "C:\\g\\mygame.exe", false}, {"game.exe", "C:\\game.exe\\", false},
-        {" ;;other.exe ;  game.exe ;", "\\\\?\\C:\\game.exe", true}, {"", "x.exe", false},
-        {"C:\\Games\\game.exe", "C:\\Games\\game.exe", false}, // a folder names nothing
-        {"ga*.exe;game.", "game.exe", false}};
-    for (const auto& [list, image, named] : rows)
-        EXPECT_EQ(ListNamesProgram(list, image), named) << list << " / " << image;
-    const std::pair<const char*, const char*> bad[] = {
-        {"game.exe; other ;;", ""}, {"a.exe;C:\\x\\b.exe;c?.exe", "C:\\x\\b.exe"},
-        {"a;  b:c ", "b:c"}, {"tab\tx.exe", "tab\tx.exe"}, {"game.", "game."}, {"..;x/y", ".."},
-        {"\"quoted.exe\"", "\"quoted.exe\""}};
-    for (const auto& [list, first] : bad)
-        EXPECT_EQ(FirstBadProgram(list), first) << list;
-    std::strcpy(s.programList, "game.exe; C:\\x\\y.exe");
-    EXPECT_FALSE(SaveSetup(s, &window));
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text.find("\"C:\\x\\y.exe\" is not"), 0u);
-    EXPECT_TRUE(reg.writes.empty());
-}
 } // namespace

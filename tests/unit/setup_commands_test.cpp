@@ -50,37 +50,6 @@ struct SetupCommandsTest : FakeSystemTest {
     std::string Question() const { return fake.messages.empty() ? "" : fake.messages[0].text; }
 };
 
-// A held enabled input would go on typing, a running capture would take the answer's click.
-TEST_F(SetupCommandsTest, Closing_AsksWhileAnEnabledInputIsHeldAndCancelDiscardsTheEdits) {
-    // held, disabled, capturing, answer -> closed
-    const std::tuple<InputWord, InputWord, bool, int, bool> rows[] = {
-        {0, 0, false, kIdOk, true},        {kButton1, 0, false, kIdCancel, false},
-        {kButton1, 0, false, kIdOk, true}, {kButton1, kButton1, false, kIdCancel, true},
-        {kButton1, 0, true, kIdCancel, false}};
-    for (const auto& [held, disabled, capturing, answer, closed] : rows) {
-        ResetFakeSystem();
-        ResetKeyMapDefaults(s, ScanCodeOfKey);
-        LoadSlot(s);
-        OpenAndEdit();
-        s.enabledMask = s.enabledMask & ~disabled;
-        if (capturing)
-            BeginKeyCapture(s, d, keys, KeyButtonId(3));
-        s.engine.currentInput = held;
-        fake.answer = answer;
-        view.names = 0;
-        EXPECT_EQ(Close(false), closed) << held << " " << answer;
-        EXPECT_FALSE(s.captureActive);
-        EXPECT_EQ(view.names, capturing ? 1 : 0) << "the key button names its key again";
-        EXPECT_EQ(Question(), held & ~disabled ? kSetupNotReleasedQuestion : "");
-        EXPECT_EQ(Edited(), !closed);
-        EXPECT_EQ(std::pair(s.setupDialog == dialog, bool(s.dialogActive)),
-                  std::pair(!closed, !closed));
-        EXPECT_TRUE(fake.registry.writes.empty()) << "Cancel stores nothing";
-    }
-    EXPECT_EQ(std::pair(fake.messages[0].buttons, fake.messages[0].owner),
-              std::pair(kMbOkCancel, dialog));
-}
-
 // Only a save that stores nowhere says so, and the dialog stays open with the edits.
 TEST_F(SetupCommandsTest, Ok_StoresWhereItMayOnlyStoringNowhereSaysSoAndPortableModeExportsAfter) {
     fake.registry.localMachineReadOnly = true;
@@ -114,7 +83,7 @@ TEST_F(SetupCommandsTest, Ok_StoresWhereItMayOnlyStoringNowhereSaysSoAndPortable
 }
 
 // Every entry is reset, high mask bits too; reserved bytes and timing (own Default) are kept.
-TEST_F(SetupCommandsTest, DefaultSettingsResetsTheKeyMapOnlyOnOkAndAJoystickOnlyOnASelection) {
+TEST_F(SetupCommandsTest, DefaultsResetOnlyOnOkAJoystickOnlyOnASelectionClosingAsksWhileHeld) {
     OpenAndEdit();
     KeyMapEntry e = {0x30000, 1u << 8, 'A', 0x1E, 3, 0x5A};
     WriteEntry(s.keyMap.entries[127], e);
@@ -142,6 +111,34 @@ TEST_F(SetupCommandsTest, DefaultSettingsResetsTheKeyMapOnlyOnOkAndAJoystickOnly
     EXPECT_TRUE(ChooseJoystick(s, 3, dialog));
     EXPECT_EQ(s.joystickId + fake.joystick.lastCapsId, 6u) << "the new joystick is calibrated";
     EXPECT_EQ(s.calibration.numButtons, 32);
+    // closing asks while an enabled input is held, and Cancel discards the edits
+    // held, disabled, capturing, answer -> closed
+    const std::tuple<InputWord, InputWord, bool, int, bool> rows[] = {
+        {0, 0, false, kIdOk, true},        {kButton1, 0, false, kIdCancel, false},
+        {kButton1, 0, false, kIdOk, true}, {kButton1, kButton1, false, kIdCancel, true},
+        {kButton1, 0, true, kIdCancel, false}};
+    for (const auto& [held, disabled, capturing, answer, closed] : rows) {
+        ResetFakeSystem();
+        ResetKeyMapDefaults(s, ScanCodeOfKey);
+        LoadSlot(s);
+        OpenAndEdit();
+        s.enabledMask = s.enabledMask & ~disabled;
+        if (capturing)
+            BeginKeyCapture(s, d, keys, KeyButtonId(3));
+        s.engine.currentInput = held;
+        fake.answer = answer;
+        view.names = 0;
+        EXPECT_EQ(Close(false), closed) << held << " " << answer;
+        EXPECT_FALSE(s.captureActive);
+        EXPECT_EQ(view.names, capturing ? 1 : 0) << "the key button names its key again";
+        EXPECT_EQ(Question(), held & ~disabled ? kSetupNotReleasedQuestion : "");
+        EXPECT_EQ(Edited(), !closed);
+        EXPECT_EQ(std::pair(s.setupDialog == dialog, bool(s.dialogActive)),
+                  std::pair(!closed, !closed));
+        EXPECT_TRUE(fake.registry.writes.empty()) << "Cancel stores nothing";
+    }
+    EXPECT_EQ(std::pair(fake.messages[0].buttons, fake.messages[0].owner),
+              std::pair(kMbOkCancel, dialog));
 }
 
 // Events pause while a window of the dialogs is active, and flow in other programs.
