@@ -30,7 +30,7 @@ struct GridMotionTest : FakeSystemTest {
     }
 };
 
-TEST_F(GridMotionTest, ChordEditWritesTheRowsEntryAndMinusAndPlusKeepLimitsPageAndEntry) {
+TEST_F(GridMotionTest, ChordEditWritesTheRowsEntryMinusAndPlusKeepLimitsAndKeyNamesShow) {
     s.keyMap.keyCount = 40;
     d.grid.pageRows = 30;
     d.grid.scrollPos = 5;
@@ -60,9 +60,7 @@ TEST_F(GridMotionTest, ChordEditWritesTheRowsEntryAndMinusAndPlusKeepLimitsPageA
     d.grid.scrollPos = 20;
     RemoveRow(s, d.grid);
     EXPECT_EQ(d.grid.scrollPos, 19);
-}
-
-TEST(KeyNames, MouseButtonsHaveFixedNamesOnlySpaceTakesTheFocusAndListLabelsAreTwoWide) {
+    // mouse buttons have fixed names, only Space takes the focus, list labels are two wide
     for (uint8_t vk = 1; vk < 8; ++vk) // the mouse buttons, but not Cancel (3)
         EXPECT_EQ(std::string(KeyNameText(vk, "Name")) == "Name", vk == 3) << int{vk};
     EXPECT_STREQ(KeyNameText(65, ""), "") << "a key without a name leaves the button empty";

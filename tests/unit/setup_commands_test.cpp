@@ -141,17 +141,8 @@ TEST_F(SetupCommandsTest, DefaultsResetOnlyOnOkAJoystickOnlyOnASelectionClosingA
               std::pair(kMbOkCancel, dialog));
 }
 
-// Events pause while a window of the dialogs is active, and flow in other programs.
-TEST(DialogActivation, EventsStayPausedWhileAWindowOfTheDialogsIsActive) {
-    const std::pair<ActivationChange, bool> rows[] = { // programWide, activated, otherIsOurDialog
-        {{false, true, false}, true}, {{false, false, true}, true}, {{true, false, false}, false},
-        {{true, true, false}, true},  {{false, false, false}, false}};
-    for (const auto& [change, paused] : rows)
-        EXPECT_EQ(DialogActiveAfter(change), paused) << &change - &rows[0].first;
-}
-
 // Digit groups are read; small or unreadable values become 3 (a delay may be 0); spins stop at 3.
-TEST(TimingValues, TextToNumberToValidValue) {
+TEST(SetupRules, TimingTextToValidValueAndEventsPausedWhileAWindowOfTheDialogsIsActive) {
     const std::tuple<const char*, int32_t, int32_t> readable[] = { // text, interval, delay
         {"1000", 1000, 1000},  {" 250 ", 250, 250},   {"1,000", 1000, 1000}, {"1.000", 1000, 1000},
         {"1 000", 1000, 1000}, {"0", 3, 0},           {"2", 3, 2},           {"3", 3, 3},
@@ -170,5 +161,11 @@ TEST(TimingValues, TextToNumberToValidValue) {
     EXPECT_EQ(std::vector<bool>({AcceptSpin(4, -1), AcceptSpin(3, -1), AcceptSpin(12, -10),
                                  AcceptSpin(0, 1)}), // a delay typed as 0 can be spun up
               std::vector<bool>({true, false, false, true}));
+    // events pause while a window of the dialogs is active, and flow in other programs
+    const std::pair<ActivationChange, bool> rows[] = { // programWide, activated, otherIsOurDialog
+        {{false, true, false}, true}, {{false, false, true}, true}, {{true, false, false}, false},
+        {{true, true, false}, true},  {{false, false, false}, false}};
+    for (const auto& [change, paused] : rows)
+        EXPECT_EQ(DialogActiveAfter(change), paused) << &change - &rows[0].first;
 }
 } // namespace
