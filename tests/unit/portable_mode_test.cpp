@@ -26,7 +26,7 @@ struct PortableModeTest : FakeSystemTest {
 
 // The built-in file decides the mode; a named file only once the system's reg.exe imported it.
 // Every load imports the portable file first.
-TEST_F(PortableModeTest, Start_TheBuiltInFileOrAnImportedCommandLineFileAndEveryLoadImports) {
+TEST_F(PortableModeTest, StartImportsTheBuiltInFileOrANamedExportOfTheUsersBaseKeyTreeOnly) {
     const std::string mine = "C:\\my settings.cfg", sys = "C:\\Windows\\system32";
     const std::string importMine = kTool + "reg import \"" + mine + "\"";
     const std::string importD = "D:\\reg.exe|reg import \"" + mine + "\"";
@@ -53,10 +53,7 @@ TEST_F(PortableModeTest, Start_TheBuiltInFileOrAnImportedCommandLineFileAndEvery
         EXPECT_EQ(files.commands, commands) << portable;
         EXPECT_EQ(RegistryRoot(s) == RegistryHive::CurrentUser, s.portableOn);
     }
-}
-
-// reg.exe imports any key a file names: only an export of the user's base key tree is imported.
-TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
+    ResetFakeSystem(); // reg.exe imports any key a file names: only the user's base key tree
     const auto utf16 = [](const std::string& text, std::string wide = "\xFF\xFE") {
         for (const char c : text)
             wide += std::string{c, '\0'};
@@ -66,7 +63,7 @@ TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
     const std::string base = "[HKEY_CURRENT_USER\\SOFTWARE\\Orvanelk\\Padwright";
     const std::string run = "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]"
                             "\r\n\"Padwright\"=\"C:\\\\Users\\\\Public\\\\evil.exe\"\r\n";
-    const std::tuple<const char*, std::string, bool> rows[] = { // file, contents, imported
+    const std::tuple<const char*, std::string, bool> named[] = { // file, contents, imported
         {"notes.cfg", "These are my notes", false}, {"empty.cfg", "", false},
         {"win31.reg", "REGEDIT\r\nHKEY_CLASSES_ROOT\\.cfg = evil\r\n", false}, // the old format
         {"late.reg", "\r\n" + v5, false}, {"v4.reg", "REGEDIT4\r\n", true},
@@ -87,7 +84,7 @@ TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
         {"wide.reg", utf16(v5 + base) + "\x5C\x01]\0"s, false}, // "Padwright" and U+015C
         {"huge.reg", v5 + base + "]\r\n" + std::string(kMaxPortableFileBytes, ' '), false},
     };
-    for (const auto& [name, bytes, imported] : rows) {
+    for (const auto& [name, bytes, imported] : named) {
         files.files.insert(name);
         files.contents[name] = bytes;
         Start(name);

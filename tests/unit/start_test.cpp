@@ -17,7 +17,7 @@ bool IsRunning(const char* title) {
     return std::strncmp(title, "Padwright Config ", 17) == 0 && running.find(digit) != running.npos;
 }
 
-TEST(StartTest, CommandLineFileAndSlotDigitAndABusySlotStepsToAFreeOneUpToSix) {
+TEST(StartTest, CommandLineBusySlotsAndSessionNewsPairingEachAwayWithItsBack) {
     const std::tuple<const char*, const char*, char> rows[] = { // text, file or none, digit or 0
         {"padwright.exe", nullptr, 0},
         {"C:\\bin\\padwright.exe my.cfg other", "my.cfg", 0},
@@ -49,10 +49,7 @@ TEST(StartTest, CommandLineFileAndSlotDigitAndABusySlotStepsToAFreeOneUpToSix) {
         EXPECT_EQ(StepToFreeSlot(*s, IsRunning), started) << busy;
         EXPECT_EQ(std::string(s->windowTitle), std::string("Padwright Config ") + last) << busy;
     }
-}
-
-// Lock, disconnect and sleep are each undone by their own counterparts; a cancelled logoff not.
-TEST(MainWindow, SessionNewsPairsEachAwayWithItsBackAndACancelledLogoffGoesOn) {
+    // lock, disconnect and sleep are each undone by their own counterparts; a cancelled logoff not
     const std::tuple<uint32_t, uint64_t, uint64_t> pairs[] = { // message, away, back
         {0x02B1, 7, 8}, {0x02B1, 2, 1}, {0x02B1, 4, 3}, {0x0218, 4, 7}, {0x0218, 4, 0x12}};
     std::set<uint32_t> reasons;
@@ -71,4 +68,5 @@ TEST(MainWindow, SessionNewsPairsEachAwayWithItsBackAndACancelledLogoffGoesOn) {
         EXPECT_EQ(DecideMainWindowAction(message, wParam, 0).action, MainWindowAction::None);
     EXPECT_EQ(DecideMainWindowAction(0x0016, 1, 0).action, MainWindowAction::EndSession);
 }
+
 } // namespace
