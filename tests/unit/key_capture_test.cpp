@@ -81,11 +81,9 @@ constexpr HookMessage SysDown(uint32_t vk, bool extended) {
 }
 constexpr uint32_t kWaiting = 0x1000; // a key-down waits in the queue, not yet past the hook
 
-// Rows: dialog active, messages the hook saw before the capture began and after, keys down,
-// 50 ms ticks run (0: one step for another message) -> key and scan byte taken (vk 0: none yet),
-// message finished. The highest key down wins, a quick tap's key-down message tells its side;
-// Enter and the left and right mouse buttons finish the message. In the active dialog a key is
-// taken once its message has passed the hook (mouse buttons at once, other keys after two ticks).
+// Rows: active, hook messages before and after Begin, keys down, ticks (0: one other message) ->
+// key and scan taken (0: none yet), message finished. Highest key wins, a key-down tells the side;
+// in the active dialog a key waits for its message (mouse buttons not, others two ticks at most).
 TEST_F(KeyCaptureTest, TheKeyTakenFromTheKeyStateAndTheHooksMessages) {
     using Messages = std::vector<HookMessage>;
     const std::tuple<bool, Messages, Messages, std::vector<uint32_t>, int, uint32_t, uint32_t, bool>

@@ -24,8 +24,7 @@ struct PortableModeTest : FakeSystemTest {
     }
 };
 
-// The built-in file decides the mode; a named file only once the system's reg.exe imported it.
-// Every load imports the portable file first.
+// The built-in file decides the mode, a named file only once imported; every load imports first.
 TEST_F(PortableModeTest, StartImportsTheBuiltInFileOrANamedExportOfTheUsersBaseKeyTreeOnly) {
     const std::string mine = "C:\\my settings.cfg", sys = "C:\\Windows\\system32";
     const std::string importMine = kTool + "reg import \"" + mine + "\"";

@@ -84,8 +84,7 @@ TEST_F(StoreTest, SaveWritesEveryValueByteForByteAndLoadDerivesZoneModeAndTheDef
     EXPECT_TRUE(reg.writes.empty());
 }
 
-// A standard user saves in the overlay, which must not hide an administrator's later saves;
-// portable mode reads and writes the user's own key only.
+// The overlay must not hide an administrator's later saves; portable mode keeps to its own key.
 TEST_F(StoreTest, SavesGoWhereTheUserMayWriteAndLoadsReadTheOverlayFirstButPortableModeApart) {
     // who, portable, may write the machine's key, overlay saved before -> in machine's, overlay
     const std::tuple<const char*, bool, bool, bool, bool, bool> rows[] = {
