@@ -134,7 +134,7 @@ TEST_F(KeyCaptureTest, TheKeyTakenFromTheKeyStateAndTheHooksMessages) {
 }
 
 // Nested steps neither capture the held key again without end nor see their chord overwritten.
-TEST_F(KeyCaptureTest, StartAndEndRestoreAndStepsFromTheDialogsOwnWritesNeitherRecaptureNorOverwrite) {
+TEST_F(KeyCaptureTest, StartAndEndRestoreTheRowAndNestedStepsNeitherRecaptureNorOverwrite) {
     // starting releases what chords hold; ending without a key restores the row
     s.timing.pollingInterval = 100;
     ProduceEvents(s, JoystickSample{}, kButton1); // entry 4: button 1 presses Return

@@ -102,10 +102,10 @@ TEST_F(PortableModeTest, StartImportsTheBuiltInFileOrANamedExportOfTheUsersBaseK
 }
 
 // Rows: portable, exit code, fresh file written, start failed -> the portable file replaced.
-TEST_F(PortableModeTest, ExportReplacesTheFileOnlyWhenWrittenAndTheCheckBoxAsksOnlyAboutTheBuiltIn) {
+TEST_F(PortableModeTest, ExportReplacesTheFileOnlyWhenWrittenCheckBoxAsksOnlyAboutTheBuiltIn) {
     const std::tuple<bool, int, bool, bool, bool> rows[] = {
-        {true, 0, true, false, true},   {true, 5, true, false, false}, {true, 0, false, false, false},
-        {true, 0, true, true, false},   {false, 0, true, false, false}};
+        {true, 0, true, false, true},  {true, 5, true, false, false}, {true, 0, false, false, false},
+        {true, 0, true, true, false}, {false, 0, true, false, false}};
     for (const auto& [on, exitCode, writes, startFails, replaced] : rows) {
         ResetFakeSystem();
         files.files = {"padwrt.cfg"};
