@@ -1,14 +1,9 @@
 #include "ui/grid_layout.h"
 
-#include <limits>
-
 #include "tests/unit/fixture.h"
 
 namespace {
-
-// The template on screen: frame 3 pixels wide, half non-client height 13 (caption and top frame
-// 23), key button 23 pixels high (row pitch 25), header check box j 12 pixels wide at client x
-// 250 + 15 j.
+// The template: frame 3, half non-client height 13, key button 23 high, header j at 250 + 15 j.
 constexpr int32_t kWinTop = 40, kFrameDx = 3, kFrameDy = 13, kClientLeft = 150 + kFrameDx;
 constexpr int32_t kClientTop = kWinTop + 2 * kFrameDy - kFrameDx;
 constexpr int32_t kKeyTop = 72, kHeaderTop = 55, kScrollBarWidth = 15;
@@ -16,10 +11,6 @@ constexpr int32_t kKeyClientTop = kKeyTop - (kClientTop - kWinTop);
 
 PixelRect At(int32_t left, int32_t top, int32_t width, int32_t height) {
     return {left, top, left + width, top + height};
-}
-// Client x of the right edge of header check box j.
-int32_t HeaderRight(int column) {
-    return 250 + 15 * column + 12;
 }
 
 GridMeasurements TemplateDialog() {
@@ -65,55 +56,51 @@ struct GridLayoutTest : FakeSystemTest {
     }
 };
 
-TEST(GridArithmetic, RowPitchAndPageRowsFromTheMeasuredKeyButtonAndWorkArea) {
+// The grid layout fuzzer checks the plan's invariants; these tests pin the template's numbers.
+TEST(GridArithmetic, PitchPageRowsAndColumnsFromTheMeasuredKeyButtonWorkAreaAndJoystick) {
+    constexpr int32_t kLow = INT32_MIN, kHigh = INT32_MAX;
     EXPECT_EQ(RowPitch(23), 25);
-    EXPECT_GE(RowPitch(0), 1) << "never a zero divisor";
-    EXPECT_EQ(PageRows({0, 0, 1920, 1040}, 25), 36);
-    EXPECT_EQ(PageRows({0, 0, 800, 149}, 25), 0) << "below six pitches: no rows";
-    EXPECT_EQ(PageRows({0, 0, 800, 60}, 25), 0);
-    EXPECT_EQ(PageRows({0, 0, 2160, 3840}, 25), kMaxGridRows);
-    constexpr int32_t kLow = std::numeric_limits<int32_t>::min();
-    constexpr int32_t kHigh = std::numeric_limits<int32_t>::max();
-    EXPECT_EQ(PageRows({kLow, kLow, kHigh, kHigh}, 25), kMaxGridRows) << "height beyond 32 bits";
-    EXPECT_EQ(PageRows({0, kHigh, 0, kLow}, 1), 0) << "upside down";
-    EXPECT_LT(SeparatorId(kMaxGridRows - 1), KeyButtonId(0)) << "identifiers stay apart";
-}
-
-TEST(GridColumns, PresenceFollowsAxesHatAndButtonsAndHeadersMarkDisabledInputs) {
-    for (int j = 0; j < kGridColumns; ++j) {
-        SCOPED_TRACE(j);
-        EXPECT_EQ(ColumnHasCheckBoxes(kSmallPad, j), j <= 3 || (j >= 16 && j <= 19));
-        EXPECT_EQ(HeaderVisible(kSmallPad, j), j <= 19);
-        EXPECT_TRUE(ColumnHasCheckBoxes(kFullStick, j));
-        EXPECT_TRUE(HeaderVisible(kFullStick, j));
-        EXPECT_STREQ(HeaderText(~InputWord{1}, j), j == 0 ? "X" : "");
+    const std::pair<PixelRect, int32_t> rows[] = { // work area -> rows of pitch 25 on a page
+        {{0, 0, 1920, 1040}, 36}, {{0, 0, 800, 149}, 0}, // below six pitches: no rows
+        {{0, 0, 2160, 3840}, kMaxGridRows}, {{kLow, kLow, kHigh, kHigh}, kMaxGridRows}, // 33 bits
+        {{0, kHigh, 0, kLow}, 0}}; // upside down
+    for (const auto& [area, pageRows] : rows)
+        EXPECT_EQ(PageRows(area, 25), pageRows) << area.top << " " << area.bottom;
+    for (int j = 0; j < kGridColumns; ++j) { // check boxes follow axes, hat and buttons
+        EXPECT_EQ(ColumnHasCheckBoxes(kSmallPad, j), j <= 3 || (j >= 16 && j <= 19)) << j;
+        EXPECT_TRUE(ColumnHasCheckBoxes(kFullStick, j)) << j;
+        EXPECT_STREQ(HeaderText(~InputWord{1}, j), j == 0 ? "X" : "") << j; // disabled inputs
     }
-    EXPECT_EQ(LastButtonHeaderId(4), 125) << "never narrower than for 10 buttons";
-    EXPECT_EQ(LastButtonHeaderId(32), 147);
 }
 
-TEST_F(GridLayoutTest, FirstBuildOfTheDefaultMapAddsTenRowsWithoutScrollBar) {
+TEST_F(GridLayoutTest, FirstBuildAddsTenRowsAndMinusAndPlusMoveWhatIsBelowOnlyWhileAllAreVisible) {
     const GridPlan p = Build();
-    EXPECT_EQ(p.pageRows, 36);
-    EXPECT_EQ(p.visibleRows, 10);
+    EXPECT_EQ(std::pair(p.pageRows, p.visibleRows), std::pair(36, 10));
     EXPECT_EQ(p.firstNewRow, 1) << "row 0 comes from the template";
     EXPECT_EQ(p.dialogHeight, 121 + 10 * 25);
-    EXPECT_FALSE(p.scrollBarVisible);
-    for (int i = 0; i < kBelowGridCount; ++i)
-        EXPECT_EQ(p.belowGridY[i],
-                  ((78 + 10 * (i % 3) - (kClientTop - kWinTop) + 12) / 25 + 10) * 25);
-    EXPECT_EQ(d.grid.keyButtonTop, kKeyClientTop + 25);
-    EXPECT_EQ(d.grid.frameDx, kFrameDx);
-    EXPECT_EQ(d.grid.builtKeyCount, 10);
+    EXPECT_EQ(std::pair(d.grid.keyButtonTop, d.grid.builtKeyCount),
+              std::pair(kKeyClientTop + 25, 10));
     EXPECT_EQ(KeyButtonRect(p, 4).y, kKeyClientTop + 4 * 25);
     EXPECT_EQ(SeparatorRect(p, 4).y, kKeyClientTop + 4 * 25 - 23 / 8);
-    EXPECT_EQ(RowCheckBoxRect(p, 4, 16).y, kKeyClientTop + 4 * 25 + (23 - 13) / 2);
-    EXPECT_EQ(RowCheckBoxRect(p, 4, 16).x, 250 + 15 * 16);
+    const ControlRect box = RowCheckBoxRect(p, 4, 16);
+    EXPECT_EQ(std::pair(box.x, box.y), std::pair(250 + 15 * 16, kKeyClientTop + 4 * 25 + 5));
+    // "-" with all rows visible lifts what is below by a pitch; "+" beyond the page moves nothing
+    const GridPlan ten = Build();
+    s.keyMap.keyCount = 9;
+    const GridPlan nine = Build();
+    EXPECT_EQ(std::pair(nine.existingRows, nine.dialogHeight), std::pair(10, ten.dialogHeight - 25))
+        << "a pitch less";
+    for (int i = 0; i < kBelowGridCount; ++i)
+        EXPECT_EQ(nine.belowGridY[i], ten.belowGridY[i] - 25) << kBelowGridIds[i];
+    s.keyMap.keyCount = 50;
+    const GridPlan fifty = Build();
+    s.keyMap.keyCount = 51;
+    const GridPlan more = Build();
+    EXPECT_EQ(std::tuple(more.moveBelowGrid, more.firstNewRow, more.dialogHeight),
+              std::tuple(false, more.visibleRows, fifty.dialogHeight)) << "no row to create";
 }
 
-// The template stacks the controls below the grid closer than a pitch (in pitches: the check
-// boxes at 2.16, the joystick label at 2.29, the joystick list and the buttons at 2.79); each build
-// parts them into two lines below the rows, whatever the caption's height.
+// The template's controls below the grid, under a pitch apart, part into two pitch lines.
 TEST_F(GridLayoutTest, ControlsBelowTheGridStandOnTwoPitchLinesBelowTheRows) {
     for (int32_t caption : {18, 25, 40}) {
         SCOPED_TRACE(caption);
@@ -124,59 +111,27 @@ TEST_F(GridLayoutTest, ControlsBelowTheGridStandOnTwoPitchLinesBelowTheRows) {
         for (int i = 0; i < kBelowGridCount; ++i)
             m.belowGridTop[i] = m.clientTop + static_cast<int32_t>(pitches[i] * 25);
         const GridPlan p = PlanGrid(GridInputsOf(s, d.grid), m);
-        const int32_t lastRowBottom = 48 + 9 * 25 + 23;
-        for (int i = 0; i < kBelowGridCount; ++i) {
+        for (int i = 0; i < kBelowGridCount; ++i)
             EXPECT_EQ(p.belowGridY[i], (pitches[i] < 2.5 ? 12 : 13) * 25) << kBelowGridIds[i];
-            EXPECT_GT(p.belowGridY[i], lastRowBottom);
-        }
     }
 }
 
-TEST_F(GridLayoutTest, MinusWithAllRowsVisibleLiftsTheControlsBelowByOnePitch) {
-    const GridPlan first = Build();
-    s.keyMap.keyCount = 9;
-    const GridPlan second = Build();
-    EXPECT_EQ(second.existingRows, 10);
-    EXPECT_EQ(second.visibleRows, 9);
-    EXPECT_EQ(second.dialogHeight, first.dialogHeight - 25);
-    for (int i = 0; i < kBelowGridCount; ++i)
-        EXPECT_EQ(second.belowGridY[i], first.belowGridY[i] - 25) << kBelowGridIds[i];
-}
-
-TEST_F(GridLayoutTest, PlusBeyondThePageOnlyWidensTheScrollRange) {
-    s.keyMap.keyCount = 50;
-    const GridPlan first = Build();
-    EXPECT_TRUE(first.scrollBarVisible);
-    s.keyMap.keyCount = 51;
-    const GridPlan second = Build();
-    EXPECT_FALSE(second.moveBelowGrid);
-    EXPECT_EQ(second.firstNewRow, second.visibleRows) << "no row to create";
-    EXPECT_EQ(second.dialogHeight, first.dialogHeight);
-    EXPECT_EQ(second.scrollMax, 50);
-}
-
-TEST_F(GridLayoutTest, DialogWidthEndsAtTheLastButtonHeaderPlusTheScrollBar) {
-    SetJoystick(kSmallPad);
+TEST_F(GridLayoutTest, DialogWidthEndsAtTheLastHeaderPlusScrollBarSeparatorsStandAboveEvenEntries) {
+    SetJoystick(kSmallPad); // never narrower than for 10 buttons
     const GridPlan pad = PlanGrid(GridInputsOf(s, d.grid), m);
-    EXPECT_EQ(pad.dialogWidth, HeaderRight(25) + kScrollBarWidth + 4 * kFrameDx);
+    EXPECT_EQ(pad.dialogWidth, 250 + 15 * 25 + 12 + kScrollBarWidth + 4 * kFrameDx); // header 25
     EXPECT_EQ(pad.scrollBarRect.x + kScrollBarWidth, pad.dialogWidth - 2 * kFrameDx);
     SetJoystick(kFullStick);
-    EXPECT_EQ(PlanGrid(GridInputsOf(s, d.grid), m).dialogWidth,
-              HeaderRight(47) + kScrollBarWidth + 4 * kFrameDx);
-}
-
-TEST_F(GridLayoutTest, SeparatorsStandAboveEvenEntriesButNeverInRowZero) {
+    EXPECT_EQ(PlanGrid(GridInputsOf(s, d.grid), m).dialogWidth, 250 + 15 * 47 + 12 + 15 + 12);
+    // separators stand above even entries but never in row 0
     s.keyMap.keyCount = 20;
     d.grid.pageRows = 8;
     RowView rows[kMaxGridRows];
     for (int32_t scrollPos : {0, 1}) {
         d.grid.scrollPos = scrollPos;
-        ASSERT_EQ(PlanRefresh(s, d.grid, rows), 8);
-        for (int r = 0; r < 8; ++r) {
-            EXPECT_EQ(rows[r].entry, scrollPos + r);
-            EXPECT_EQ(rows[r].separatorShown, r >= 1 && (scrollPos + r) % 2 == 0)
-                << scrollPos << " " << r;
-        }
+        PlanRefresh(s, d.grid, rows);
+        for (int r = 0; r < 8; ++r)
+            EXPECT_EQ(rows[r].separatorShown, r >= 1 && (scrollPos + r) % 2 == 0) << r;
     }
 }
 

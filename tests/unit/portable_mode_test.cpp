@@ -1,12 +1,13 @@
 #include "store/portable_mode.h"
 
+#include <tuple>
+
 #include "store/portable_file.h"
 #include "store/registry_layout.h"
 #include "store/slot_store.h"
 #include "tests/unit/fixture.h"
 
 namespace {
-
 using namespace std::string_literals;
 using Commands = std::vector<std::string>;
 const std::string kTool = "C:\\Windows\\system32\\reg.exe|";
@@ -23,44 +24,36 @@ struct PortableModeTest : FakeSystemTest {
     }
 };
 
-// The built-in file decides the mode, even when its import fails; a file named on the command
-// line becomes the portable file only when reg.exe, found in the system directory, imports it.
-TEST_F(PortableModeTest, Start_TheBuiltInFileOrAnImportedCommandLineFile) {
-    const std::string mine = "C:\\my settings.cfg";
-    const struct {
-        std::set<std::string> files;
-        const char* argument;
-        int exitCode;
-        std::string systemDirectory, portable;
-        Commands commands;
-    } rows[] = {
-        {{}, "missing.cfg", 0, "C:\\Windows\\system32", "<off>", {}},
-        {{"padwrt.cfg", mine}, mine.c_str(), 0, "C:\\Windows\\system32", "padwrt.cfg", {kImportBuiltIn}},
-        {{"padwrt.cfg"}, nullptr, 1, "C:\\Windows\\system32", "padwrt.cfg", {kImportBuiltIn}},
-        {{mine}, mine.c_str(), 0, "C:\\Windows\\system32", mine, {kTool + "reg import \"" + mine + "\""}},
-        {{mine}, mine.c_str(), 1, "C:\\Windows\\system32", "<off>", {kTool + "reg import \"" + mine + "\""}},
-        {{mine}, "", 0, "C:\\Windows\\system32", "<off>", {}}, // two spaces: an empty name
-        {{mine}, mine.c_str(), 0, "", "<off>", {}},            // no reg.exe is looked for
-        {{mine}, mine.c_str(), 0, "D:\\", mine, {"D:\\reg.exe|reg import \"" + mine + "\""}},
+// The built-in file decides the mode, a named file only once imported; every load imports first.
+TEST_F(PortableModeTest, StartImportsTheBuiltInFileOrANamedExportOfTheUsersBaseKeyTreeOnly) {
+    const std::string mine = "C:\\my settings.cfg", sys = "C:\\Windows\\system32";
+    const std::string importMine = kTool + "reg import \"" + mine + "\"";
+    const std::string importD = "D:\\reg.exe|reg import \"" + mine + "\"";
+    // files, argument, reg.exe's exit code, system directory -> portable file, commands run
+    const std::tuple<std::set<std::string>, const char*, int, std::string, std::string, Commands>
+        rows[] = {
+        {{}, "missing.cfg", 0, sys, "<off>", {}},
+        {{"padwrt.cfg", mine}, mine.c_str(), 0, sys, "padwrt.cfg", {kImportBuiltIn, kImportBuiltIn}},
+        {{"padwrt.cfg"}, nullptr, 1, sys, "padwrt.cfg", {kImportBuiltIn, kImportBuiltIn}},
+        {{mine}, mine.c_str(), 0, sys, mine, {importMine, importMine}},
+        {{mine}, mine.c_str(), 1, sys, "<off>", {importMine}},
+        {{mine}, "", 0, sys, "<off>", {}},       // two spaces: an empty name
+        {{mine}, mine.c_str(), 0, "", "<off>", {}}, // no reg.exe is looked for
+        {{mine}, mine.c_str(), 0, "D:\\", mine, {importD, importD}},
     };
-    for (const auto& row : rows) {
+    for (const auto& [present, argument, exitCode, directory, portable, commands] : rows) {
         ResetFakeSystem();
-        files.files = row.files;
-        files.exitCode = row.exitCode;
-        files.systemDirectory = row.systemDirectory;
-        Start(row.argument);
-        EXPECT_EQ(PortableFile(), row.portable) << row.portable;
-        EXPECT_EQ(files.commands, row.commands) << row.portable;
-        EXPECT_EQ(RegistryRoot(s), s.portableOn ? RegistryHive::CurrentUser : RegistryHive::LocalMachine);
+        files.files = present;
+        files.exitCode = exitCode;
+        files.systemDirectory = directory;
+        Start(argument);
+        LoadSlot(s);
+        EXPECT_EQ(PortableFile(), portable) << argument;
+        EXPECT_EQ(files.commands, commands) << portable;
+        EXPECT_EQ(RegistryRoot(s) == RegistryHive::CurrentUser, s.portableOn);
     }
-}
-
-// reg.exe imports whatever keys a file names: only an export of the base key and the keys below
-// it under the current user is imported. Anything else named on the command line stays the
-// user's own file.
-TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
-    const auto utf16 = [](const std::string& text) {
-        std::string wide = "\xFF\xFE";
+    ResetFakeSystem(); // reg.exe imports any key a file names: only the user's base key tree
+    const auto utf16 = [](const std::string& text, std::string wide = "\xFF\xFE") {
         for (const char c : text)
             wide += std::string{c, '\0'};
         return wide;
@@ -69,40 +62,33 @@ TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
     const std::string base = "[HKEY_CURRENT_USER\\SOFTWARE\\Orvanelk\\Padwright";
     const std::string run = "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]"
                             "\r\n\"Padwright\"=\"C:\\\\Users\\\\Public\\\\evil.exe\"\r\n";
-    const struct {
-        const char* name;
-        std::string bytes;
-        bool imported;
-    } rows[] = {
-        {"notes.cfg", "These are my notes", false},
-        {"empty.cfg", "", false},
-        {"win31.reg", "REGEDIT\r\nHKEY_CLASSES_ROOT\\.cfg = evil\r\n", false},
-        {"late.reg", "\r\n" + v5, false},
-        {"v4.reg", "REGEDIT4\r\n", true},
+    const std::tuple<const char*, std::string, bool> named[] = { // file, contents, imported
+        {"notes.cfg", "These are my notes", false}, {"empty.cfg", "", false},
+        {"win31.reg", "REGEDIT\r\nHKEY_CLASSES_ROOT\\.cfg = evil\r\n", false}, // the old format
+        {"late.reg", "\r\n" + v5, false}, {"v4.reg", "REGEDIT4\r\n", true},
         {"utf8.reg", "\xEF\xBB\xBF" + v5 + base + "]\r\n", true},
         {"utf16.reg", utf16(v5 + base + "\\2]\r\n\"config\"=hex:32\r\n"), true},
         {"slots.reg", v5 + base + "]\n \t" + base + "\\]]\n[-" + base.substr(1) + "\\4]\n", true},
         {"case.reg", v5 + "[hkey_current_user\\software\\orvanelk\\PADWRIGHT\\x]\n", true},
         {"run.reg", v5 + base + "]\r\n\"config\"=hex:32\r\n" + run, false},
         {"run16.reg", utf16(v5 + run), false},
-        {"sibling.reg", v5 + base + "X]\r\n", false},
         {"parent.reg", v5 + "[HKEY_CURRENT_USER\\SOFTWARE\\Orvanelk]\r\n", false},
         {"machine.reg", v5 + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvanelk\\Padwright]\r\n", false},
         {"short.reg", v5 + "[HKCU\\SOFTWARE\\Orvanelk\\Padwright]\r\n", false},
         {"delete.reg", v5 + "[-HKEY_CURRENT_USER\\Software\\Other]\r\n", false},
         {"lastbracket.reg", v5 + base + "]X]\r\n", false},
-        {"unclosed.reg", v5 + base + "\r\n", false},
+        {"unclosed.reg", v5 + base + "\r\n", false}, {"sibling.reg", v5 + base + "X]\r\n", false},
         {"nul.reg", v5 + "\"a\"=\"b\""s + '\0' + "[HKEY_CURRENT_USER\\Other]", false},
         {"cr.reg", v5 + "\"a\"=hex:01,\\\r  [HKEY_CURRENT_USER\\Other]\r", false},
         {"wide.reg", utf16(v5 + base) + "\x5C\x01]\0"s, false}, // "Padwright" and U+015C
         {"huge.reg", v5 + base + "]\r\n" + std::string(kMaxPortableFileBytes, ' '), false},
     };
-    for (const auto& row : rows) {
-        files.files.insert(row.name);
-        files.contents[row.name] = row.bytes;
-        Start(row.name);
-        EXPECT_EQ(PortableFile(), row.imported ? row.name : "<off>") << row.name;
-        EXPECT_EQ(files.commands.size() == 1, row.imported) << row.name;
+    for (const auto& [name, bytes, imported] : named) {
+        files.files.insert(name);
+        files.contents[name] = bytes;
+        Start(name);
+        EXPECT_EQ(PortableFile(), imported ? name : "<off>") << name;
+        EXPECT_EQ(files.commands.size() == 1, imported) << name;
         files.commands.clear();
     }
     // The built-in file still decides the mode, and the next export replaces what it held.
@@ -115,76 +101,52 @@ TEST_F(PortableModeTest, OnlyAFileOfTheBaseKeyUnderTheCurrentUserIsImported) {
     EXPECT_NE(files.contents["padwrt.cfg"], "") << "the export took its place";
 }
 
-TEST_F(PortableModeTest, EveryLoadImportsFirstWhilePortable) {
-    LoadSlot(s);
-    EXPECT_TRUE(files.commands.empty());
-    files.files = {"padwrt.cfg"};
-    Start(nullptr);
-    LoadSlot(s);
-    EXPECT_EQ(files.commands, (Commands{kImportBuiltIn, kImportBuiltIn}));
-}
-
-// The export goes to a fresh file that replaces the portable file only when reg.exe succeeded
-// and wrote it; the previous file stays otherwise.
-TEST_F(PortableModeTest, ExportReplacesTheFileOnlyWhenTheEditorSucceededAndWroteIt) {
-    const struct {
-        bool on;
-        int exitCode;
-        bool writes, startFails, replaced;
-    } rows[] = {{true, 0, true, false, true},
-                {true, 5, true, false, false},
-                {true, 0, false, false, false},
-                {true, 0, true, true, false},
-                {false, 0, true, false, false}};
-    for (const auto& row : rows) {
+// Rows: portable, exit code, fresh file written, start failed -> the portable file replaced.
+TEST_F(PortableModeTest, ExportReplacesTheFileOnlyWhenWrittenCheckBoxAsksOnlyAboutTheBuiltIn) {
+    const std::tuple<bool, int, bool, bool, bool> rows[] = {
+        {true, 0, true, false, true},  {true, 5, true, false, false}, {true, 0, false, false, false},
+        {true, 0, true, true, false}, {false, 0, true, false, false}};
+    for (const auto& [on, exitCode, writes, startFails, replaced] : rows) {
         ResetFakeSystem();
         files.files = {"padwrt.cfg"};
         files.contents["padwrt.cfg"] = "previous";
         Start(nullptr);
-        s.portableOn = row.on;
-        if (row.on) // left by an export that was cut short
+        s.portableOn = on;
+        if (on) // left by an export that was cut short
             files.files.insert("padwrt.cfg.new");
         files.commands.clear();
-        files.exitCode = row.exitCode;
-        files.exportWritesFile = row.writes;
-        files.startFails = row.startFails;
+        files.exitCode = exitCode;
+        files.exportWritesFile = writes;
+        files.startFails = startFails;
         ExportPortableFile(s);
-        EXPECT_EQ(files.commands, row.on ? Commands{kExportBuiltIn} : Commands{});
+        EXPECT_EQ(files.commands, on ? Commands{kExportBuiltIn} : Commands{});
         EXPECT_EQ(files.files, (std::set<std::string>{"padwrt.cfg"})) << "no fresh file left";
-        EXPECT_EQ(files.contents["padwrt.cfg"] != "previous", row.replaced) << row.exitCode;
+        EXPECT_EQ(files.contents["padwrt.cfg"] != "previous", replaced) << exitCode;
     }
-}
-
-TEST_F(PortableModeTest, TheCheckBox_ExportsOnlyWithoutAFileAndAsksOnlyAboutTheBuiltInOne) {
+    ResetFakeSystem(); // the check box exports only without a file, asks only about the built-in
     WindowHandle const dialog = &files;
     SetPortableMode(s, true, dialog);
     EXPECT_EQ(PortableFile(), "padwrt.cfg");
-    EXPECT_EQ(files.commands, Commands{kExportBuiltIn});
-    files.commands.clear();
     s.portableOn = false;
     SetPortableMode(s, true, dialog);
-    EXPECT_TRUE(files.commands.empty()) << "an existing file is neither imported nor overwritten";
-
+    EXPECT_EQ(files.commands, Commands{kExportBuiltIn}) << "an existing file is not overwritten";
     fake.answer = kIdNo;
     SetPortableMode(s, false, dialog);
     ASSERT_EQ(fake.messages.size(), 1u);
     EXPECT_EQ(fake.messages[0].text, kRemoveFileQuestion);
-    EXPECT_EQ(fake.messages[0].buttons, kMbYesNo);
-    EXPECT_EQ(fake.messages[0].owner, dialog);
-    EXPECT_TRUE(files.files.count("padwrt.cfg")) << "No keeps the file";
-    EXPECT_EQ(PortableFile(), "<off>");
+    EXPECT_EQ(std::make_pair(fake.messages[0].buttons, fake.messages[0].owner),
+              std::make_pair(kMbYesNo, dialog));
+    EXPECT_EQ(PortableFile() + std::to_string(files.files.count("padwrt.cfg")), "<off>1") << "No";
     SetPortableMode(s, true, dialog);
     fake.answer = kIdYes;
     SetPortableMode(s, false, dialog);
     EXPECT_FALSE(files.files.count("padwrt.cfg")) << "Yes deletes it";
-
     files.files = {"mine.cfg"};
     ImportPortableFile(s, "mine.cfg");
     ASSERT_EQ(PortableFile(), "mine.cfg");
     SetPortableMode(s, false, dialog);
     EXPECT_EQ(fake.messages.size(), 2u) << "a command-line file is not asked about";
-    EXPECT_TRUE(files.files.count("mine.cfg"));
-    EXPECT_EQ(PortableFile(), "<off>");
+    EXPECT_EQ(PortableFile() + std::to_string(files.files.count("mine.cfg")), "<off>1");
     ImportPortableFile(s, "mine.cfg");
     SetPortableMode(s, true, dialog);
     EXPECT_EQ(PortableFile(), "padwrt.cfg") << "from a command-line file to the built-in one";

