@@ -25,14 +25,11 @@ struct InputWordTest : FakeSystemTest {
 
 TEST_F(InputWordTest, Axes_StrictlyBeyondThresholdSetLowOrHigh_OnlyTheAxesTheJoystickHas) {
     for (int k = 0; k < kAxisCount; ++k) {
-        const std::pair<uint32_t, InputWord> cases[] = {{750, 0},
-                                                        {751, InputWord{1} << (2 * k + 1)},
-                                                        {250, 0},
-                                                        {249, InputWord{1} << (2 * k)},
-                                                        {0xFFFFFFFF, InputWord{1} << (2 * k)}};
-        for (const auto& [position, bits] : cases) {
+        const std::pair<uint32_t, int> cases[] = {
+            {750, -1}, {751, 1}, {250, -1}, {249, 0}, {~0u, 0}};
+        for (const auto& [position, bit] : cases) {
             sample.pos[k] = position;
-            EXPECT_EQ(Word(), bits) << "axis " << k << " at " << position;
+            EXPECT_EQ(Word(), bit < 0 ? 0 : InputWord{1} << (2 * k + bit)) << k << " " << position;
         }
         sample.pos[k] = 500;
     }
@@ -49,23 +46,19 @@ TEST_F(InputWordTest, Axes_StrictlyBeyondThresholdSetLowOrHigh_OnlyTheAxesTheJoy
     EXPECT_EQ(Word(), InputWord{0b0110});
 }
 
+// Each row a sector of the hat, first and last angle; beyond 360 degrees nothing.
 TEST_F(InputWordTest, Hat_SectorsWithTheirBoundaries_OnlyWithHasPov) {
-    const std::pair<uint32_t, InputWord> table[] = {
-        {0, kUp},          {3000, kUp},
-        {3001, kUp | kRight}, {7499, kUp | kRight},
-        {7500, kRight},       {12000, kRight},
-        {12001, kRight | kDown}, {16499, kRight | kDown},
-        {16500, kDown},       {21000, kDown},
-        {21001, kDown | kLeft}, {25499, kDown | kLeft},
-        {25500, kLeft},       {30000, kLeft},
-        {30001, kLeft | kUp},  {34499, kLeft | kUp},
-        {34500, kUp},         {36000, kUp},
-        {36001, 0},           {65535, 0},
-        {0xFFFFFFFF, 0}};
-    for (const auto& [pov, bits] : table) {
-        sample.pov = pov;
-        EXPECT_EQ(Word(), bits) << "pov " << pov;
-    }
+    const uint32_t first[] = {0, 3001, 7500, 12001, 16500, 21001, 25500, 30001, 34500, 36001, ~0u};
+    const uint32_t last[] = {3000,  7499,  12000, 16499, 21000, 25499,
+                             30000, 34499, 36000, 65535, ~0u};
+    const InputWord bits[] = {
+        kUp, kUp | kRight, kRight, kRight | kDown, kDown, kDown | kLeft, kLeft, kLeft | kUp, kUp, 0,
+        0};
+    for (int i = 0; i < 11; ++i)
+        for (uint32_t pov : {first[i], last[i]}) {
+            sample.pov = pov;
+            EXPECT_EQ(Word(), bits[i]) << "pov " << pov;
+        }
     fake.joystick.caps.caps = 0;
     Calibrate(s);
     sample.pov = 0;
@@ -74,28 +67,27 @@ TEST_F(InputWordTest, Hat_SectorsWithTheirBoundaries_OnlyWithHasPov) {
     EXPECT_EQ(Word(), Button(1) | Button(32)) << "buttons 1 and 32 are bits 16 and 47";
 }
 
-TEST_F(InputWordTest, Calibration_ButtonColumnsRoundUpToEvenAndAtMost32) {
-    const std::pair<uint32_t, int32_t> cases[] = {{0, 0},   {1, 2},   {12, 12},  {13, 14},
-                                                  {32, 32}, {40, 32}, {255, 32}, {~0u, 32}};
-    for (const auto& [reported, columns] : cases) {
+// Button columns round up to even and stop at 32; centre, range and threshold in unsigned
+// arithmetic (an odd sum loses its half; the sum of bounds wraps in 32 bits); at most six axes.
+TEST_F(InputWordTest, Calibration_ButtonColumnsAndAxesInUnsignedArithmetic) {
+    const std::pair<uint32_t, int32_t> buttons[] = {{0, 0},   {1, 2},   {12, 12},  {13, 14},
+                                                    {32, 32}, {40, 32}, {255, 32}, {~0u, 32}};
+    for (const auto& [reported, columns] : buttons) {
         fake.joystick.caps.numButtons = reported;
         Calibrate(s);
         EXPECT_EQ(s.calibration.numButtons, columns) << reported;
     }
-}
-
-TEST_F(InputWordTest, Calibration_CenterRangeThresholdInUnsignedArithmetic) {
     JoystickCaps& caps = fake.joystick.caps;
-    caps.axisMax[1] = 1001;                                       // an odd sum loses its half
-    caps.axisMin[2] = 100, caps.axisMax[2] = 300;                 //
-    caps.axisMin[3] = 0xFFFFFF00u, caps.axisMax[3] = 0xFFFFFFFFu; // the sum wraps in 32 bits
+    caps.axisMax[1] = 1001;
+    caps.axisMin[2] = 100, caps.axisMax[2] = 300;
+    caps.axisMin[3] = 0xFFFFFF00u, caps.axisMax[3] = 0xFFFFFFFFu;
     caps.numAxes = 9;
     Calibrate(s);
     EXPECT_EQ(Axis(0), (std::vector<uint32_t>{500, 1000, 250}));
     EXPECT_EQ(Axis(1), (std::vector<uint32_t>{500, 1001, 250}));
     EXPECT_EQ(Axis(2), (std::vector<uint32_t>{200, 200, 50}));
     EXPECT_EQ(Axis(3)[0], 0x7FFFFF7Fu);
-    EXPECT_EQ(s.calibration.numAxes, 6u) << "never more axes than the sample holds";
+    EXPECT_EQ(s.calibration.numAxes, 6u);
 }
 
 TEST_F(InputWordTest, FailedQuery_IsWarnedEveryCallAndKeepsTheLastGoodValues) {

@@ -1,5 +1,5 @@
 // The pointer and the wheel: response, accumulation, the inputs they take from chords, what the
-// store refuses, the poll thread's wake-ups, and the pointer dialog's decisions.
+// store refuses, the poll thread's wake-ups, and the pointer dialog's choices.
 #include "engine/pointer.h"
 
 #include "engine/calibration.h"
@@ -180,7 +180,6 @@ TEST_F(PointerEngineTest, WakeUps_AtRestAndDeflected) {
             };
             RunPollLoop(
                 *fresh, [](ProgramState&, bool) {}, &stop);
-            fake.onSleep = nullptr;
             for (uint32_t ms : sleeps)
                 EXPECT_EQ(ms, deflected ? std::min(ms, kPointerPeriodMs) : interval) << interval;
             int64_t x = 0;
@@ -200,40 +199,34 @@ TEST_F(PointerEngineTest, WakeUps_AtRestAndDeflected) {
         EXPECT_EQ(NextWaitMilliseconds(interval, elapsed, true, 8), uint32_t(wait)) << elapsed;
 }
 
-// The stored value: eight bytes, every field in range, or the slot has no pointer.
+// The stored value: eight bytes, low first (stick, inverted, curve, dead zone, speed, wheel, wheel
+// speed), every field in range and the wheel off the stick's axes, or the slot has no pointer.
 TEST_F(FakeSystemTest, StoredPointer_WrongSizeOrRangeMeansNoPointer) {
-    using Bytes = std::vector<uint8_t>;
-    const Bytes valid = {1, 1, 30, 10, 0x02, 0x01, 1, 12}; // X/Y, inverted, hat wheel
-    const std::pair<Bytes, bool> rows[] = {
-        {valid, true},
-        {{3, 0, 100, 90, 0x88, 0x13, 2, 60}, true},  // the widest values
-        {{0, 0, 0, 0, 10, 0, 0, 1}, true},           // the narrowest
-        {{3, 0, 100, 90, 0x88, 0x13, 3, 60}, false}, // Z/R with the wheel on R
-        {Bytes(valid.begin(), valid.end() - 1), false},
-        {{1, 1, 30, 10, 2, 1, 1, 12, 0}, false},
-        {{4, 1, 30, 10, 2, 1, 1, 12}, false},
-        {{1, 2, 30, 10, 2, 1, 1, 12}, false},
-        {{1, 1, 101, 10, 2, 1, 1, 12}, false},
-        {{1, 1, 30, 91, 2, 1, 1, 12}, false},
-        {{1, 1, 30, 10, 9, 0, 1, 12}, false},
-        {{1, 1, 30, 10, 0x89, 0x13, 1, 12}, false},
-        {{1, 1, 30, 10, 2, 1, 4, 12}, false},
-        {{1, 1, 30, 10, 2, 1, 1, 0}, false},
-        {{1, 1, 30, 10, 2, 1, 1, 61}, false},
-        {{1, 1, 30, 10, 2, 1, 2, 12}, false},
-        {{2, 1, 30, 10, 2, 1, 3, 12}, false}};
-    for (const auto& [stored, taken] : rows) {
+    constexpr auto kValid = 0x0C01'0102'0A1E'0101ull; // X/Y, inverted, hat wheel
+    const auto load = [&](uint64_t word, size_t size) {
         s.pointer = PackPointer(Tuned(0, 0, 77)); // what the slot loaded before
+        std::vector<uint8_t> stored(size);
+        for (size_t i = 0; i < size && i < 8; ++i)
+            stored[i] = uint8_t(word >> (8 * i));
         fake.registry.Put(RegistryHive::LocalMachine, kBaseKeyPath, kValuePointer, stored);
         LoadSlot(s);
-        uint64_t word = 0;
-        for (size_t i = 0; i < stored.size() && i < 8; ++i)
-            word |= uint64_t{stored[i]} << (8 * i);
-        EXPECT_EQ(s.pointer.load(), taken ? word : kDefaultPointerWord) << stored.size();
-    }
-    s.pointer = 0x0C0101020A1E0101;
+        return s.pointer.load();
+    };
+    // kValid, the widest and the narrowest values; then every field out of range in turn.
+    for (uint64_t word : {kValid, 0x3C02'1388'5A64'0003ull, 0x0100'000A'0000'0000ull})
+        EXPECT_EQ(load(word, 8), word) << std::hex << word;
+    for (uint64_t word :
+         {0x0C01'0102'0A1E'0104ull, 0x0C01'0102'0A1E'0201ull, 0x0C01'0102'0A65'0101ull,
+          0x0C01'0102'5B1E'0101ull, 0x0C01'0009'0A1E'0101ull, 0x0C01'1389'0A1E'0101ull,
+          0x0C04'0102'0A1E'0101ull, 0x0001'0102'0A1E'0101ull, 0x3D01'0102'0A1E'0101ull,
+          0x0C02'0102'0A1E'0101ull, 0x0C03'0102'0A1E'0102ull, 0x3C03'1388'5A64'0003ull})
+        EXPECT_EQ(load(word, 8), kDefaultPointerWord) << std::hex << word;
+    EXPECT_EQ(load(kValid, 7), kDefaultPointerWord);
+    EXPECT_EQ(load(kValid, 9), kDefaultPointerWord);
+    s.pointer = kValid;
     ASSERT_TRUE(SavePointer(s));
-    EXPECT_EQ(fake.registry.Get(RegistryHive::LocalMachine, kBaseKeyPath, kValuePointer), valid);
+    EXPECT_EQ(fake.registry.Get(RegistryHive::LocalMachine, kBaseKeyPath, kValuePointer),
+              (std::vector<uint8_t>{1, 1, 30, 10, 2, 1, 1, 12}));
 }
 
 // A list's choice wins over the other list's clashing one; a typed number is clamped, text kept.
@@ -254,35 +247,13 @@ TEST(PointerRules, Choices_TheLastChoiceWins_NumbersClamped) {
     const PointerSettings d = DefaultTuning(Tuned(40, 80, 4000, 1, Hat));
     EXPECT_EQ(std::pair(d.stick, d.wheel), std::pair(XY, Hat));
     EXPECT_EQ(PackPointer(ChooseWheel(ChooseStick(d, 0), 0)), kDefaultPointerWord);
-    const std::array<int64_t, 3> numbers[] = {// readable, typed: taken
-                                              {1, 0, 10},
-                                              {1, 4294967295, 5000},
-                                              {1, 1234, 1234},
-                                              {0, 1234, 700}};
+    // Readable, typed: taken.
+    const std::array<int64_t, 3> numbers[] = {
+        {1, 0, 10}, {1, 4294967295, 5000}, {1, 1234, 1234}, {0, 1234, 700}};
     for (auto [readable, number, want] : numbers)
         EXPECT_EQ(TypedNumber(readable, uint32_t(number), 10, 5000, 700), want) << number;
     EXPECT_EQ(SliderValue(-3, 90), 0);
     EXPECT_EQ(SliderValue(95, 90), 90);
-}
-
-// The live view in a client area: the rim, the dead zone and the stick's dot, left top right
-// bottom each.
-TEST(PointerRules, StickView_RimDeadZoneAndDot) {
-    const std::array<int32_t, 17> rows[] = {
-        // width, height, dead zone, dx, dy: the circles
-        {100, 80, 25, 0, 0, 12, 2, 89, 79, 41, 31, 60, 50, 47, 37, 54, 44},
-        {100, 80, 0, F, -F, 12, 2, 89, 79, 50, 40, 51, 41, 85, -1, 92, 6},
-        {60, 100, 50, -F / 2, F, 2, 22, 59, 79, 16, 36, 45, 65, 14, 76, 19, 81},
-        {3, 3, 50, 0, 0, 1, 1, 2, 2, 1, 1, 2, 2, -1, -1, 4, 4}};
-    for (const auto& r : rows) {
-        const StickView v = StickViewGeometry(r[0], r[1], r[2], r[3], r[4]);
-        std::array<int32_t, 17> got = r;
-        int i = 5;
-        for (const ViewCircle& c : {v.rim, v.deadZone, v.dot})
-            for (int32_t edge : {c.left, c.top, c.right, c.bottom})
-                got[i++] = edge;
-        EXPECT_EQ(got, r);
-    }
 }
 
 } // namespace

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr uint32_t kUnplugged = 167;
+constexpr uint32_t U = 167; // the pad unplugged
 
 // Default key map (button 1 Return, button 2 Tab), no repeat.
 struct PollLoopTest : EngineTest {
@@ -30,38 +30,30 @@ struct PollLoopTest : EngineTest {
     InputWord Published() const { return s.engine.currentInput.load(); }
 };
 
-TEST_F(PollLoopTest, Cycle_PublishesTheWordMaskedByEnabledMaskAndFires) {
-    s.joystickId = 5;
-    s.enabledMask = ~Button(1);
-    HoldButtons(0b11);
-    EXPECT_TRUE(PollCycle(s, sample));
-    EXPECT_EQ(Published(), Button(2));
-    EXPECT_EQ(TakeEvents(), (Events{"+9:f"}));
-    EXPECT_EQ(fake.joystick.lastReadId, 5u);
-}
-
-// JOYERR_PARMS, JOYERR_NOCANDO, JOYERR_UNPLUGGED, MMSYSERR_NODRIVER, MMSYSERR_ERROR, and whatever
-// else a driver answers, are failed reads: the sample as the read left it.
+// A cycle publishes the word masked by enabledMask and fires. Rows: a capture, an active dialog,
+// then read results a driver may answer (every one that is not 0 is a failed read, the sample as
+// the read left it): nothing is injected, the word is still published, Return stays held.
 TEST_F(PollLoopTest, CaptureOrDialogActiveOrUnreadable_InjectsNothingButPublishes) {
-    HoldButtons(0b1);
-    PollCycle(s, sample);
-    TakeEvents();
-    const struct {
-        bool capture, dialog;
-        uint32_t read;
-    } rows[] = {{true, false, 0},  {false, true, 0}, {false, false, 165}, {false, false, 166},
-                {false, false, kUnplugged}, {false, false, 6}, {false, false, 0xFFFFFFFF}};
-    for (const auto& row : rows) {
-        s.captureActive = row.capture;
-        s.dialogActive = row.dialog;
-        SetFakeJoystickReadResult(row.read);
-        HoldButtons(row.read != 0 ? 0b100 : 0b10); // an unreadable joystick's change is not seen
+    s.joystickId = 5;
+    s.enabledMask = ~Button(4);
+    HoldButtons(0b1001);
+    EXPECT_TRUE(PollCycle(s, sample));
+    EXPECT_EQ(Published(), Button(1));
+    EXPECT_EQ(TakeEvents(), (Events{"+13:1c"}));
+    EXPECT_EQ(fake.joystick.lastReadId, 5u);
+    const std::array<uint32_t, 3> rows[] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 165},       {0, 0, 166},
+                                            {0, 0, U}, {0, 0, 6}, {0, 0, 0xFFFFFFFF}};
+    for (const auto& [capture, dialog, read] : rows) {
+        s.captureActive = capture;
+        s.dialogActive = dialog;
+        SetFakeJoystickReadResult(read);
+        HoldButtons(read != 0 ? 0b100 : 0b1010); // an unreadable joystick's change is not seen
         s.engine.currentInput = 0;
-        EXPECT_EQ(PollCycle(s, sample), row.read == 0) << row.read;
+        EXPECT_EQ(PollCycle(s, sample), read == 0) << read;
         PollCycle(s, sample);
-        EXPECT_EQ(TakeEvents(), Events{}) << row.capture << row.dialog << row.read;
-        EXPECT_NE(Counter(4), 0) << "button 1 still holds Return";
-        EXPECT_EQ(Published(), Button(2)) << row.capture << row.dialog << row.read;
+        EXPECT_EQ(TakeEvents(), Events{}) << capture << dialog << read;
+        EXPECT_NE(Counter(4), 0) << read;
+        EXPECT_EQ(Published(), Button(2)) << capture << dialog << read;
     }
     s.dialogActive = false;
     SetFakeJoystickReadResult(kJoyNoError);
@@ -70,41 +62,29 @@ TEST_F(PollLoopTest, CaptureOrDialogActiveOrUnreadable_InjectsNothingButPublishe
     EXPECT_EQ(TakeEvents(), (Events{"-13:1c"})) << "released once events flow again";
 }
 
-// The shell's notification area made anew takes the icon: it comes back with the state it
-// showed, and the poll thread repeats its state once, in case a change crossed the add.
+// Rows: polling interval, the read result until the first sleep, the second, ...; the sleeps
+// after which the shell's notification area is made anew; then the icon's states ('1' active),
+// the sleeps, and the states of the icon added again. Inactive, the loop retries every five
+// seconds; a failed cycle still sleeps; an interval below one sleeps one millisecond; an icon
+// added again shows the state it showed, and the poll thread repeats its state once.
 TEST_F(PollLoopTest, Loop_TrayStateAndSleepsFollowTheReadsAndTheShell) {
     const struct {
-        const char* what;
         int32_t poll;
-        std::vector<uint32_t> reads; // read result until the first sleep, the second, ...
-        std::vector<size_t> shellRestarts; // after these sleeps
-        std::vector<bool> states;
+        std::vector<uint32_t> reads;
+        std::vector<size_t> shellRestarts;
+        std::string states;
         std::vector<uint32_t> sleeps;
-        std::vector<std::string> tips; // of the icon added again
-    } rows[] = {
-        {"readable from the start", 100, {0, 0, 0}, {}, {true}, {100, 100, 100}, {}},
-        {"inactive every five seconds until readable, a failed cycle still sleeps",
-         100,
-         {kUnplugged, kUnplugged, 0, 0, kUnplugged, kUnplugged},
-         {},
-         {false, false, true, false},
-         {5000, 5000, 100, 100, 100, 5000},
-         {}},
-        {"a polling interval below one sleeps one millisecond", -20, {0, 0}, {}, {true}, {1, 1}, {}},
-        {"the shell restarts while inactive and while active",
-         100,
-         {kUnplugged, 0, 0, 0},
-         {1, 3},
-         {false, true, true},
-         {5000, 100, 100, 100},
-         {kInactiveTip, kActiveTip}},
-    };
+        std::string readded;
+    } rows[] = {{100, {0, 0, 0}, {}, "1", {100, 100, 100}, ""},
+                {100, {U, U, 0, 0, U, U}, {}, "0010", {5000, 5000, 100, 100, 100, 5000}, ""},
+                {-20, {0, 0}, {}, "1", {1, 1}, ""},
+                {100, {U, 0, 0, 0}, {1, 3}, "011", {5000, 100, 100, 100}, "01"}};
     for (const auto& row : rows) {
         ResetFakeSystem();
         s.tray.active = true;
         s.timing.pollingInterval = row.poll;
         std::vector<uint32_t> sleeps;
-        std::vector<std::string> tips;
+        std::string readded, states;
         SetFakeJoystickReadResult(row.reads[0]);
         fake.onSleep = [&](uint32_t ms) {
             sleeps.push_back(ms);
@@ -112,7 +92,7 @@ TEST_F(PollLoopTest, Loop_TrayStateAndSleepsFollowTheReadsAndTheShell) {
             if (std::count(row.shellRestarts.begin(), row.shellRestarts.end(), n) != 0) {
                 TrayRemove();
                 RestoreTrayIcon(s);
-                tips.push_back(fake.trayTip);
+                readded += fake.trayTip == kActiveTip ? '1' : '0';
             }
             stop = n == row.reads.size();
             if (!stop)
@@ -120,10 +100,12 @@ TEST_F(PollLoopTest, Loop_TrayStateAndSleepsFollowTheReadsAndTheShell) {
         };
         stop = false;
         RunPollLoop(s, ShowTrayState, &stop);
-        EXPECT_EQ(fake.trayStates, row.states) << row.what;
-        EXPECT_EQ(fake.trayTip, row.states.back() ? kActiveTip : kInactiveTip) << row.what;
-        EXPECT_EQ(sleeps, row.sleeps) << row.what;
-        EXPECT_EQ(tips, row.tips) << row.what;
+        for (bool active : fake.trayStates)
+            states += active ? '1' : '0';
+        EXPECT_EQ(states, row.states) << row.poll;
+        EXPECT_EQ(fake.trayTip, row.states.back() == '1' ? kActiveTip : kInactiveTip);
+        EXPECT_EQ(sleeps, row.sleeps) << row.states;
+        EXPECT_EQ(readded, row.readded) << row.states;
         EXPECT_EQ(s.timing.pollingInterval, row.poll) << "the stored value stays";
     }
 }
@@ -158,35 +140,31 @@ TEST(PollWait, TheFinestWaitTheSystemOffersIsChosenOnce) {
     }
 }
 
+// The pad is away for one retry and comes back with X's upper bound, centred; a percentage set
+// meanwhile shows whether it was calibrated again. Rows: plugged in after a failed start, the same
+// pad again, another pad on that number.
 TEST_F(PollLoopTest, APadThatAnswersAgainIsCalibratedQuietlyUnlessItIsTheSamePad) {
     fake.joystick.capsResult = 165; // not there at start-up
     Calibrate(s);
     fake.joystick.capsResult = kJoyNoError;
-    // The pad is away for one retry and comes back with X's upper bound, centred; a percentage
-    // set meanwhile shows whether it was calibrated again.
-    const struct {
-        const char* comesBack;
-        int32_t percent;
-        uint32_t xMax, range, threshold;
-    } rows[] = {{"plugged in after a failed start", 50, 65535, 65535, 16384},
-                {"the same pad", 10, 65535, 65535, 16384},
-                {"another pad on that number", 10, 1000, 1000, 50}};
-    for (const auto& row : rows) {
-        s.timing.thresholdPercent = row.percent;
-        SetFakeJoystickReadResult(kUnplugged);
+    const std::array<uint32_t, 4> rows[] = {
+        {50, 65535, 65535, 16384}, {10, 65535, 65535, 16384}, {10, 1000, 1000, 50}};
+    for (const auto& [percent, xMax, range, threshold] : rows) {
+        s.timing.thresholdPercent = int32_t(percent);
+        SetFakeJoystickReadResult(U);
         fake.onSleep = [&](uint32_t ms) {
-            fake.joystick.caps.axisMax[0] = row.xMax;
+            fake.joystick.caps.axisMax[0] = xMax;
             JoystickSample centred = fake.joystick.sample;
-            centred.pos[0] = row.xMax / 2;
+            centred.pos[0] = xMax / 2;
             SetFakeJoystickSample(centred);
             SetFakeJoystickReadResult(kJoyNoError);
             stop = ms != kInactiveRetryMilliseconds;
         };
         stop = false;
         RunPollLoop(s, ShowTrayState, &stop);
-        EXPECT_EQ(s.calibration.range[0], row.range) << row.comesBack;
-        EXPECT_EQ(s.calibration.threshold[0], row.threshold) << row.comesBack;
-        EXPECT_EQ(Published(), 0u) << row.comesBack << ": reads as centred";
+        EXPECT_EQ(s.calibration.range[0], range) << xMax;
+        EXPECT_EQ(s.calibration.threshold[0], threshold) << xMax;
+        EXPECT_EQ(Published(), 0u) << xMax << ": reads as centred";
     }
     EXPECT_TRUE(fake.input.events.empty()) << "no arrow held down";
     EXPECT_TRUE(fake.messages.empty()) << "the poll thread shows nothing";
