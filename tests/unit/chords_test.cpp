@@ -97,83 +97,59 @@ std::vector<EngineTest::Entry> Map(const std::string& text) {
     return entries;
 }
 
-// Every row: the key map, what `edit` writes over its first entries, and the steps: the inputs
-// held for a cycle, or what happens between cycles (lift: ReleaseAllKeys; exit; crash: the
-// release after a crash during a cycle; away and back with a reason; max: maxChordSize
-// recomputed; count: keyCount set), each with the events that arrive; "@n" lets the system
-// insert only n events per call, "@drop" drop what it inserts. Inputs "x250+b1" put X at 250 (the
-// other axes at their minimum): such a row runs in zone mode with X from xMin to xMax. At the end
-// nothing is down.
+// Rows: the key map, what `edit` writes over its first entries, and steps with the events that
+// arrive: inputs held for a cycle ("x250+b1": X at 250, so zone mode with X from xMin to xMax), or
+// lift (ReleaseAllKeys), exit, crash (during a cycle), awayN/backN, max (maxChordSize), countN
+// (keyCount); "@n": n events inserted per call, "@drop": none arrive. At the end nothing is down.
 struct Row {
-    const char *what, *map, *edited, *steps;
+    const char *map, *edited, *steps;
     int32_t typematicOn = 0;
     uint32_t xMin = 0, xMax = 1000;
 };
-void PrintTo(const Row& r, std::ostream* out) {
-    *out << r.what;
-}
 const Row kRows[] = {
-    {"a pair chord fires and releases the single in the same cycle", "b1:A b2:B b1+b2:P", "",
-     "b1 +A; b1+b2 +P -A; b1+b2; b1 -P +A; 0 -A"},
-    {"chords of equal size both fire and hide their bits from singles", "b1+b2:X b2+b3:Y b2:S", "",
-     "b1+b2+b3 +X +Y; 0 -X -Y"},
-    {"buttons 17 to 32 are hidden by larger chords like low buttons", "b32:S b17+b32:P b17:T", "",
-     "b32 +S; b17+b32 +P -S; b17 -P +T; 0 -T"},
-    {"mouse codes use the button table, 3 and the rest the keyboard with scan and extended flag",
-     "b1:1 b2:2 b3:4 b4:5 b5:6 b6:3 b7:45/d2", "",
+    // Larger chords first, hiding their bits; mouse codes; scan codes with the extended flag.
+    {"b1:A b2:B b1+b2:P", "", "b1 +A; b1+b2 +P -A; b1+b2; b1 -P +A; 0 -A"},
+    {"b1+b2:X b2+b3:Y b2:S", "", "b1+b2+b3 +X +Y; 0 -X -Y"},
+    {"b32:S b17+b32:P b17:T", "", "b32 +S; b17+b32 +P -S; b17 -P +T; 0 -T"},
+    {"b1:1 b2:2 b3:4 b4:5 b5:6 b6:3 b7:45/d2", "",
      "b1+b2+b3+b4+b5+b6+b7 +m2 +m8 +m32 +m128/1 +m128/2 +3 +45:52ext;"
      "0 -m4 -m16 -m64 -m256/1 -m256/2 -3 -45:52ext"},
-    {"a chord larger than maxChordSize waits for its recompute", "b1:A", "b1:A b1+b2:P",
-     "edit; count2; b1+b2 +A; max; b1+b2 +P -A; 0 -P"},
-    {"ReleaseAllKeys lifts what was pressed, not the edited key; the chords' releases follow",
-     "b1:45/d2 b2:5", "b1:B",
+    // Edits: maxChordSize, ReleaseAllKeys, changed entries, entries out of play.
+    {"b1:A", "b1:A b1+b2:P", "edit; count2; b1+b2 +A; max; b1+b2 +P -A; 0 -P"},
+    {"b1:45/d2 b2:5", "b1:B",
      "lift; b1+b2 +45:52ext +m128/1; edit; lift -45:52ext -m256/1; 0 -45:52ext -m256/1"},
-    {"a changed entry releases what it pressed before anything is pressed", "b1:A b2:B b3:C",
-     "b2:B b1:A b4:D", "b1+b2+b3 +A +B +C; edit; b1+b2+b3 -A -B -C +B +A; 0 -B -A"},
-    {"entries taken out of play release what they hold", "b1:A b2:B b3:C", "b1:A b2+b4:B",
-     "b1+b2+b3 +A +B +C; edit; count2; b1+b2+b3 -B -C; 0 -A"},
-    {"entries sharing a key hold it until the last ends; a lift and the exit send it once",
-     "b1:A b2:A b3:A", "",
+    {"b1:A b2:B b3:C", "b2:B b1:A b4:D",
+     "b1+b2+b3 +A +B +C; edit; b1+b2+b3 -A -B -C +B +A; 0 -B -A"},
+    {"b1:A b2:B b3:C", "b1:A b2+b4:B", "b1+b2+b3 +A +B +C; edit; count2; b1+b2+b3 -B -C; 0 -A"},
+    // A shared key is lifted once, by the last; the exit and the crash release.
+    {"b1:A b2:A b3:A", "",
      "b1+b2 +A +A; b2; 0 -A; b1+b2 +A +A; lift -A; b2; 0 -A; b2+b3 +A +A; exit -A"},
-    {"the exit lifts everything held once and stops events", "b1:45/d2 b2:1 b3:6", "",
+    {"b1:45/d2 b2:1 b3:6", "",
      "b1+b2+b3 +45:52ext +m2 +m128/2; exit -45:52ext -m4 -m256/2; exit; b1"},
-    {"the crash release lifts what is held or owed during a cycle and shuts the gate", "b1:A b2:1",
-     "", "b1+b2 +A +m2; b2 @0; crash -m4 -A; b1"},
-    {"a refused press presses again", "b1:A", "", "b1 @0; b1 +A; 0 -A"},
-    {"a refused release goes first in the next cycle", "b1:A b2:B", "",
-     "b1 +A; b2 @0; b2 -A +B; 0 -B"},
-    {"a call stops at its first refusal", "b1:A b2:B", "", "b1+b2 +A @1; b1+b2 +B; 0 -A -B"},
-    {"a refused repeat is lost", "b1+b3:R", "", "b1+b3 +R; b1+b3 @0; b1+b3; 0 -R", 1},
-    {"a refused lift is sent by the next cycle, the chord's own release after it", "b1:A", "",
-     "b1 +A; lift @0; b1 -A; 0 -A"},
-    {"a refused lift is sent once by the next lift", "b1:A", "",
-     "b1 +A; lift @0; lift -A; b1; 0 -A"},
-    {"away releases everything and nothing fires; back sends it again and held chords press",
-     "b1:A b2:B", "", "b1+b2 +A +B; away1 -A -B; away4; b1; back1; back4 -A -B; b1 +A; 0 -A"},
-    {"the exit while away releases what was dropped and events never flow again", "b1:A", "",
-     "b1 +A; away1 @drop; exit -A; back1; b1"},
-    {"a slow sweep taps each zone once; borders at quarters, the maximum in zone 4",
-     "3:A 3:B 3:C 3:D", "",
+    {"b1:A b2:1", "", "b1+b2 +A +m2; b2 @0; crash -m4 -A; b1"},
+    // Refused presses, releases, repeats and lifts; the session away and back.
+    {"b1:A", "", "b1 @0; b1 +A; 0 -A"},
+    {"b1:A b2:B", "", "b1 +A; b2 @0; b2 -A +B; 0 -B"},
+    {"b1:A b2:B", "", "b1+b2 +A @1; b1+b2 +B; 0 -A -B"},
+    {"b1+b3:R", "", "b1+b3 +R; b1+b3 @0; b1+b3; 0 -R", 1},
+    {"b1:A", "", "b1 +A; lift @0; b1 -A; 0 -A"},
+    {"b1:A", "", "b1 +A; lift @0; lift -A; b1; 0 -A"},
+    {"b1:A b2:B", "", "b1+b2 +A +B; away1 -A -B; away4; b1; back1; back4 -A -B; b1 +A; 0 -A"},
+    {"b1:A", "", "b1 +A; away1 @drop; exit -A; back1; b1"},
+    // Zones: borders, modifiers, chords joining both axes, no range, mouse buttons.
+    {"3:A 3:B 3:C 3:D", "",
      "x0 +A -A; x249; x250 +B -B; x499; x500 +C -C; x749; x750 +D -D; x1000; x500 +C -C;"
      "x0 +A -A; x1000 +D -D"},
-    {"modifiers are tapped along in key map order with all downs first; right Shift is a zone",
-     "3:16 3:A 3:161 3:B", "", "x999 +16 +B -16 -B; x500 +16 +161 -16 -161"},
-    {"two modifier entries for one key tap it once", "3:17 3:A 3:17 3:B", "", "x999 +17 +B -17 -B"},
-    {"participants are decided by the low word alone", "3+b17:A 3:B", "", "x0 +A -A"},
-    // Button 1 brings entry R into X (three zones, still zone 1) and into Y, where it is the only
-    // participant: Y taps R, which also takes the button's bit from chord resolution.
-    {"a held button joins both axes and fires as a chord one cycle later", "3:A 3:B b1:R", "",
-     "x0 +A -A; x0; x0+b1 +R -R; x0+b1 +R; x0 -R"},
-    {"Y finds its participants before X takes their bits", "3:A b2:T", "", "x999+b2 +T -T +T -T"},
-    {"without a range every position is zone 1", "3:A 3:B", "", "x70000 +A -A; x5", 0, 0, 0},
-    {"bounds the wrong way round are no range", "3:A 3:B", "", "x0 +A -A; x999", 0, 10, 5},
-    {"mouse button zones click the button", "3:1 3:5", "", "x0 +m2 -m4; x999 +m128/1 -m256/1"},
-    // X's zones are A and the two arrows; held X low also makes the left arrow Y's only
-    // participant, so both axes tap in the first cycle and take the bit.
-    {"one-direction entries fire as chords in cycles without a tap, released once", "3:A 1:37 2:39",
-     "", "x0+1 +A -A +37 -37; x0+1 +37; x400 +37 -37"},
-    {"a tap of a key a chord holds leaves it down until the chord ends", "3:A 3:B b17:B", "",
-     "x0+b17 +A -A +B; x999+b17 +B; x999 -B"},
+    {"3:16 3:A 3:161 3:B", "", "x999 +16 +B -16 -B; x500 +16 +161 -16 -161"},
+    {"3:17 3:A 3:17 3:B", "", "x999 +17 +B -17 -B"},
+    {"3+b17:A 3:B", "", "x0 +A -A"},
+    {"3:A 3:B b1:R", "", "x0 +A -A; x0; x0+b1 +R -R; x0+b1 +R; x0 -R"},
+    {"3:A b2:T", "", "x999+b2 +T -T +T -T"},
+    {"3:A 3:B", "", "x70000 +A -A; x5", 0, 0, 0},
+    {"3:A 3:B", "", "x0 +A -A; x999", 0, 10, 5},
+    {"3:1 3:5", "", "x0 +m2 -m4; x999 +m128/1 -m256/1"},
+    {"3:A 1:37 2:39", "", "x0+1 +A -A +37 -37; x0+1 +37; x400 +37 -37"},
+    {"3:A 3:B b17:B", "", "x0+b17 +A -A +B; x999+b17 +B; x999 -B"},
 };
 
 struct ChordStepsTest : EngineTest, ::testing::WithParamInterface<Row> {};
@@ -221,9 +197,9 @@ TEST_P(ChordStepsTest, EventsArriveAsTheRowSaysAndNothingStaysDown) {
             ProduceEvents(s, sample, onlyX ? 0 : Inputs(in[0] == 'x' ? in.substr(plus + 1) : in));
             EndEvents(s);
         }
-        EXPECT_EQ(TakeEvents(), step.events) << r.what << ", at " << in;
+        EXPECT_EQ(TakeEvents(), step.events) << r.steps << ", at " << in;
     }
-    EXPECT_FALSE(AnythingInjectedDown()) << r.what;
+    EXPECT_FALSE(AnythingInjectedDown()) << r.steps;
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ChordStepsTest, ::testing::ValuesIn(kRows));

@@ -1,9 +1,9 @@
-// The real poll loop on random joystick input, with the user's edits in the setup dialog and the
-// tray between cycles, and a system that now and then refuses or drops events or locks the
-// session; the sticks drive the pointer and the wheel now and then. After every step the injected
-// events are checked against the key state they build up. PADWRIGHT_MODEL_SEED and
-// PADWRIGHT_MODEL_STEPS choose the run. The same actions also run against the poll loop on its
-// own thread, for the ThreadSanitizer build.
+// The real poll loop on random joystick input and pointer use, with the user's edits between
+// cycles and a system that refuses or drops events or locks the session; after every step the
+// injected events are checked against the key state they build up (PADWRIGHT_MODEL_SEED and
+// _STEPS choose the run). The engine allocates nothing meanwhile: this program's allocations are
+// counted (the library's other forms of new and delete call these). The same actions also run
+// against the loop on its own thread, for TSan.
 #include <algorithm>
 #include <array>
 #include <deque>
@@ -28,6 +28,30 @@
 #include "ui/setup_commands.h"
 
 namespace {
+std::atomic<uint64_t> allocations{0}, notTheEngines{0}; // the model's own, the tray's
+} // namespace
+
+void* operator new(std::size_t size) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size != 0 ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+// Runs `f`, its allocations not counted as the engine's.
+template <class F> void Aside(F f) {
+    const uint64_t before = allocations.load();
+    f();
+    notTheEngines += allocations.load() - before;
+}
 
 #if defined(__SANITIZE_THREAD__)
 constexpr uint64_t kDefaultSteps = 30000; // one thread: ThreadSanitizer only slows it down
@@ -58,9 +82,8 @@ struct Random {
     template <class T, size_t N> T Pick(const std::array<T, N>& from) { return from[Below(N)]; }
 };
 
-// The inputs the random chords are made of: both directions of X and Y (so zone entries come
-// and go), Z, the hat, buttons 1 to 4 and two buttons of the high word; few keys, so that entries
-// share them, the mouse buttons, the zone modifiers and 0 and 3. A repeated item is drawn more.
+// Chords of X and Y (zone entries come and go), Z, the hat and buttons; few keys, so that entries
+// share them, the mouse buttons, the zone modifiers, 0 and 3. A repeated item is drawn more.
 constexpr std::array<int, 16> kChordBits = {0,  1,  2,  3,  4,  5,  12, 13,
                                             14, 16, 17, 18, 19, 32, 47, 1};
 constexpr std::array<uint8_t, 16> kCodes = {'A', 'B', 'C', 'A', 16, 17, 160, 37,
@@ -68,8 +91,7 @@ constexpr std::array<uint8_t, 16> kCodes = {'A', 'B', 'C', 'A', 16, 17, 160, 37,
 constexpr std::array<uint32_t, 8> kPositions = {0, 100, 16000, 32767, 32768, 49000, 65400, 65535};
 constexpr std::array<int, 8> kButtons = {1, 2, 3, 4, 5, 17, 32, 1};
 
-// The keyboard and the mouse buttons as the system sees them, rebuilt from nothing but the
-// injected events: one slot per virtual key, then the five mouse buttons.
+// The keys and the mouse buttons as the injected events leave them: a slot per key, then buttons.
 constexpr int kMouseSlot = 256, kSlots = kMouseSlot + kFakeMouseButtons;
 
 // The slot a press of key map code `vk` puts down: a mouse button for 1, 2, 4, 5 and 6.
@@ -96,9 +118,8 @@ int Decode(const InputEvent& e, bool& press) {
 struct KeyStateModel {
     bool down[kSlots]{}, extraUpAllowed[kSlots]{}, liftRefused[kSlots]{};
 
-    // Applies one event that arrived; returns the rule it breaks, or "". A key-up of something
-    // up is accepted only as the one extra key-up a chord sends after the engine lifted its key;
-    // `mayRepeat` for ReleaseAllKeys (edit after edit) and a pause and resume (sent once more).
+    // The rule an event breaks, or "". A key-up of something up only as the extra one a chord sends
+    // after the engine lifted its key; `mayRepeat` for ReleaseAllKeys, a pause and a resume.
     std::string Apply(const InputEvent& e, bool mayRepeat) {
         bool press = false;
         const int slot = Decode(e, press);
@@ -149,7 +170,6 @@ struct EngineModelTest : EngineTest {
     int quietCycles = 0;
     uint32_t awayReason = 0;
     bool concurrent = false; // the poll loop runs on its own thread: the fake system stays as it is
-
     EngineModelTest() {
         Follow() = FollowState{};
         d.grid.pageRows = kPageRows;
@@ -166,9 +186,7 @@ struct EngineModelTest : EngineTest {
             failure = why;
         stop = true;
     }
-
-    // Feeds the events that arrived since the last look to the model, then those refused;
-    // `lifting` when they all came from ReleaseAllKeys, a pause or a resume.
+    // The events since the last look, then those refused; `lifting` for ReleaseAllKeys and pauses.
     void TakeInjected(bool lifting) {
         if (concurrent)
             return;
@@ -189,12 +207,8 @@ struct EngineModelTest : EngineTest {
         }
         fake.input.refused.clear();
     }
-
-    // Everything down is owed a release: by some key map index that pressed exactly it, or by
-    // the engine's record of what it put down.
+    // Everything down is owed a release: by a key map index that pressed it, or by the engine.
     void CheckDownIsOwed() {
-        if (concurrent)
-            return;
         bool owed[kSlots] = {};
         for (int i = 0; i < kMaxKeys; ++i)
             if (s.engine.chordCounter[i].load() != 0)
@@ -211,8 +225,6 @@ struct EngineModelTest : EngineTest {
         ReleaseAllKeys(s);
         TakeInjected(true);
     }
-
-    // --- the joystick ---
     void MoveStick() {
         const uint32_t what = random.Below(10);
         if (what < 4) {
@@ -244,8 +256,6 @@ struct EngineModelTest : EngineTest {
         caps.axisMax[0] = random.Percent(80) ? 65535 : 1000;
         fake.joystick.capsResult = random.Percent(15) ? kUnplugged : kJoyNoError;
     }
-
-    // --- the setup dialog ---
     void OpenSetupDialog() {
         opened = TakeSetupSnapshot(s);
         OpenSetup(s, d, kDialog);
@@ -307,8 +317,7 @@ struct EngineModelTest : EngineTest {
     }
     void EndCapture() { EndKeyCapture(s, d, view); }
     void Activate() { s.dialogActive = !s.dialogActive; }
-    // The pointer dialog: another stick, curve, dead zone or wheel; now and then a word no
-    // dialog makes.
+    // The pointer dialog's stick, curve, dead zone or wheel; now and then a word no dialog makes.
     void PointerChoice() {
         const PointerSettings p{PointerStick(random.Below(4)), 0,    uint8_t(random.Below(101)),
                                 uint8_t(random.Below(91)),     1000, WheelSource(random.Below(4))};
@@ -320,8 +329,6 @@ struct EngineModelTest : EngineTest {
         ChooseJoystick(s, int32_t(random.Below(2)), kDialog);
     }
     void Typematic() { SetTypematic(s, !s.typematicOn); }
-
-    // --- the system, the timing dialog and the tray ---
     void Refusals() {
         uint32_t& insert = fake.input.insertPerCall;
         if (!concurrent)
@@ -356,9 +363,7 @@ struct EngineModelTest : EngineTest {
     void FollowedSlot() {
         FollowTo(s, Follow(), RandomSlot(), [](const char*) { return true; });
     }
-
-    // Slots 2 to 4 stored with random key maps, slot 3 with some wrong chord sizes, slot 4 with
-    // 100 rows or more; slot 1 has never been saved.
+    // Slots 2 to 4 with random key maps (3 with wrong chord sizes, 4 with 100 rows or more).
     void StoreRandomSlots() {
         auto other = std::make_unique<ProgramState>();
         for (char digit = '2'; digit <= '4'; ++digit) {
@@ -390,14 +395,8 @@ struct EngineModelTest : EngineTest {
             SavePointer(*other);
         }
     }
-
-    // The first action whose bound is above the roll (logged) is taken; an unplugged pad comes
-    // back after a few five-second retries; while the session is away only the joystick is used.
-    using Action = void (EngineModelTest::*)();
-    struct Choice {
-        uint32_t below;
-        Action action;
-    };
+    // The first action whose bound is above the roll; the pad and the session come back soon.
+    using Choice = std::pair<uint32_t, void (EngineModelTest::*)()>;
     void RandomAction() {
         using T = EngineModelTest;
         static constexpr Choice kAlways[] = {{45, &T::MoveStick},
@@ -421,8 +420,8 @@ struct EngineModelTest : EngineTest {
             return roll < 5 ? LockOrUnlock() : MoveStick();
         const auto take = [&](std::span<const Choice> choices) {
             for (const Choice& c : choices)
-                if (roll < c.below && (c.action != &T::StartCapture || !s.captureActive))
-                    return (this->*c.action)(), true;
+                if (roll < c.first && (c.second != &T::StartCapture || !s.captureActive))
+                    return (this->*c.second)(), true;
             return false;
         };
         if (take(kAlways))
@@ -432,10 +431,8 @@ struct EngineModelTest : EngineTest {
         else if (!(s.captureActive && take(kCapturing)))
             take(kOpen);
     }
-
-    // One step: what the last cycle injected is checked (between two steps nothing changes the
-    // state, so it is the last cycle's), then one action of the user. Once every input is let go
-    // and events have flowed for two cycles, nothing may be down.
+    // What the last cycle injected is checked, then the user acts. Once every input is let go and
+    // events have flowed for two cycles, nothing may be down.
     void RunStep(uint32_t sleptMs) {
         const bool produced = fake.joystick.readResult == kJoyNoError && !s.captureActive &&
                               !s.dialogActive && awayReason == 0;
@@ -469,8 +466,11 @@ TEST_F(EngineModelTest, RandomUseNeverLeavesAKeyDownOrReleasesOneThatIsUp) {
     StoreRandomSlots();
     Calibrate(s);
     stick = fake.joystick.sample;
-    fake.onSleep = [this](uint32_t ms) { RunStep(ms); };
-    RunPollLoop(s, ShowTrayState, &stop);
+    fake.onSleep = [this](uint32_t ms) { Aside([&] { RunStep(ms); }); };
+    const uint64_t before = allocations.load();
+    RunPollLoop(
+        s, [](ProgramState& st, bool active) { Aside([&] { ShowTrayState(st, active); }); }, &stop);
+    const uint64_t engines = allocations.load() - before - notTheEngines.load();
     fake.onSleep = nullptr;
     if (failure.empty()) {
         // The program exits wherever the run stopped, with the system taking events again.
@@ -489,11 +489,11 @@ TEST_F(EngineModelTest, RandomUseNeverLeavesAKeyDownOrReleasesOneThatIsUp) {
                                  << tail;
     EXPECT_GT(quietChecks, stepsWanted / 100) << "the run let go of everything too seldom";
     EXPECT_GT(motions, stepsWanted / 100) << "the sticks drove the pointer too seldom";
+    EXPECT_EQ(engines, 0u) << "allocations of the poll loop";
 }
 
-// Every round lets at least one cycle run, so the loop works on every edited state; with a second
-// core free, cycles also run in the middle of the edits. The shell makes the tray icon anew now
-// and then.
+// Every round lets at least one cycle run, and with a second core free cycles also run in the
+// middle of the edits; the shell makes the tray icon anew now and then.
 TEST_F(EngineModelTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
     concurrent = true;
     StoreRandomSlots();
@@ -523,6 +523,16 @@ TEST_F(EngineModelTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
     stop = true;
     poll.join();
     EXPECT_FALSE(AnythingInjectedDown());
+    // Return and Left held again, then a crash: its release allocates nothing.
+    ResetKeyMapDefaults(s, ScanCodeOfKey);
+    s.engine.eventGate = 0;
+    SetFakeJoystickSample({{0, 32767, 32767, 32767, 32767, 32767}, 1, kJoyPovCentered});
+    JoystickSample sample{};
+    PollCycle(s, sample);
+    ASSERT_TRUE(AnythingInjectedDown());
+    const uint64_t before = allocations.load();
+    ReleaseHeldAfterCrash(s);
+    EXPECT_EQ(allocations.load(), before) << "the release after a crash";
 }
 
 } // namespace

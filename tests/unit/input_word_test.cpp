@@ -103,9 +103,9 @@ TEST_F(InputWordTest, FailedQuery_IsWarnedEveryCallAndKeepsTheLastGoodValues) {
     EXPECT_FALSE(CalibrateOrWarn(s, owner));
     CalibrateOrWarn(s, owner);
     ASSERT_EQ(fake.messages.size(), 2u) << "only the warning says so, every time";
-    EXPECT_EQ(fake.messages[0].text, "Selected joystick not installed");
-    EXPECT_EQ(fake.messages[0].buttons, kMbOk | kMbSetForeground);
-    EXPECT_EQ(fake.messages[0].owner, owner);
+    const ShownMessage& m = fake.messages[0];
+    EXPECT_EQ(std::tie(m.text, m.buttons, m.owner),
+              std::tuple("Selected joystick not installed", kMbOk | kMbSetForeground, owner));
     EXPECT_EQ(s.calibration.numButtons, 0);
     EXPECT_EQ(Axis(0), (std::vector<uint32_t>{500, 1000, 250}));
     EXPECT_EQ(s.calibration.numAxes, 2u);

@@ -23,8 +23,8 @@ PointerSettings Tuned(int64_t deadZone, int64_t curve, int64_t speed, int64_t in
     return {XY, uint8_t(invert), uint8_t(curve), uint8_t(deadZone), uint16_t(speed), wheel, 10};
 }
 
-// Dead zone %, curve %, speed, inverted, the stick's dx and dy: the velocity in milli-pixels/s.
-// A position 0..65535 centred at 32767: its deflection.
+// Dead zone %, curve %, speed, inverted, dx, dy: milli-pixels/s; a position, centre, range: its
+// deflection.
 TEST(Pointer, DeadZoneAndCurve_PositionToVelocity) {
     const std::array<int64_t, 8> rows[] = {
         {0, 0, 1000, 0, F, 0, 1000000, 0},      {0, 0, 1000, 0, F / 2, 0, 500000, 0},
@@ -105,11 +105,10 @@ struct PointerEngineTest : EngineTest {
 // Every axis low (left, up), the hat up and button 1: what the pointer and the wheel take types
 // nothing and is not published; a zone key map on the pointer's axis taps nothing.
 TEST_F(PointerEngineTest, InputsTaken_SetNoChordBits) {
-    const std::vector<Entry> entries = {// X, Y, Z, R and U low, hat up, hat down, button 1
-                                        {0x1, 'A'},    {0x4, 'B'},      {0x10, 'C'},
-                                        {0x40, 'D'},   {0x100, 'E'},    {0x1000, 'F'},
-                                        {0x4000, 'G'}, {Button(1), 'H'}};
-    UseEntries(entries);
+    const InputWord masks[] = {0x1, 0x4, 0x10, 0x40, 0x100, 0x1000, 0x4000, Button(1)};
+    for (int i = 0; i < 8; ++i) // X, Y, Z, R, U low, hat up, hat down, button 1: A to H
+        SetEntry(i, masks[i], uint8_t('A' + i));
+    s.keyMap.keyCount = 8;
     const std::tuple<PointerStick, WheelSource, std::string> rows[] = {
         {NoStick, NoWheel, "+A+B+C+D+E+F+H"},
         {XY, NoWheel, "+C+D+E+F+H"},
@@ -155,9 +154,9 @@ TEST_F(PointerEngineTest, PausesMoveThePointerOrNothing) {
     }
 }
 
-// At rest the thread wakes once per polling interval; deflected at least every kPointerPeriodMs,
-// with chords still resolved once per interval: the Return of button 1 repeats as at rest, and
-// the pointer has moved for exactly the time up to its last update.
+// At rest the thread wakes once per interval; deflected at least every kPointerPeriodMs, with
+// chords resolved once per interval (Return repeats as at rest) and the pointer moved for exactly
+// the time up to its last update.
 TEST_F(PointerEngineTest, WakeUps_AtRestAndDeflected) {
     for (int32_t interval : {3, 7, 8, 10, 20, 100, 250}) {
         std::string typed[2];

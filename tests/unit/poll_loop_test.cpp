@@ -62,11 +62,9 @@ TEST_F(PollLoopTest, CaptureOrDialogActiveOrUnreadable_InjectsNothingButPublishe
     EXPECT_EQ(TakeEvents(), (Events{"-13:1c"})) << "released once events flow again";
 }
 
-// Rows: polling interval, the read result until the first sleep, the second, ...; the sleeps
-// after which the shell's notification area is made anew; then the icon's states ('1' active),
-// the sleeps, and the states of the icon added again. Inactive, the loop retries every five
-// seconds; a failed cycle still sleeps; an interval below one sleeps one millisecond; an icon
-// added again shows the state it showed, and the poll thread repeats its state once.
+// Rows: polling interval, the read result until each sleep, the sleeps after which the shell makes
+// the tray icon anew; the icon's states ('1' active), the sleeps, the states of the icon added
+// again (as it showed, the poll thread repeating its state once). Inactive retries every 5 s.
 TEST_F(PollLoopTest, Loop_TrayStateAndSleepsFollowTheReadsAndTheShell) {
     const struct {
         int32_t poll;
@@ -102,41 +100,35 @@ TEST_F(PollLoopTest, Loop_TrayStateAndSleepsFollowTheReadsAndTheShell) {
         RunPollLoop(s, ShowTrayState, &stop);
         for (bool active : fake.trayStates)
             states += active ? '1' : '0';
-        EXPECT_EQ(states, row.states) << row.poll;
+        EXPECT_EQ(std::tie(states, sleeps, readded), std::tie(row.states, row.sleeps, row.readded));
         EXPECT_EQ(fake.trayTip, row.states.back() == '1' ? kActiveTip : kInactiveTip);
-        EXPECT_EQ(sleeps, row.sleeps) << row.states;
-        EXPECT_EQ(readded, row.readded) << row.states;
         EXPECT_EQ(s.timing.pollingInterval, row.poll) << "the stored value stays";
     }
 }
 
-// Timers as the systems offer them: the high-resolution timer, an older Windows that refuses
-// it, a system that takes any flag (an ordinary timer: sleeping finely is better), a timer that
-// cannot be set (that wait and all later ones sleep, never spin).
+// Rows: the system knows the high-resolution timer, takes any flag (an ordinary timer: sleeping
+// finely is better), its timers fail (that wait and later ones sleep, never spin); then the waits
+// on a timer, the sleeps, and the fine periods begun. A probe timer is closed.
 TEST(PollWait, TheFinestWaitTheSystemOffersIsChosenOnce) {
-    const struct {
-        bool knowsHighResolution, takesAnyFlag, waitsFail;
-        std::vector<uint32_t> timerWaits, sleeps;
-        int periods;
-    } rows[] = {{true, false, false, {3, 10, 5000}, {}, 0},
-                {false, false, false, {}, {3, 10, 5000}, 1},
-                {true, true, false, {}, {3, 10, 5000}, 1},
-                {true, false, true, {3}, {3, 10, 5000}, 1}};
-    for (const auto& row : rows) {
+    const std::vector<uint32_t> all = {3, 10, 5000};
+    const std::tuple<bool, bool, bool, std::vector<uint32_t>, std::vector<uint32_t>, int> rows[] = {
+        {1, 0, 0, all, {}, 0},
+        {0, 0, 0, {}, all, 1},
+        {1, 1, 0, {}, all, 1},
+        {1, 0, 1, {3}, all, 1}};
+    for (const auto& [knows, anyFlag, fail, timerWaits, sleeps, periods] : rows) {
         ResetFakeSystem();
         FakeTimers& timers = Fake().timers;
-        timers.knowsHighResolution = row.knowsHighResolution;
-        timers.takesAnyFlag = row.takesAnyFlag;
-        timers.waitsFail = row.waitsFail;
-        std::vector<uint32_t> sleeps;
-        Fake().onSleep = [&](uint32_t ms) { sleeps.push_back(ms); };
+        std::tie(timers.knowsHighResolution, timers.takesAnyFlag, timers.waitsFail) =
+            std::tuple(knows, anyFlag, fail);
+        std::vector<uint32_t> slept;
+        Fake().onSleep = [&](uint32_t ms) { slept.push_back(ms); };
         PollWait wait;
-        for (uint32_t ms : {3, 10, 5000})
+        for (uint32_t ms : all)
             WaitMilliseconds(wait, ms);
-        EXPECT_EQ(timers.waits, row.timerWaits);
-        EXPECT_EQ(sleeps, row.sleeps);
-        EXPECT_EQ(timers.periodsBegun, row.periods);
-        EXPECT_EQ(timers.open, row.timerWaits.size() == 3 ? 1 : 0) << "probes are closed";
+        EXPECT_EQ(std::tie(timers.waits, slept, timers.periodsBegun),
+                  std::tie(timerWaits, sleeps, periods));
+        EXPECT_EQ(timers.open, timerWaits.size() == 3 ? 1 : 0);
     }
 }
 
@@ -162,8 +154,8 @@ TEST_F(PollLoopTest, APadThatAnswersAgainIsCalibratedQuietlyUnlessItIsTheSamePad
         };
         stop = false;
         RunPollLoop(s, ShowTrayState, &stop);
-        EXPECT_EQ(s.calibration.range[0], range) << xMax;
-        EXPECT_EQ(s.calibration.threshold[0], threshold) << xMax;
+        EXPECT_EQ(std::pair(s.calibration.range[0].load(), s.calibration.threshold[0].load()),
+                  std::pair(range, threshold));
         EXPECT_EQ(Published(), 0u) << xMax << ": reads as centred";
     }
     EXPECT_TRUE(fake.input.events.empty()) << "no arrow held down";
