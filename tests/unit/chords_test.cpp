@@ -45,16 +45,6 @@ TEST_F(EngineTest, Typematic_PressCyclesFollowDelayAndIntervalAndOneReleaseEndsT
     }
 }
 
-TEST_F(EngineTest, LongHold_CounterSaturatesInsteadOfWrapping) {
-    UseEntries({{Button(1), 'A'}});
-    s.typematicOn = 0;
-    s.timing.pollingInterval = 1000000;
-    for (int c = 0; c < 3000; ++c)
-        Step(Button(1));
-    EXPECT_EQ(Counter(0), INT32_MAX);
-    EXPECT_EQ(TakeEvents(), (Events{"+A"}));
-}
-
 TEST_F(EngineTest, CycleLongerThanOneCall_ArrivesInOrderAndStopsAtTheFirstRefusal) {
     for (int i = 0; i < kMaxKeys; ++i)
         SetEntry(i, Button(1), static_cast<uint8_t>(7 + i));
