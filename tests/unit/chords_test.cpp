@@ -25,8 +25,6 @@ TEST_F(EngineTest, Typematic_PressCyclesFollowDelayAndIntervalAndOneReleaseEndsT
                 {0, 100, 500, 100, 30, {1}}};
     UseEntries({{Button(1), 'A'}});
     for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << "poll " << r.poll << " delay " << r.delay << " interval "
-                                        << r.interval << " on " << r.on);
         s.typematicOn = r.on;
         s.timing.pollingInterval = r.poll;
         s.timing.typematicDelay = r.delay;
@@ -39,7 +37,7 @@ TEST_F(EngineTest, Typematic_PressCyclesFollowDelayAndIntervalAndOneReleaseEndsT
             EXPECT_LE(sent.size(), 1u) << "cycle " << c;
             EXPECT_NE(Counter(0), 0) << "a release is owed at cycle " << c;
         }
-        EXPECT_EQ(presses, r.presses);
+        EXPECT_EQ(presses, r.presses) << r.poll << " " << r.delay << " " << r.interval << r.on;
         EXPECT_EQ(Resolve(0), (Events{"-A"}));
         EXPECT_EQ(Resolve(0), Events{});
     }

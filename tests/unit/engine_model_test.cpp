@@ -1,9 +1,7 @@
-// The real poll loop on random joystick input and pointer use, with the user's edits between
-// cycles and a system that refuses or drops events or locks the session; after every step the
-// injected events are checked against the key state they build up (PADWRIGHT_MODEL_SEED and
-// _STEPS choose the run). The engine allocates nothing meanwhile: this program's allocations are
-// counted (the library's other forms of new and delete call these). The same actions also run
-// against the loop on its own thread, for TSan.
+// The real poll loop on random input, the user's edits and a system that refuses events or locks
+// the session; after every step the events are checked against the key state they build up, and
+// the engine allocates nothing (PADWRIGHT_MODEL_SEED and _STEPS choose the run). The same actions
+// also run against the loop on its own thread, for ThreadSanitizer.
 #include <algorithm>
 #include <array>
 #include <random>
@@ -28,7 +26,9 @@
 #include "ui/setup_commands.h"
 
 namespace {
-std::atomic<uint64_t> allocations{0}, notTheEngines{0}; // the model's own, the tray's
+// This program's allocations (the library's other forms of new and delete call these), and those
+// of the model and the tray.
+std::atomic<uint64_t> allocations{0}, notTheEngines{0};
 } // namespace
 
 void* operator new(std::size_t size) {
@@ -207,11 +207,6 @@ struct EngineModelTest : EngineTest {
             if (model.down[slot] && !owed[slot])
                 Fail("slot " + std::to_string(slot) + " is down, but nothing owes its release");
     }
-    void ReleaseAllKeysFirst() {
-        TakeInjected(false);
-        ReleaseAllKeys(s);
-        TakeInjected(true);
-    }
     void MoveStick() {
         const uint32_t what = random.Below(10);
         if (what < 4) {
@@ -256,17 +251,17 @@ struct EngineModelTest : EngineTest {
             setupOpen = !CloseSetup(s, d, kDialog, view, opened, ok);
     }
     int RandomRow() { return int(random.Below(uint32_t(VisibleRows(s, d.grid)))); }
-    void EditChord() {
-        const int row = RandomRow();
-        const int column = random.Pick(kChordBits);
-        ReleaseAllKeysFirst();
+    // A check box of a row, or an input's enable toggle; the dialog lifts every key first.
+    void EditColumn() {
+        const int row = RandomRow(), column = random.Pick(kChordBits);
+        TakeInjected(false);
+        ReleaseAllKeys(s);
+        TakeInjected(true);
         const InputWord entry = ChordMask(ReadEntry(s.keyMap.entries[d.grid.scrollPos + row]));
-        ApplyChordEdit(s, d.grid, row, entry ^ (InputWord{1} << column));
-    }
-    void ToggleEnable() {
-        const int column = random.Pick(kChordBits);
-        ReleaseAllKeysFirst();
-        ToggleInputEnabled(s, column);
+        if (random.Percent(25))
+            ToggleInputEnabled(s, column);
+        else
+            ApplyChordEdit(s, d.grid, row, entry ^ (InputWord{1} << column));
     }
     void PlusOrMinus() { random.Percent(50) ? AddRow(s) : RemoveRow(s, d.grid); }
     void DragRow() {
@@ -395,10 +390,10 @@ struct EngineModelTest : EngineTest {
             {55, &T::OpenSetupDialog}, {57, &T::OtherSlot}, {60, &T::FollowedSlot}};
         static constexpr Choice kCapturing[] = {{60, &T::PressKeyForCapture}, {62, &T::EndCapture}};
         static constexpr Choice kOpen[] = {
-            {63, &T::CloseSetupDialog}, {72, &T::EditChord},     {75, &T::ToggleEnable},
-            {79, &T::PlusOrMinus},      {83, &T::DragRow},       {85, &T::Scroll},
-            {86, &T::ResetToDefaults},  {89, &T::StartCapture},  {93, &T::Activate},
-            {95, &T::Typematic},        {96, &T::OtherJoystick}, {98, &T::PointerChoice}};
+            {63, &T::CloseSetupDialog}, {75, &T::EditColumn},   {79, &T::PlusOrMinus},
+            {83, &T::DragRow},          {85, &T::Scroll},       {86, &T::ResetToDefaults},
+            {89, &T::StartCapture},     {93, &T::Activate},     {95, &T::Typematic},
+            {96, &T::OtherJoystick},    {98, &T::PointerChoice}};
         if (fake.joystick.readResult != kJoyNoError && random.Percent(25))
             return Unplug();
         const uint32_t roll = random.Below(100);
