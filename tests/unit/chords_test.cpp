@@ -6,9 +6,8 @@
 
 namespace {
 
-// Every row: the press cycles while held, a non-zero counter throughout (a release is owed), and
-// exactly one release after. Rows 3 to 6 have an interval above the delay, where the held time
-// passes through 0; rows 7 and 8 have a polling interval below 1, counted as 1 ms.
+// Rows: press cycles while held (a release owed throughout), one release; interval above delay,
+// polling below 1 ms.
 TEST_F(EngineTest, Typematic_PressCyclesFollowDelayAndIntervalAndOneReleaseEndsThem) {
     const struct {
         int32_t on, poll, delay, interval;
@@ -69,8 +68,7 @@ TEST_F(EngineTest, ZoneMode_OnWhileAnEntryOfKeyCountHoldsBothDirectionsOfXOrY) {
     }
 }
 
-// A key map as text: "b1+b2:P 3:16 b1:45/d2" for inputs (as Inputs reads them), then the key, a
-// letter or a code, then the scan code in hex.
+// A key map as text: "b1+b2:P 3:16 b1:45/d2": inputs, then a letter or a code, the scan in hex.
 std::vector<EngineTest::Entry> Map(const std::string& text) {
     std::vector<EngineTest::Entry> entries;
     std::istringstream words(text);
@@ -85,10 +83,8 @@ std::vector<EngineTest::Entry> Map(const std::string& text) {
     return entries;
 }
 
-// Rows: the key map, what `edit` writes over its first entries, and steps with the events that
-// arrive: inputs held for a cycle ("x250+b1": X at 250, so zone mode with X from xMin to xMax), or
-// lift (ReleaseAllKeys), exit, crash (during a cycle), awayN/backN, max (maxChordSize), countN
-// (keyCount); "@n": n events inserted per call, "@drop": none arrive. At the end nothing is down.
+// Rows: key map, edited entries, steps with their events: inputs ("x250+b1": X at 250 of xMin to
+// xMax, zone mode), lift, exit, crash, awayN, backN, max, countN; "@n" inserted per call, "@drop".
 struct Row {
     const char *map, *edited, *steps;
     int32_t typematicOn = 0;

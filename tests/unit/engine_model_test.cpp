@@ -1,7 +1,5 @@
-// The real poll loop on random input, the user's edits and a system that refuses events or locks
-// the session; after every step the events are checked against the key state they build up, and
-// the engine allocates nothing (PADWRIGHT_MODEL_SEED and _STEPS choose the run). The same actions
-// also run against the loop on its own thread, for ThreadSanitizer.
+// The poll loop on random input, edits and refusals: events match the key state they build, the
+// engine allocates nothing (PADWRIGHT_MODEL_SEED/_STEPS); the same on two threads, for TSan.
 #include <algorithm>
 #include <array>
 #include <random>
@@ -26,8 +24,7 @@
 #include "ui/setup_commands.h"
 
 namespace {
-// This program's allocations (the library's other forms of new and delete call these), and those
-// of the model and the tray.
+// This program's allocations (other forms of new and delete call these); the model's and tray's.
 std::atomic<uint64_t> allocations{0}, notTheEngines{0};
 } // namespace
 
@@ -46,8 +43,7 @@ void operator delete(void* p, std::size_t) noexcept {
 
 namespace {
 
-// Runs `f`, its allocations not counted as the engine's.
-template <class F> void Aside(F f) {
+template <class F> void Aside(F f) { // not the engine's allocations
     const uint64_t before = allocations.load();
     f();
     notTheEngines += allocations.load() - before;
@@ -60,8 +56,7 @@ constexpr uint64_t kDefaultSteps = 100000;
 #endif
 constexpr uint32_t kUnplugged = 167;
 WindowHandle const kDialog = reinterpret_cast<WindowHandle>(0xd1a);
-// The grid as the dialog measured it: six rows on screen.
-constexpr int32_t kPageRows = 6, kKeyButtonTop = 200, kRowPitch = 20;
+constexpr int32_t kPageRows = 6, kKeyButtonTop = 200, kRowPitch = 20; // the measured grid
 
 uint64_t EnvNumber(const char* name, uint64_t fallback) {
     const char* text = std::getenv(name);
@@ -78,8 +73,7 @@ struct Random {
     template <class T, size_t N> T Pick(const std::array<T, N>& from) { return from[Below(N)]; }
 };
 
-// Chords of X and Y (zone entries come and go), Z, the hat and buttons; few keys, so that entries
-// share them, the mouse buttons, the zone modifiers, 0 and 3. A repeated item is drawn more.
+// Chords of X and Y (zones come and go), Z, hat, buttons; shared keys, mouse, zone modifiers, 0, 3.
 constexpr std::array<int, 16> kChordBits = {0,  1,  2,  3,  4,  5,  12, 13,
                                             14, 16, 17, 18, 19, 32, 47, 1};
 constexpr std::array<uint8_t, 16> kCodes = {'A', 'B', 'C', 'A', 16, 17, 160, 37,
@@ -114,8 +108,7 @@ int Decode(const InputEvent& e, bool& press) {
 struct KeyStateModel {
     bool down[kSlots]{}, extraUpAllowed[kSlots]{}, liftRefused[kSlots]{};
 
-    // The rule an event breaks, or "". A key-up of something up only as the extra one a chord sends
-    // after the engine lifted its key; `mayRepeat` for ReleaseAllKeys, a pause and a resume.
+    // The rule an event breaks, or "": a key-up of a key up only once after the engine lifted it.
     std::string Apply(const InputEvent& e, bool mayRepeat) {
         bool press = false;
         const int slot = Decode(e, press);
@@ -412,8 +405,7 @@ struct EngineModelTest : EngineTest {
         else if (!(s.captureActive && take(kCapturing)))
             take(kOpen);
     }
-    // What the last cycle injected is checked, then the user acts. Once every input is let go and
-    // events have flowed for two cycles, nothing may be down.
+    // The last cycle's events checked, the user acts; let go two flowing cycles, nothing is down.
     void RunStep(uint32_t sleptMs) {
         const bool produced = fake.joystick.readResult == kJoyNoError && !s.captureActive &&
                               !s.dialogActive && awayReason == 0;
@@ -469,8 +461,7 @@ TEST_F(EngineModelTest, RandomUseNeverLeavesAKeyDownOrReleasesOneThatIsUp) {
     EXPECT_EQ(engines, 0u) << "allocations of the poll loop";
 }
 
-// Every round lets at least one cycle run, and with a second core free cycles also run in the
-// middle of the edits; the shell makes the tray icon anew now and then.
+// Every round lets a cycle run (more run during edits on a free core); the shell re-adds the icon.
 TEST_F(EngineModelTest, ConcurrentEdits_ThenExitRelease_LeaveNothingDown) {
     concurrent = true;
     StoreRandomSlots();

@@ -1,5 +1,4 @@
-// A poll cycle and the loop (input word, calibration, tray, waits), the pointer and the wheel (what
-// they take from chords, what the store refuses, wake-ups) and the pointer dialog's choices.
+// A poll cycle, the loop, the input word and calibration, the pointer and the wheel.
 #include "engine/poll_loop.h"
 
 #include <algorithm>
@@ -54,9 +53,7 @@ struct PollLoopTest : EngineTest {
 };
 struct PointerEngineTest : PollLoopTest {};
 
-// A cycle publishes the word masked by enabledMask and fires. Rows: a capture, an active dialog,
-// then read results a driver may answer (every one that is not 0 is a failed read, the sample as
-// the read left it): nothing is injected, the word is still published, Return stays held.
+// The word masked by enabledMask fires; rows: a capture, a dialog, failed reads (any result not 0).
 TEST_F(PollLoopTest, CaptureOrDialogActiveOrUnreadable_InjectsNothingButPublishes) {
     s.joystickId = 5;
     s.enabledMask = ~Button(4);
@@ -86,9 +83,8 @@ TEST_F(PollLoopTest, CaptureOrDialogActiveOrUnreadable_InjectsNothingButPublishe
     EXPECT_EQ(TakeEvents(), (Events{"-13:1c"})) << "released once events flow again";
 }
 
-// Rows: polling interval, the read result until each sleep, the sleeps after which the shell makes
-// the tray icon anew; the icon's states ('1' active), the sleeps, the states of the icon added
-// again (as it showed, the poll thread repeating its state once). Inactive retries every 5 s.
+// Rows: interval, reads until each sleep, shell restarts after sleeps: tray states, sleeps,
+// re-adds.
 TEST_F(PollLoopTest, Loop_TrayStateAndSleepsFollowTheReadsAndTheShell) {
     const struct {
         int32_t poll;
@@ -130,9 +126,7 @@ TEST_F(PollLoopTest, Loop_TrayStateAndSleepsFollowTheReadsAndTheShell) {
     }
 }
 
-// Rows: the system knows the high-resolution timer, takes any flag (an ordinary timer: sleeping
-// finely is better), its timers fail (that wait and later ones sleep, never spin); then the waits
-// on a timer, the sleeps, and the fine periods begun. A probe timer is closed.
+// Rows: knows the high-resolution flag, takes any flag, timers fail: timer waits, sleeps, periods.
 TEST(PollWait, TheFinestWaitTheSystemOffersIsChosenOnce) {
     const std::vector<uint32_t> all = {3, 10, 5000};
     const std::tuple<bool, bool, bool, std::vector<uint32_t>, std::vector<uint32_t>, int> rows[] = {
@@ -156,9 +150,7 @@ TEST(PollWait, TheFinestWaitTheSystemOffersIsChosenOnce) {
     }
 }
 
-// The pad is away for one retry and comes back with X's upper bound, centred; a percentage set
-// meanwhile shows whether it was calibrated again. Rows: plugged in after a failed start, the same
-// pad again, another pad on that number.
+// Rows: a pad back after a failed start, the same pad, another one (X's bound): calibrated anew?
 TEST_F(PollLoopTest, APadThatAnswersAgainIsCalibratedQuietlyUnlessItIsTheSamePad) {
     fake.joystick.capsResult = 165; // not there at start-up
     Calibrate(s);
@@ -197,7 +189,7 @@ PointerSettings Tuned(int64_t deadZone, int64_t curve, int64_t speed, int64_t in
     return {XY, uint8_t(invert), uint8_t(curve), uint8_t(deadZone), uint16_t(speed), wheel, 10};
 }
 
-// Dead zone %, curve %, speed, inverted, dx, dy: milli-pixels/s; a position, centre, range: its
+// Dead zone %, curve %, speed, inverted, dx, dy: milli-pixels/s; position, centre, range:
 // deflection.
 TEST(Pointer, DeadZoneAndCurve_PositionToVelocity) {
     const std::array<int64_t, 8> rows[] = {
@@ -220,10 +212,8 @@ TEST(Pointer, DeadZoneAndCurve_PositionToVelocity) {
         EXPECT_EQ(AxisDeflection(position, center, range), deflection) << position;
 }
 
-// Updates at first + k * step for k = 0..steps add up to the exact pixels and wheel data; a
-// notch goes out at once as the wheel starts turning, then at its rate; hat up turns it away.
+// Updates at first + k * step add up to the exact pixels and notches; the first notch at once.
 TEST(Pointer, Motion_AddsUpToTheExactDistance) {
-    // Settings, stick and wheel, first update and step in µs, steps: pixels x, y, wheel data.
     const std::tuple<PointerSettings, PointerInputs, uint64_t, uint64_t, int, int64_t, int64_t,
                      int64_t>
         rows[] = {
@@ -256,8 +246,7 @@ TEST(Pointer, Motion_AddsUpToTheExactDistance) {
     }
 }
 
-// Every axis low (left, up), the hat up and button 1: what the pointer and the wheel take types
-// nothing and is not published; a zone key map on the pointer's axis taps nothing.
+// What the pointer and the wheel take is neither typed, published, nor tapped as a zone.
 TEST_F(PointerEngineTest, InputsTaken_SetNoChordBits) {
     const InputWord masks[] = {0x1, 0x4, 0x10, 0x40, 0x100, 0x1000, 0x4000, Button(1)};
     for (int i = 0; i < 8; ++i) // X, Y, Z, R, U low, hat up, hat down, button 1: A to H
@@ -289,8 +278,7 @@ TEST_F(PointerEngineTest, InputsTaken_SetNoChordBits) {
     }
 }
 
-// A dialog active or a key captured: the pointer moves, nothing types. A paused session or a
-// failed read: nothing moves.
+// A dialog or a capture: the pointer moves, nothing types; away or unreadable: nothing moves.
 TEST_F(PointerEngineTest, PausesMoveThePointerOrNothing) {
     s.pointer = PackPointer(Tuned(15, 50, 1000));
     for (auto [dialog, capture, away, unreadable] :
@@ -308,9 +296,7 @@ TEST_F(PointerEngineTest, PausesMoveThePointerOrNothing) {
     }
 }
 
-// At rest the thread wakes once per interval; deflected at least every kPointerPeriodMs, with
-// chords resolved once per interval (Return repeats as at rest) and the pointer moved for exactly
-// the time up to its last update.
+// Deflected, the thread wakes every kPointerPeriodMs at most, chords still once per interval.
 TEST_F(PointerEngineTest, WakeUps_AtRestAndDeflected) {
     for (int32_t interval : {3, 7, 8, 10, 20, 100, 250}) {
         std::string typed[2];
@@ -345,15 +331,13 @@ TEST_F(PointerEngineTest, WakeUps_AtRestAndDeflected) {
         EXPECT_EQ(typed[1], typed[0]) << interval;
         EXPECT_EQ(counters[1], counters[0]) << interval;
     }
-    // Interval, elapsed: the next wait while moving, in equal steps of at most 8 ms.
     const std::array<int32_t, 3> waits[] = {{100, 0, 7},   {100, 7, 8}, {100, 95, 5},
                                             {100, 100, 0}, {10, 0, 5},  {8, 0, 8}};
     for (auto [interval, elapsed, wait] : waits)
         EXPECT_EQ(NextWaitMilliseconds(interval, elapsed, true, 8), uint32_t(wait)) << elapsed;
 }
 
-// The stored value: eight bytes, low first (stick, inverted, curve, dead zone, speed, wheel, wheel
-// speed), every field in range and the wheel off the stick's axes, or the slot has no pointer.
+// Eight bytes, every field in range, the wheel off the stick's axes, or the slot has no pointer.
 TEST_F(FakeSystemTest, StoredPointer_WrongSizeOrRangeMeansNoPointer) {
     constexpr auto kValid = 0x0C01'0102'0A1E'0101ull; // X/Y, inverted, hat wheel
     const auto load = [&](uint64_t word, size_t size) {
@@ -365,7 +349,6 @@ TEST_F(FakeSystemTest, StoredPointer_WrongSizeOrRangeMeansNoPointer) {
         LoadSlot(s);
         return s.pointer.load();
     };
-    // kValid, the widest and the narrowest values; then every field out of range in turn.
     for (uint64_t word : {kValid, 0x3C02'1388'5A64'0003ull, 0x0100'000A'0000'0000ull})
         EXPECT_EQ(load(word, 8), word) << std::hex << word;
     for (uint64_t word :
@@ -384,7 +367,6 @@ TEST_F(FakeSystemTest, StoredPointer_WrongSizeOrRangeMeansNoPointer) {
 
 // A list's choice wins over the other list's clashing one; a typed number is clamped, text kept.
 TEST(PointerRules, Choices_TheLastChoiceWins_NumbersClamped) {
-    // Before, which list, the index chosen: after.
     const std::tuple<PointerStick, WheelSource, bool, int32_t, PointerStick, WheelSource> rows[] = {
         {NoStick, Y, true, 1, XY, NoWheel}, {XY, R, true, 2, UR, NoWheel},
         {XY, R, true, 0, NoStick, R},       {ZR, Hat, false, 3, NoStick, R},
@@ -400,7 +382,6 @@ TEST(PointerRules, Choices_TheLastChoiceWins_NumbersClamped) {
     const PointerSettings d = DefaultTuning(Tuned(40, 80, 4000, 1, Hat));
     EXPECT_EQ(std::pair(d.stick, d.wheel), std::pair(XY, Hat));
     EXPECT_EQ(PackPointer(ChooseWheel(ChooseStick(d, 0), 0)), kDefaultPointerWord);
-    // Readable, typed: taken.
     const std::array<int64_t, 3> numbers[] = {
         {1, 0, 10}, {1, 4294967295, 5000}, {1, 1234, 1234}, {0, 1234, 700}};
     for (auto [readable, number, want] : numbers)
@@ -445,7 +426,6 @@ TEST_F(InputWordTest, Axes_StrictlyBeyondThresholdSetLowOrHigh_OnlyTheAxesTheJoy
     }
 }
 
-// Each row a sector of the hat, first and last angle; beyond 360 degrees nothing.
 TEST_F(InputWordTest, Hat_SectorsWithTheirBoundaries_OnlyWithHasPov) {
     const uint32_t first[] = {0, 3001, 7500, 12001, 16500, 21001, 25500, 30001, 34500, 36001, ~0u};
     const uint32_t last[] = {3000,  7499,  12000, 16499, 21000, 25499,
@@ -466,8 +446,7 @@ TEST_F(InputWordTest, Hat_SectorsWithTheirBoundaries_OnlyWithHasPov) {
     EXPECT_EQ(Word(), Button(1) | Button(32)) << "buttons 1 and 32 are bits 16 and 47";
 }
 
-// Button columns round up to even and stop at 32; centre, range and threshold in unsigned
-// arithmetic (an odd sum loses its half; the sum of bounds wraps in 32 bits); at most six axes.
+// Buttons round up to even, at most 32; bounds in unsigned arithmetic (odd sums, wrapping sums).
 TEST_F(InputWordTest, Calibration_ButtonColumnsAndAxesInUnsignedArithmetic) {
     const std::pair<uint32_t, int32_t> buttons[] = {{0, 0},   {1, 2},   {12, 12},  {13, 14},
                                                     {32, 32}, {40, 32}, {255, 32}, {~0u, 32}};
