@@ -1,29 +1,29 @@
 #include "engine/chords.h"
 
 #include "engine/held_keys.h"
+#include "engine/zones.h"
 #include "tests/unit/fixture.h"
 
 namespace {
 
-// Every row: the press cycles while held, a non-zero counter throughout (a release is owed), and
-// exactly one release after. Rows 3 to 6 have an interval above the delay, where the held time
-// passes through 0; rows 7 and 8 have a polling interval below 1, counted as 1 ms.
+// Rows: press cycles while held (a release owed throughout), one release; interval above delay,
+// polling below 1 ms.
 TEST_F(EngineTest, Typematic_PressCyclesFollowDelayAndIntervalAndOneReleaseEndsThem) {
     const struct {
         int32_t on, poll, delay, interval;
         int cycles;
         std::vector<int> presses;
-    } rows[] = {
-        {1, 100, 500, 100, 9, {1, 6, 7, 8, 9}},  {1, 100, 500, 300, 12, {1, 6, 9, 12}},
-        {1, 100, 100, 300, 11, {1, 2, 5, 8, 11}}, {1, 3, 8, 12, 11, {1, 3, 7, 11}},
-        {1, 100, 200, 400, 12, {1, 3, 7, 11}},   {1, 50, 0, 50, 4, {1, 2, 3, 4}},
-        {1, 0, 500, 100, 10, {1}},               {1, -50, 500, 100, 10, {1}},
-        {0, 100, 500, 100, 30, {1}},
-    };
+    } rows[] = {{1, 100, 500, 100, 9, {1, 6, 7, 8, 9}},
+                {1, 100, 500, 300, 12, {1, 6, 9, 12}},
+                {1, 100, 100, 300, 11, {1, 2, 5, 8, 11}},
+                {1, 3, 8, 12, 11, {1, 3, 7, 11}},
+                {1, 100, 200, 400, 12, {1, 3, 7, 11}},
+                {1, 50, 0, 50, 4, {1, 2, 3, 4}},
+                {1, 0, 500, 100, 10, {1}},
+                {1, -50, 500, 100, 10, {1}},
+                {0, 100, 500, 100, 30, {1}}};
     UseEntries({{Button(1), 'A'}});
     for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << "poll " << r.poll << " delay " << r.delay << " interval "
-                                        << r.interval << " on " << r.on);
         s.typematicOn = r.on;
         s.timing.pollingInterval = r.poll;
         s.timing.typematicDelay = r.delay;
@@ -36,20 +36,10 @@ TEST_F(EngineTest, Typematic_PressCyclesFollowDelayAndIntervalAndOneReleaseEndsT
             EXPECT_LE(sent.size(), 1u) << "cycle " << c;
             EXPECT_NE(Counter(0), 0) << "a release is owed at cycle " << c;
         }
-        EXPECT_EQ(presses, r.presses);
+        EXPECT_EQ(presses, r.presses) << r.poll << " " << r.delay << " " << r.interval << r.on;
         EXPECT_EQ(Resolve(0), (Events{"-A"}));
         EXPECT_EQ(Resolve(0), Events{});
     }
-}
-
-TEST_F(EngineTest, LongHold_CounterSaturatesInsteadOfWrapping) {
-    UseEntries({{Button(1), 'A'}});
-    s.typematicOn = 0;
-    s.timing.pollingInterval = 1000000;
-    for (int c = 0; c < 3000; ++c)
-        Step(Button(1));
-    EXPECT_EQ(Counter(0), INT32_MAX);
-    EXPECT_EQ(TakeEvents(), (Events{"+A"}));
 }
 
 TEST_F(EngineTest, CycleLongerThanOneCall_ArrivesInOrderAndStopsAtTheFirstRefusal) {
@@ -67,76 +57,98 @@ TEST_F(EngineTest, CycleLongerThanOneCall_ArrivesInOrderAndStopsAtTheFirstRefusa
         EXPECT_EQ(fake.input.events[i].vk, 7 + i);
 }
 
-// Every row: the key map, what `edit` writes over its first entries, and the steps: buttons held
-// for a cycle, or what happens between cycles (lift: ReleaseAllKeys; exit; crash: the release
-// after a crash during a cycle; away and back with a reason; max: maxChordSize recomputed;
-// count: keyCount set), each with the events that arrive; "@n" lets the system insert only n
-// events per call, "@drop" drop what it inserts. At the end nothing is down.
+TEST_F(EngineTest, ZoneMode_OnWhileAnEntryOfKeyCountHoldsBothDirectionsOfXOrY) {
+    const std::tuple<InputWord, int32_t, int> rows[] = {
+        {0x3, 2, 1}, {0xC | Button(1), 2, 1}, {0x6, 2, 0}, {0x30, 2, 0}, {0x3, 1, 0}};
+    for (const auto& [mask, keyCount, zoneMode] : rows) {
+        UseEntries({{0x1, 'A'}, {mask, 'B'}});
+        s.keyMap.keyCount = keyCount;
+        RecomputeZoneMode(s);
+        EXPECT_EQ(s.zoneMode, zoneMode) << mask << " of " << keyCount;
+    }
+}
+
+// A key map as text: "b1+b2:P 3:16 b1:45/d2": inputs, then a letter or a code, the scan in hex.
+std::vector<EngineTest::Entry> Map(const std::string& text) {
+    std::vector<EngineTest::Entry> entries;
+    std::istringstream words(text);
+    for (std::string w; words >> w;) {
+        const size_t colon = w.find(':'), slash = w.find('/');
+        const std::string key = w.substr(colon + 1, slash - colon - 1);
+        const int scan =
+            slash == std::string::npos ? 0 : std::stoi(w.substr(slash + 1), nullptr, 16);
+        entries.push_back({Inputs(w.substr(0, colon)),
+                           uint8_t(std::isdigit(key[0]) ? std::stoi(key) : key[0]), uint8_t(scan)});
+    }
+    return entries;
+}
+
+// Rows: key map, edited entries, steps with their events: inputs ("x250+b1": X at 250 of xMin to
+// xMax, zone mode), lift, exit, crash, awayN, backN, max, countN; "@n" inserted per call, "@drop".
 struct Row {
-    const char* what;
-    std::vector<EngineTest::Entry> map, edited;
-    const char* steps;
+    const char *map, *edited, *steps;
     int32_t typematicOn = 0;
+    uint32_t xMin = 0, xMax = 1000;
 };
-void PrintTo(const Row& r, std::ostream* out) { *out << r.what; }
-const InputWord b1 = Button(1), b2 = Button(2), b3 = Button(3), b4 = Button(4);
 const Row kRows[] = {
-    {"a pair chord fires and releases the single in the same cycle",
-     {{b1, 'A'}, {b2, 'B'}, {b1 | b2, 'P'}}, {},
-     "b1 +A; b1+b2 +P -A; b1+b2; b1 -P +A; 0 -A"},
-    {"chords of equal size both fire and hide their bits from singles",
-     {{b1 | b2, 'X'}, {b2 | b3, 'Y'}, {b2, 'S'}}, {},
-     "b1+b2+b3 +X +Y; 0 -X -Y"},
-    {"buttons 17 to 32 are hidden by larger chords like low buttons",
-     {{Button(32), 'S'}, {Button(17) | Button(32), 'P'}, {Button(17), 'T'}}, {},
-     "b32 +S; b17+b32 +P -S; b17 -P +T; 0 -T"},
-    {"mouse codes use the button table, 3 and the rest the keyboard with scan and extended flag",
-     {{b1, 1}, {b2, 2}, {b3, 4}, {b4, 5}, {Button(5), 6}, {Button(6), 3}, {Button(7), 45, 0xD2}},
-     {},
+    // Larger chords first, hiding their bits; mouse codes; scan codes with the extended flag.
+    {"b1:A b2:B b1+b2:P", "", "b1 +A; b1+b2 +P -A; b1+b2; b1 -P +A; 0 -A"},
+    {"b1+b2:X b2+b3:Y b2:S", "", "b1+b2+b3 +X +Y; 0 -X -Y"},
+    {"b32:S b17+b32:P b17:T", "", "b32 +S; b17+b32 +P -S; b17 -P +T; 0 -T"},
+    {"b1:1 b2:2 b3:4 b4:5 b5:6 b6:3 b7:45/d2", "",
      "b1+b2+b3+b4+b5+b6+b7 +m2 +m8 +m32 +m128/1 +m128/2 +3 +45:52ext;"
      "0 -m4 -m16 -m64 -m256/1 -m256/2 -3 -45:52ext"},
-    {"a chord larger than maxChordSize waits for its recompute", {{b1, 'A'}},
-     {{b1, 'A'}, {b1 | b2, 'P'}}, "edit; count2; b1+b2 +A; max; b1+b2 +P -A; 0 -P"},
-    {"ReleaseAllKeys lifts what was pressed, not the edited key; the chords' releases follow",
-     {{b1, 45, 0xD2}, {b2, 5}}, {{b1, 'B'}},
+    // Edits: maxChordSize, ReleaseAllKeys, changed entries, entries out of play.
+    {"b1:A", "b1:A b1+b2:P", "edit; count2; b1+b2 +A; max; b1+b2 +P -A; 0 -P"},
+    {"b1:45/d2 b2:5", "b1:B",
      "lift; b1+b2 +45:52ext +m128/1; edit; lift -45:52ext -m256/1; 0 -45:52ext -m256/1"},
-    {"a changed entry releases what it pressed before anything is pressed",
-     {{b1, 'A'}, {b2, 'B'}, {b3, 'C'}}, {{b2, 'B'}, {b1, 'A'}, {b4, 'D'}},
+    {"b1:A b2:B b3:C", "b2:B b1:A b4:D",
      "b1+b2+b3 +A +B +C; edit; b1+b2+b3 -A -B -C +B +A; 0 -B -A"},
-    {"entries taken out of play release what they hold", {{b1, 'A'}, {b2, 'B'}, {b3, 'C'}},
-     {{b1, 'A'}, {b2 | b4, 'B'}}, "b1+b2+b3 +A +B +C; edit; count2; b1+b2+b3 -B -C; 0 -A"},
-    {"entries sharing a key hold it until the last ends; a lift and the exit send it once",
-     {{b1, 'A'}, {b2, 'A'}, {b3, 'A'}}, {},
+    {"b1:A b2:B b3:C", "b1:A b2+b4:B", "b1+b2+b3 +A +B +C; edit; count2; b1+b2+b3 -B -C; 0 -A"},
+    // A shared key is lifted once, by the last; the exit and the crash release.
+    {"b1:A b2:A b3:A", "",
      "b1+b2 +A +A; b2; 0 -A; b1+b2 +A +A; lift -A; b2; 0 -A; b2+b3 +A +A; exit -A"},
-    {"the exit lifts everything held once and stops events", {{b1, 45, 0xD2}, {b2, 1}, {b3, 6}},
-     {}, "b1+b2+b3 +45:52ext +m2 +m128/2; exit -45:52ext -m4 -m256/2; exit; b1"},
-    {"the crash release lifts what is held or owed during a cycle and shuts the gate",
-     {{b1, 'A'}, {b2, 1}}, {}, "b1+b2 +A +m2; b2 @0; crash -m4 -A; b1"},
-    {"a refused press presses again", {{b1, 'A'}}, {}, "b1 @0; b1 +A; 0 -A"},
-    {"a refused release goes first in the next cycle", {{b1, 'A'}, {b2, 'B'}}, {},
-     "b1 +A; b2 @0; b2 -A +B; 0 -B"},
-    {"a call stops at its first refusal", {{b1, 'A'}, {b2, 'B'}}, {},
-     "b1+b2 +A @1; b1+b2 +B; 0 -A -B"},
-    {"a refused repeat is lost", {{b1 | b3, 'R'}}, {}, "b1+b3 +R; b1+b3 @0; b1+b3; 0 -R", 1},
-    {"a refused lift is sent by the next cycle, the chord's own release after it", {{b1, 'A'}},
-     {}, "b1 +A; lift @0; b1 -A; 0 -A"},
-    {"a refused lift is sent once by the next lift", {{b1, 'A'}}, {},
-     "b1 +A; lift @0; lift -A; b1; 0 -A"},
-    {"away releases everything and nothing fires; back sends it again and held chords press",
-     {{b1, 'A'}, {b2, 'B'}}, {},
-     "b1+b2 +A +B; away1 -A -B; away4; b1; back1; back4 -A -B; b1 +A; 0 -A"},
-    {"the exit while away releases what was dropped and events never flow again", {{b1, 'A'}},
-     {}, "b1 +A; away1 @drop; exit -A; back1; b1"},
+    {"b1:45/d2 b2:1 b3:6", "",
+     "b1+b2+b3 +45:52ext +m2 +m128/2; exit -45:52ext -m4 -m256/2; exit; b1"},
+    {"b1:A b2:1", "", "b1+b2 +A +m2; b2 @0; crash -m4 -A; b1"},
+    // Refused presses, releases, repeats and lifts; the session away and back.
+    {"b1:A", "", "b1 @0; b1 +A; 0 -A"},
+    {"b1:A b2:B", "", "b1 +A; b2 @0; b2 -A +B; 0 -B"},
+    {"b1:A b2:B", "", "b1+b2 +A @1; b1+b2 +B; 0 -A -B"},
+    {"b1+b3:R", "", "b1+b3 +R; b1+b3 @0; b1+b3; 0 -R", 1},
+    {"b1:A", "", "b1 +A; lift @0; b1 -A; 0 -A"},
+    {"b1:A", "", "b1 +A; lift @0; lift -A; b1; 0 -A"},
+    {"b1:A b2:B", "", "b1+b2 +A +B; away1 -A -B; away4; b1; back1; back4 -A -B; b1 +A; 0 -A"},
+    {"b1:A", "", "b1 +A; away1 @drop; exit -A; back1; b1"},
+    // Zones: borders, modifiers, chords joining both axes, no range, mouse buttons.
+    {"3:A 3:B 3:C 3:D", "",
+     "x0 +A -A; x249; x250 +B -B; x499; x500 +C -C; x749; x750 +D -D; x1000; x500 +C -C;"
+     "x0 +A -A; x1000 +D -D"},
+    {"3:16 3:A 3:161 3:B", "", "x999 +16 +B -16 -B; x500 +16 +161 -16 -161"},
+    {"3:17 3:A 3:17 3:B", "", "x999 +17 +B -17 -B"},
+    {"3+b17:A 3:B", "", "x0 +A -A"},
+    {"3:A 3:B b1:R", "", "x0 +A -A; x0; x0+b1 +R -R; x0+b1 +R; x0 -R"},
+    {"3:A b2:T", "", "x999+b2 +T -T +T -T"},
+    {"3:A 3:B", "", "x70000 +A -A; x5", 0, 0, 0},
+    {"3:A 3:B", "", "x0 +A -A; x999", 0, 10, 5},
+    {"3:1 3:5", "", "x0 +m2 -m4; x999 +m128/1 -m256/1"},
+    {"3:A 1:37 2:39", "", "x0+1 +A -A +37 -37; x0+1 +37; x400 +37 -37"},
+    {"3:A 3:B b17:B", "", "x0+b17 +A -A +B; x999+b17 +B; x999 -B"},
 };
 
 struct ChordStepsTest : EngineTest, ::testing::WithParamInterface<Row> {};
 
 TEST_P(ChordStepsTest, EventsArriveAsTheRowSaysAndNothingStaysDown) {
     const Row& r = GetParam();
-    UseEntries(r.map);
+    UseEntries(Map(r.map));
     s.typematicOn = r.typematicOn;
     s.timing.typematicDelay = 100; // repeats at the second held cycle, then every third
     s.timing.typematicInterval = 300;
+    s.zoneMode = r.steps[0] == 'x';
+    s.calibration.center[0] = (r.xMin + r.xMax) >> 1;
+    s.calibration.range[0] = r.xMax - r.xMin;
+    s.calibration.center[1] = 500;
+    s.calibration.range[1] = 1000;
     for (const TextStep& step : Steps(r.steps)) {
         const std::string& in = step.input;
         const uint32_t number = static_cast<uint32_t>(in.back() - '0');
@@ -155,18 +167,23 @@ TEST_P(ChordStepsTest, EventsArriveAsTheRowSaysAndNothingStaysDown) {
         else if (in.rfind("back", 0) == 0)
             ResumeAfterSession(s, number);
         else if (in == "edit")
-            UseEntries(r.edited, false);
+            UseEntries(Map(r.edited), false);
         else if (in == "max")
             RecomputeMaxChordSize(s);
         else if (in.rfind("count", 0) == 0)
             s.keyMap.keyCount = static_cast<int32_t>(number);
         else if (BeginEvents(s)) {
-            Step(Inputs(in));
+            JoystickSample sample{};
+            const size_t plus = in.find('+');
+            if (in[0] == 'x')
+                sample.pos[0] = uint32_t(std::stoul(in.substr(1, plus - 1)));
+            const bool onlyX = in[0] == 'x' && plus == std::string::npos;
+            ProduceEvents(s, sample, onlyX ? 0 : Inputs(in[0] == 'x' ? in.substr(plus + 1) : in));
             EndEvents(s);
         }
-        EXPECT_EQ(TakeEvents(), step.events) << r.what << ", at " << in;
+        EXPECT_EQ(TakeEvents(), step.events) << r.steps << ", at " << in;
     }
-    EXPECT_FALSE(AnythingInjectedDown()) << r.what;
+    EXPECT_FALSE(AnythingInjectedDown()) << r.steps;
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ChordStepsTest, ::testing::ValuesIn(kRows));
