@@ -9,10 +9,8 @@
 #include <cmath>
 
 #include "res/pointer_dialog_ids.h"
-#include "tests/e2e/case_runner.h"
 #include "tests/e2e/dialogs.h"
 #include "tests/e2e/input_helpers.h"
-#include "tools/winekit/registry_values.h"
 #include "tools/winekit/screenshot.h"
 #include "tools/winekit/user_input.h"
 
@@ -143,9 +141,7 @@ E2E_CASE("a user holds button 1 with 20 ms polling, a 100 ms delay and a 40 ms r
     for (const uint32_t x : {32767u, 65535u}) {
         ResetWorld();
         WriteStoredValue(RegistryRoot::Machine, "", "pointer", {1, 0, 50, 15, 0xE8, 0x03, 0, 10});
-        for (auto [name, value] :
-             {std::pair{"pollingspeed", 20}, {"typematicdelay", 100}, {"typematicrate", 40}})
-            WriteStoredValue(RegistryRoot::Machine, "", name, Word(value));
+        StoreNumbers({{"pollingspeed", 20}, {"typematicdelay", 100}, {"typematicrate", 40}});
         StartOnSlot("", '1');
         WaitForJoystickReads(2, kStartTimeoutMs);
         StartInputObserver(true);
