@@ -1,5 +1,6 @@
 // Random joystick input with the setup and timing dialogs opened and closed, for
 // PADWRIGHT_SOAK_SECONDS; PADWRIGHT_SOAK_SEED repeats the run of a printed seed.
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 
@@ -82,6 +83,9 @@ E2E_CASE("the joystick at random with the dialogs opened and closed: nothing dow
     const std::vector<std::string> stuck = StillDown(seen);
     Require(stuck.empty() && !seen.empty(),
             Format("seed %u: %zu left down, %zu injected", seed, stuck.size(), seen.size()));
+    std::printf("soak: %d s, seed %u, %zu events injected, 0 left down\n", SoakSeconds(), seed,
+                seen.size()); // scripts/test prints it
+    std::fflush(stdout);
     ClickMenuItem(OpenTrayMenu(program.window), kCommandExit);
     Require(program.WaitForExit() == 0, "Exit after the random run did not end with 0");
 }

@@ -2,6 +2,8 @@
 // engine allocates nothing (PADWRIGHT_MODEL_SEED/_STEPS); the same on two threads, for TSan.
 #include <algorithm>
 #include <array>
+#include <cinttypes>
+#include <cstdio>
 #include <random>
 #include <span>
 #include <thread>
@@ -459,6 +461,8 @@ TEST_F(EngineModelTest, RandomUseNeverLeavesAKeyDownOrReleasesOneThatIsUp) {
     EXPECT_GT(quietChecks, stepsWanted / 100) << "the run let go of everything too seldom";
     EXPECT_GT(motions, stepsWanted / 100) << "the sticks drove the pointer too seldom";
     EXPECT_EQ(engines, 0u) << "allocations of the poll loop";
+    std::printf("model test: seed %" PRIu64 ", %" PRIu64 " steps, %" PRIu64 " events checked\n",
+                seed, steps, eventsChecked); // scripts/test prints it
 }
 
 // Every round lets a cycle run (more run during edits on a free core); the shell re-adds the icon.
